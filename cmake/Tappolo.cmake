@@ -1,0 +1,46 @@
+# Helpers shared by every folder's CMakeLists.txt.
+
+# Our own code: all warnings are errors.
+function(tappolo_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+    if(WIN32)
+        target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+    endif()
+endfunction()
+
+set(TAPPOLO_RUN_GTEST ${CMAKE_CURRENT_LIST_DIR}/run-gtest.sh)
+set(TAPPOLO_WINENV ${CMAKE_CURRENT_LIST_DIR}/winenv.sh)
+
+# A GoogleTest program registered as one ctest test. It passes only when the program exits 0,
+# prints GoogleTest's final PASSED line for at least one test, and reports no failure.
+#   tappolo_add_gtest(name SOURCES a.cpp b.cpp LIBS core [TIMEOUT s] [LABELS l])
+function(tappolo_add_gtest name)
+    cmake_parse_arguments(arg "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${arg_SOURCES})
+    tappolo_warnings(${name})
+    if(WIN32)
+        target_link_libraries(${name} PRIVATE ${arg_LIBS} tappolo_testmain)
+        set(emu ${CMAKE_CROSSCOMPILING_EMULATOR})
+    else()
+        target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gtest_main GTest::gtest)
+        set(emu "")
+    endif()
+    add_test(NAME ${name} COMMAND ${TAPPOLO_RUN_GTEST} ${emu} $<TARGET_FILE:${name}>)
+    if(NOT arg_TIMEOUT)
+        set(arg_TIMEOUT 300)
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${arg_TIMEOUT} LABELS "${arg_LABELS}")
+    if(WIN32)
+        # One desktop, one keyboard, one tray: Win32 tests never run side by side.
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED winenv RESOURCE_LOCK winenv)
+    endif()
+endfunction()
+
+# The Wine environment (prefix, Xvfb, wineserver, PulseAudio) as a ctest fixture, so that
+# `ctest -R one_test` brings it up and takes it down by itself.
+function(tappolo_winenv_fixture)
+    add_test(NAME winenv_start COMMAND ${TAPPOLO_WINENV} start ${CMAKE_BINARY_DIR}/winenv)
+    add_test(NAME winenv_stop COMMAND ${TAPPOLO_WINENV} stop ${CMAKE_BINARY_DIR}/winenv)
+    set_tests_properties(winenv_start PROPERTIES FIXTURES_SETUP winenv TIMEOUT 300)
+    set_tests_properties(winenv_stop PROPERTIES FIXTURES_CLEANUP winenv TIMEOUT 60)
+endfunction()

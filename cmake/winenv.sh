@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# The private Wine environment of a test run:  winenv.sh start|stop|status STATE_DIR
+#   start  Xvfb, a private WINEPREFIX (made once, reused while it is complete) with Wine's
+#          virtual desktop and fonts, a private PulseAudio daemon with a null sink, a silent
+#          keep-alive stream and a recording of the sink's monitor, and a persistent warmed
+#          wineserver. Writes STATE_DIR/env.sh for wine-run.sh. Safe to run twice.
+#   stop   ends every process that start began (and every Wine process of the prefix).
+set -u
+cmd=${1:?usage: winenv.sh start|stop|status STATE_DIR}
+dir=$(realpath -m "${2:?usage: winenv.sh start|stop|status STATE_DIR}")
+pids="$dir/pids"
+
+alive() { [ -f "$pids/$1" ] && kill -0 "$(cat "$pids/$1")" 2>/dev/null; }
+
+base_env() {
+    export WINEPREFIX="$dir/prefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEARCH=win64
+    export XDG_RUNTIME_DIR="$dir/xdg"
+    export PULSE_SERVER="unix:$dir/pulse/native"
+    export PULSE_RUNTIME_PATH="$dir/pulse"
+    export PULSE_STATE_PATH="$dir/pulse"
+    export PULSE_COOKIE="$dir/pulse/cookie"
+    mkdir -p "$XDG_RUNTIME_DIR" "$dir/pulse"
+    chmod 700 "$XDG_RUNTIME_DIR"
+}
+
+start_xvfb() {
+    alive xvfb && return 0
+    rm -f "$dir/display"
+    setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" \
+        >"$dir/xvfb.log" 2>&1 </dev/null &
+    echo $! >"$pids/xvfb"
+    for _ in $(seq 100); do
+        [ -s "$dir/display" ] && return 0
+        sleep 0.05
+    done
+    echo "winenv: Xvfb did not start" >&2
+    return 1
+}
+
+make_prefix() {
+    [ -f "$WINEPREFIX/.tappolo-ready" ] && return 0
+    rm -rf "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    # Until the server that made the prefix has gone, COM object creation stalls for seconds.
+    wineserver -w
+    fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    mkdir -p "$fonts"
+    cp /usr/share/wine/fonts/* "$fonts/" 2>/dev/null || true
+    cp /usr/share/fonts/truetype/wqy/wqy-microhei.ttc "$fonts/" 2>/dev/null || true
+    cp /usr/share/fonts/truetype/dejavu/*.ttf "$fonts/" 2>/dev/null || true
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v SimSun /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft YaHei' /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
+        /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.tappolo-ready"
+}
+
+start_pulse() {
+    alive pulse && return 0
+    rm -f "$dir/pulse/native"
+    cat >"$dir/pulse.pa" <<PA
+load-module module-native-protocol-unix auth-anonymous=1 socket=$dir/pulse/native
+load-module module-null-sink sink_name=tappolo sink_properties=device.description=Tappolo
+set-default-sink tappolo
+PA
+    setsid pulseaudio -n -F "$dir/pulse.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+        --system=false >"$dir/pulse.log" 2>&1 </dev/null &
+    echo $! >"$pids/pulse"
+    for _ in $(seq 100); do
+        [ -S "$dir/pulse/native" ] && pactl info >/dev/null 2>&1 && break
+        sleep 0.05
+    done
+    if ! pactl info >/dev/null 2>&1; then
+        echo "winenv: PulseAudio did not start (see $dir/pulse.log)" >&2
+        return 1
+    fi
+    # A silent stream keeps the sink running, so the monitor never misses a sound's onset.
+    setsid pacat --playback -d tappolo --raw --format=s16le --rate=44100 --channels=2 \
+        </dev/zero >/dev/null 2>&1 &
+    echo $! >"$pids/keepalive"
+}
+
+start_recorder() {
+    alive recorder && return 0
+    # The monitor recording: mono 16-bit 44.1 kHz little-endian, read by tests through Z:.
+    # A recorder that attached before the sink settled can stay silent, so it must be seen
+    # to write before the environment counts as up.
+    for _ in 1 2 3 4 5; do
+        : >"$dir/record.raw"
+        setsid parec -d tappolo.monitor --raw --format=s16le --rate=44100 --channels=1 \
+            --latency-msec=10 >"$dir/record.raw" 2>/dev/null </dev/null &
+        echo $! >"$pids/recorder"
+        for _ in $(seq 20); do
+            sleep 0.05
+            [ -s "$dir/record.raw" ] && return 0
+        done
+        kill "$(cat "$pids/recorder")" 2>/dev/null
+        rm -f "$pids/recorder"
+    done
+    echo "winenv: the sink's monitor cannot be recorded" >&2
+    return 1
+}
+
+write_env() {
+    cat >"$dir/env.sh.new" <<ENV
+export WINEPREFIX='$WINEPREFIX'
+export WINEDEBUG='-all,trace+winmm'
+export WINEDLLOVERRIDES='$WINEDLLOVERRIDES'
+export WINEARCH=win64
+export DISPLAY=':$(cat "$dir/display")'
+export XDG_RUNTIME_DIR='$XDG_RUNTIME_DIR'
+export PULSE_SERVER='$PULSE_SERVER'
+export TAPPOLO_WINENV='$dir'
+export TAPPOLO_RECORD='$dir/record.raw'
+export TAPPOLO_SINK=tappolo
+export LANG=C.UTF-8
+export LC_ALL=C.UTF-8
+ENV
+    mv "$dir/env.sh.new" "$dir/env.sh"
+}
+
+case "$cmd" in
+start)
+    mkdir -p "$dir" "$pids"
+    exec 9>"$dir/lock"
+    flock 9
+    base_env
+    if [ -f "$dir/env.sh" ] && alive xvfb && alive pulse && alive server; then
+        exit 0
+    fi
+    rm -f "$dir/env.sh"
+    start_xvfb || exit 1
+    export DISPLAY=":$(cat "$dir/display")"
+    make_prefix
+    start_pulse || exit 1
+    if ! alive server; then
+        setsid wineserver -p -f >/dev/null 2>&1 </dev/null &
+        echo $! >"$pids/server"
+        sleep 0.2
+    fi
+    # Warm the server and start the virtual desktop once, so tests start in milliseconds.
+    wine cmd /c exit >/dev/null 2>&1 </dev/null
+    start_recorder || exit 1
+    write_env
+    echo "winenv: up in $dir (DISPLAY=$DISPLAY)"
+    ;;
+stop)
+    [ -d "$dir" ] || exit 0
+    base_env
+    WINEPREFIX="$dir/prefix" wineserver -k 2>/dev/null
+    for p in recorder keepalive pulse server xvfb; do
+        if alive "$p"; then
+            kill "$(cat "$pids/$p")" 2>/dev/null
+        fi
+        rm -f "$pids/$p"
+    done
+    rm -f "$dir/env.sh"
+    echo "winenv: stopped"
+    ;;
+status)
+    for p in xvfb pulse keepalive recorder server; do
+        if alive "$p"; then echo "$p: running"; else echo "$p: not running"; fi
+    done
+    ;;
+*)
+    echo "usage: winenv.sh start|stop|status STATE_DIR" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,231 @@
+#include "WineTest.h"
+
+#include <windows.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace wt {
+
+std::string Env(const char* name) {
+    char buf[4096];
+    DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
+    return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
+}
+
+std::string UnixToWinPath(const std::string& unixPath) {
+    std::string s = "Z:" + unixPath;
+    for (char& c : s)
+        if (c == '/')
+            c = '\\';
+    return s;
+}
+
+std::string MakeTempDir(const std::string& tag) {
+    char tmp[MAX_PATH];
+    GetTempPathA(MAX_PATH, tmp);
+    static unsigned counter = 0;
+    std::string dir = std::string(tmp) + "tappolo-" + tag + "-" +
+                      std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir + "\\";
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(f);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+static uint64_t FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// Reads [from, end) of a file that another process keeps appending to.
+static std::string ReadFrom(const std::string& path, uint64_t from) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return {};
+    std::string out;
+    LARGE_INTEGER pos;
+    pos.QuadPart = static_cast<LONGLONG>(from);
+    if (SetFilePointerEx(h, pos, nullptr, FILE_BEGIN)) {
+        char buf[65536];
+        DWORD got = 0;
+        while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0)
+            out.append(buf, got);
+    }
+    CloseHandle(h);
+    return out;
+}
+
+PlaySoundTrace::PlaySoundTrace() : FPath(UnixToWinPath(Env("TAPPOLO_TRACE"))) { Skip(); }
+
+void PlaySoundTrace::Skip() { FStart = FileSize(FPath); }
+
+std::vector<std::string> PlaySoundTrace::Names() {
+    static const std::string key = "proc_PlaySound SoundName=L\"";
+    std::vector<std::string> names;
+    std::istringstream lines(ReadFrom(FPath, FStart));
+    std::string line;
+    while (std::getline(lines, line)) {
+        size_t at = line.find(key);
+        if (at == std::string::npos)
+            continue;
+        std::string name;
+        for (size_t i = at + key.size(); i < line.size() && line[i] != '"'; ++i) {
+            if (line[i] == '\\' && i + 1 < line.size())
+                ++i; // Wine doubles backslashes and escapes quotes
+            name += line[i];
+        }
+        names.push_back(name);
+    }
+    return names;
+}
+
+std::vector<std::string> PlaySoundTrace::WaitNames(size_t count,
+                                                   std::chrono::milliseconds timeout) {
+    auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        auto names = Names();
+        if (names.size() >= count || std::chrono::steady_clock::now() >= end)
+            return names;
+        PumpMessages(std::chrono::milliseconds(10));
+    }
+}
+
+AudioRecording::AudioRecording() : FPath(UnixToWinPath(Env("TAPPOLO_RECORD"))) {
+    FStart = FileSize(FPath) & ~uint64_t(1);
+}
+
+static std::vector<int16_t> ToSamples(const std::string& bytes) {
+    std::vector<int16_t> samples(bytes.size() / 2);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<int16_t>(uint8_t(bytes[2 * i]) | (uint8_t(bytes[2 * i + 1]) << 8));
+    return samples;
+}
+
+std::vector<int16_t> AudioRecording::Samples(std::chrono::milliseconds wait) {
+    PumpMessages(wait);
+    return ToSamples(ReadFrom(FPath, FStart));
+}
+
+std::vector<int16_t> AudioRecording::WaitForSound(std::chrono::milliseconds timeout,
+                                                  std::chrono::milliseconds tail, int threshold) {
+    auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        auto samples = ToSamples(ReadFrom(FPath, FStart));
+        if (OnsetIndex(samples, threshold) >= 0) {
+            PumpMessages(tail);
+            return ToSamples(ReadFrom(FPath, FStart));
+        }
+        if (std::chrono::steady_clock::now() >= end)
+            return samples;
+        PumpMessages(std::chrono::milliseconds(20));
+    }
+}
+
+double ToneShare(const std::vector<int16_t>& samples, double frequency) {
+    if (samples.empty())
+        return 0.0;
+    const double w = 2.0 * 3.14159265358979323846 * frequency / kRecordRate;
+    const double coeff = 2.0 * std::cos(w);
+    double s1 = 0, s2 = 0, energy = 0;
+    for (int16_t v : samples) {
+        double x = v;
+        energy += x * x;
+        double s0 = x + coeff * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    if (energy <= 0)
+        return 0.0;
+    double power = s1 * s1 + s2 * s2 - coeff * s1 * s2;
+    // A pure tone filling the window gives power = energy * N / 2.
+    return power / (energy * samples.size() / 2.0);
+}
+
+double DominantOf(const std::vector<int16_t>& samples, const std::vector<double>& candidates) {
+    double best = 0, bestShare = -1;
+    for (double f : candidates) {
+        double share = ToneShare(samples, f);
+        if (share > bestShare) {
+            bestShare = share;
+            best = f;
+        }
+    }
+    return best;
+}
+
+long OnsetIndex(const std::vector<int16_t>& samples, int threshold) {
+    for (size_t i = 0; i < samples.size(); ++i)
+        if (std::abs(int(samples[i])) >= threshold)
+            return static_cast<long>(i);
+    return -1;
+}
+
+static void Put16(std::string& s, uint16_t v) {
+    s += char(v & 0xFF);
+    s += char(v >> 8);
+}
+static void Put32(std::string& s, uint32_t v) {
+    Put16(s, uint16_t(v & 0xFFFF));
+    Put16(s, uint16_t(v >> 16));
+}
+
+std::string MakeToneWav(double frequency, int milliseconds, int amplitude) {
+    const uint32_t rate = 22050;
+    const uint32_t count = rate * static_cast<uint32_t>(milliseconds) / 1000;
+    std::string data;
+    for (uint32_t i = 0; i < count; ++i) {
+        double v = amplitude * std::sin(2.0 * 3.14159265358979323846 * frequency * i / rate);
+        Put16(data, static_cast<uint16_t>(static_cast<int16_t>(v)));
+    }
+    std::string wav = "RIFF";
+    Put32(wav, 36 + static_cast<uint32_t>(data.size()));
+    wav += "WAVEfmt ";
+    Put32(wav, 16);
+    Put16(wav, 1);
+    Put16(wav, 1);
+    Put32(wav, rate);
+    Put32(wav, rate * 2);
+    Put16(wav, 2);
+    Put16(wav, 16);
+    wav += "data";
+    Put32(wav, static_cast<uint32_t>(data.size()));
+    return wav + data;
+}
+
+void PumpMessages(std::chrono::milliseconds duration) {
+    auto end = std::chrono::steady_clock::now() + duration;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        auto now = std::chrono::steady_clock::now();
+        if (now >= end)
+            return;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left < 10 ? left : 10),
+                                  QS_ALLINPUT);
+    }
+}
+
+} // namespace wt

@@ -1,0 +1,71 @@
+#pragma once
+// What Win32 tests observe of the test environment that cmake/winenv.sh started.
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace wt {
+
+// The value of an environment variable, empty when unset.
+std::string Env(const char* name);
+
+// A Unix path as Wine sees it through drive Z: ("/a/b" -> "Z:\a\b").
+std::string UnixToWinPath(const std::string& unixPath);
+
+// A fresh empty folder for one test (under %TEMP%), ending in "\".
+std::string MakeTempDir(const std::string& tag);
+
+// Writes a file with the given bytes; true on success.
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path);
+
+// --- PlaySound trace -------------------------------------------------------------------
+// Wine logs every PlaySound call (trace+winmm) into the file named by TAPPOLO_TRACE.
+// The names are returned as Windows paths with single backslashes.
+class PlaySoundTrace {
+public:
+    PlaySoundTrace();                    // starts at the current end of the trace
+    std::vector<std::string> Names();    // names requested since construction or Skip()
+    // Waits until at least `count` names were requested or the timeout passes.
+    std::vector<std::string> WaitNames(size_t count, std::chrono::milliseconds timeout);
+    void Skip();                         // forget everything logged so far
+
+private:
+    std::string FPath;
+    uint64_t FStart = 0;
+};
+
+// --- Audio ---------------------------------------------------------------------------
+// The null sink's monitor is recorded to TAPPOLO_RECORD (mono s16le, 44100 Hz).
+constexpr int kRecordRate = 44100;
+
+class AudioRecording {
+public:
+    AudioRecording();                  // marks the current end of the recording
+    // Samples recorded since construction, after waiting `wait` for them to arrive.
+    std::vector<int16_t> Samples(std::chrono::milliseconds wait);
+    // Waits (up to `timeout`) until a sample reaches `threshold`, then `tail` longer, and gives
+    // every sample since construction; without a sound it gives what came within the timeout.
+    std::vector<int16_t> WaitForSound(std::chrono::milliseconds timeout,
+                                      std::chrono::milliseconds tail, int threshold = 1000);
+
+private:
+    std::string FPath;
+    uint64_t FStart = 0;
+};
+
+// Relative power of one frequency in the samples (Goertzel), normalised by total energy.
+double ToneShare(const std::vector<int16_t>& samples, double frequency);
+// The frequency among `candidates` with the largest share.
+double DominantOf(const std::vector<int16_t>& samples, const std::vector<double>& candidates);
+// Index of the first sample whose magnitude reaches `threshold`, or -1.
+long OnsetIndex(const std::vector<int16_t>& samples, int threshold);
+
+// A mono 16-bit PCM WAV holding a sine tone.
+std::string MakeToneWav(double frequency, int milliseconds, int amplitude = 12000);
+
+// Lets the message queue of this thread run for a while (for hooks, timers, posted messages).
+void PumpMessages(std::chrono::milliseconds duration);
+
+} // namespace wt

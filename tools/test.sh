@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Sets up and runs every test: the portable core natively (AddressSanitizer + UBSan), the
+# record reader's fuzz target for a bounded time, the i686 compile check, and every Win32 test
+# under Wine (which also runs the core tests as Windows programs).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash tools/setup.sh
+jobs=$(nproc)
+fuzz_seconds=${TAPPOLO_FUZZ_SECONDS:-60}
+
+step() { printf '\n=== %s\n' "$*"; }
+
+step "native core tests (ASan + UBSan)"
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$jobs"
+ctest --preset native -j "$jobs"
+
+if [ -f tests/fuzz/CMakeLists.txt ]; then
+    step "fuzzing the record reader for ${fuzz_seconds}s"
+    cmake --preset fuzz >/dev/null
+    cmake --build --preset fuzz -j "$jobs"
+    for fuzzer in build/fuzz/tests/fuzz/*_fuzz; do
+        corpus="build/fuzz/corpus/$(basename "$fuzzer")"
+        mkdir -p "$corpus"
+        "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" tests/fuzz/seeds 2>&1 |
+            grep -E 'stat::number_of_executed_runs|ERROR|SUMMARY' || true
+        [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "fuzzer $fuzzer found a fault"; exit 1; }
+    done
+fi
+
+step "i686 cross build (compile check)"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$jobs"
+
+step "x64 cross build and Win32 tests under Wine"
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 -j "$jobs"
+ctest --preset win64
