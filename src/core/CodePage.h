@@ -1,0 +1,9 @@
+#pragma once
+// Conversions between the system ANSI code page (the form every product text is held in) and
+// UTF-16. Natively the ANSI code page is taken to be Windows-1252.
+#include <string>
+#include <string_view>
+
+std::u16string AnsiToUtf16(std::string_view text);
+// Characters the code page cannot hold become "?".
+std::string Utf16ToAnsi(std::u16string_view text);

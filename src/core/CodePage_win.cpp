@@ -1,0 +1,31 @@
+#include "CodePage.h"
+
+#include <windows.h>
+
+#include <climits>
+
+std::u16string AnsiToUtf16(std::string_view text) {
+    if (text.empty() || text.size() > INT_MAX)
+        return {};
+    int length = static_cast<int>(text.size());
+    int count = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (count <= 0)
+        return {};
+    std::u16string result(static_cast<size_t>(count), u'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, reinterpret_cast<wchar_t*>(result.data()),
+                        count);
+    return result;
+}
+
+std::string Utf16ToAnsi(std::u16string_view text) {
+    if (text.empty() || text.size() > INT_MAX)
+        return {};
+    int length = static_cast<int>(text.size());
+    auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    int count = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    if (count <= 0)
+        return {};
+    std::string result(static_cast<size_t>(count), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, length, result.data(), count, nullptr, nullptr);
+    return result;
+}

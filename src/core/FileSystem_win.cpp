@@ -1,0 +1,86 @@
+#include "FileSystem.h"
+
+#include <windows.h>
+
+bool FileExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ForceDeleteFile(const std::string& path) {
+    if (!FileExists(path))
+        return true;
+    // DeleteFileA refuses a read-only file.
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(path.c_str()) != 0;
+}
+
+double GetFileStamp(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(path.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return -1.0;
+    FindClose(search);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return -1.0;
+    FILETIME local;
+    WORD dosDate, dosTime;
+    if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
+        !FileTimeToDosDateTime(&local, &dosDate, &dosTime))
+        return -1.0;
+    return DosToDateTime(dosDate, dosTime);
+}
+
+int SetFileStamp(const std::string& path, double value) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return static_cast<int>(GetLastError());
+    int result = 0;
+    WORD dosDate, dosTime;
+    FILETIME local, universal;
+    if (!DateTimeToDos(value, dosDate, dosTime))
+        result = ERROR_INVALID_PARAMETER;
+    else if (!DosDateTimeToFileTime(dosDate, dosTime, &local) ||
+             !LocalFileTimeToFileTime(&local, &universal) ||
+             !SetFileTime(file, nullptr, nullptr, &universal))
+        result = static_cast<int>(GetLastError());
+    CloseHandle(file);
+    return result;
+}
+
+bool ReplaceFileWith(const std::string& from, const std::string& to) {
+    DWORD oldAttributes = GetFileAttributesA(to.c_str());
+    bool hadFile =
+        oldAttributes != INVALID_FILE_ATTRIBUTES && !(oldAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    // MoveFileEx will not replace a read-only file.
+    if (hadFile)
+        SetFileAttributesA(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    // The old file stays, so it keeps the attributes it had.
+    if (hadFile)
+        SetFileAttributesA(to.c_str(), oldAttributes);
+    return false;
+}
+
+std::string SystemErrorText(int code) {
+    char* buffer = nullptr;
+    DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    std::string text;
+    if (length != 0 && buffer != nullptr)
+        text.assign(buffer, length);
+    if (buffer != nullptr)
+        LocalFree(buffer);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
+        text.pop_back();
+    return text;
+}
