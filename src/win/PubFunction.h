@@ -1,0 +1,39 @@
+#pragma once
+// The shared utilities: message boxes, file listing, sound playback, deletion, file times and
+// version texts. One header gives the portable rules and the file-system layer as well.
+#include "../core/PubFunction.h"
+#include "FileSystem.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The window that owns the message boxes. The application sets a provider that gives its
+// active form (or its own window); until then the thread's active window is used.
+using MessageBoxOwnerProvider = HWND (*)();
+void SetMessageBoxOwner(MessageBoxOwnerProvider provider);
+
+// The texts are ANSI; the captions are Chinese words shown as UTF-16 so that every system
+// reads them correctly.
+void ShowInfo(const std::string& text);
+void ShowError(const std::string& text);
+bool AskYesNo(const std::string& text);
+
+// Bare names of the files (not folders) matching folder + "\" + mask, in the file system's
+// order. A missing folder gives an empty list; the result is always true.
+bool ListFiles(const std::string& folder, const std::string& mask, std::vector<std::string>& list);
+
+// Starts the file playing in the background and returns at once; a later call cuts it off.
+// Nothing happens when no file is at path.
+void PlaySoundFile(const std::string& path);
+
+// The MCI alias under which a ".mid" sound plays.
+constexpr const char* MidiSoundAlias = "TappoloKeyMidi";
+
+// Deletes the folder with everything in it, without confirmation, error display or recycle
+// bin. True when the shell operation succeeded.
+bool DeleteFolder(const std::string& path);
+
+// "major.minor.release.build" of the file's fixed version block, or empty without one.
+std::string GetFileVersionText(const std::string& path);

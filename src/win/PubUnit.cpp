@@ -1,0 +1,30 @@
+#include "PubUnit.h"
+
+#include "../core/PubFunction.h"
+
+#include <windows.h>
+
+namespace {
+
+std::string ExecutablePath() {
+    std::string buffer(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return {};
+        // A full buffer may mean a truncated path.
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+} // namespace
+
+const std::string& GetProgramDir() {
+    static const std::string programDir = FolderOf(ExecutablePath());
+    return programDir;
+}
