@@ -1,0 +1,10 @@
+# Draws the icon afresh and fails unless it is byte-identical to the committed one.
+file(REMOVE ${FRESH})
+execute_process(COMMAND ${TOOL} ${FRESH} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "tappolo_icon failed: ${rc}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${FRESH} ${COMMITTED} RESULT_VARIABLE diff)
+if(NOT diff EQUAL 0)
+    message(FATAL_ERROR "${COMMITTED} is not what tappolo_icon draws; regenerate it")
+endif()
