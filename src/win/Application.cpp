@@ -1,0 +1,188 @@
+#include "Application.h"
+
+#include "Exception.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+TApplication Application;
+
+std::string ErrorBoxText(std::string message) {
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+        message += '.';
+    return message;
+}
+
+void HandleCallbackException() noexcept {
+    Application.HandleException();
+}
+
+TApplication::TApplication() : TComponent(nullptr) {}
+
+TApplication::~TApplication() {
+    DestroyComponents();
+    if (FHandle)
+        DestroyWindow(FHandle);
+    if (FComInitialized)
+        CoUninitialize();
+}
+
+void TApplication::SetTitle(std::string title) {
+    FTitle = std::move(title);
+    if (FHandle)
+        SetWindowTextA(FHandle, FTitle.c_str());
+}
+
+HWND TApplication::Handle() {
+    if (FHandle)
+        return FHandle;
+    const char className[] = "TApplication";
+    WNDCLASSA existing{};
+    if (!GetClassInfoA(MainInstance(), className, &existing)) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &TApplication::WndProc;
+        wc.hInstance = MainInstance();
+        wc.hIcon = LoadIconA(MainInstance(), "MAINICON");
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.lpszClassName = className;
+        if (!RegisterClassA(&wc))
+            throw Exception("Cannot register the application window class");
+    }
+    // Zero-sized but with a caption and a minimize box: it owns the taskbar button and takes
+    // the minimize and restore commands for all the forms it owns.
+    FHandle = CreateWindowExA(0, className, FTitle.c_str(),
+                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                              GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2,
+                              0, 0, nullptr, nullptr, MainInstance(), nullptr);
+    if (!FHandle)
+        throw Exception("Cannot create the application window");
+    return FHandle;
+}
+
+void TApplication::Initialize() {
+    if (!FComInitialized)
+        FComInitialized = SUCCEEDED(CoInitialize(nullptr));
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_HOTKEY_CLASS};
+    InitCommonControlsEx(&icc);
+    Handle();
+}
+
+void TApplication::SetMainForm(TForm* form) {
+    FMainForm = form;
+    if (form)
+        form->FreeNotification(this);
+}
+
+void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation != TOperation::opRemove)
+        return;
+    if (AComponent == FMainForm)
+        FMainForm = nullptr;
+    if (AComponent == FActiveForm)
+        FActiveForm = nullptr;
+}
+
+void TApplication::DispatchOne(MSG& msg) {
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    // Tab, arrow and accelerator navigation between the controls of our forms.
+    if (root && TForm::FromHandle(root) && TForm::FromHandle(root)->HasControls() &&
+        IsDialogMessageA(root, &msg))
+        return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
+void TApplication::Run() {
+    Handle();
+    if (FMainForm && ShowMainForm) {
+        if (FMainForm->WindowState == TWindowState::wsMinimized)
+            Minimize();
+        else
+            FMainForm->SetVisible(true);
+    }
+    while (!FTerminated) {
+        MSG msg;
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            FTerminated = true;
+            break;
+        }
+        DispatchOne(msg);
+    }
+    DestroyComponents();
+}
+
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            FTerminated = true;
+            // The loop that owns the thread must see the quit too.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        DispatchOne(msg);
+    }
+}
+
+void TApplication::Terminate() {
+    FTerminated = true;
+    PostQuitMessage(0);
+}
+
+void TApplication::Minimize() {
+    ShowWindow(Handle(), SW_MINIMIZE);
+}
+
+void TApplication::Restore() {
+    if (IsIconic(Handle()))
+        ShowWindow(Handle(), SW_RESTORE);
+}
+
+void TApplication::HandleException() noexcept {
+    try {
+        throw;
+    } catch (const Exception& e) {
+        ShowException(e.Message());
+    } catch (const std::exception& e) {
+        ShowException(e.what());
+    } catch (...) {
+        ShowException("Unknown error");
+    }
+}
+
+void TApplication::ShowException(const std::string& message) noexcept {
+    try {
+        std::string text = ErrorBoxText(message);
+        MessageBoxA(GetActiveWindow(), text.c_str(), FTitle.c_str(), MB_OK | MB_ICONERROR);
+    } catch (...) {
+        // Out of memory while building the text: nothing sensible is left to show.
+    }
+}
+
+HWND TApplication::FocusedControl() const {
+    if (!FActiveForm || !FActiveForm->HandleAllocated())
+        return nullptr;
+    return FActiveForm->FocusedControl();
+}
+
+LRESULT CALLBACK TApplication::WndProc(HWND window, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept {
+    return GuardCallback([&] { return Application.HandleMessage(window, message, wParam, lParam); },
+                         LRESULT(0));
+}
+
+LRESULT TApplication::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLOSE:
+        if (FMainForm)
+            FMainForm->Close();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return 1;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

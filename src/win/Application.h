@@ -1,0 +1,79 @@
+#pragma once
+// The application object: its hidden top-level window (the taskbar button), the main form, the
+// message loop and the top-level error handler.
+#include "vobClasses.h"
+
+#include <string>
+
+class TForm;
+
+// The text of the error box: a full stop is added when the last byte sorts after "." (so
+// "Failed" gets one, "Done." and "Stop!" do not, an empty text stays empty).
+std::string ErrorBoxText(std::string message);
+
+class TApplication : public TComponent {
+public:
+    TApplication();
+    ~TApplication() override;
+
+    const std::string& Title() const { return FTitle; }
+    void SetTitle(std::string title);
+    // The hidden application window, created on first use.
+    HWND Handle();
+    TForm* MainForm() const { return FMainForm; }
+    // Whether Run shows the main form when the loop starts.
+    bool ShowMainForm = true;
+    bool Terminated() const { return FTerminated; }
+
+    // Prepares the user-interface thread (the component object model that speech needs, the
+    // common controls, the application window).
+    void Initialize();
+    // Creates a form owned by the application; the first one becomes the main form.
+    template <class T, class... A> T* CreateForm(A&&... args);
+    // The message loop, until Terminate; the forms are freed when it ends.
+    void Run();
+    void ProcessMessages();
+    void Terminate();
+    void Minimize();
+    void Restore();
+
+    // The top-level error handler: call inside a catch block. Shows the error and returns.
+    void HandleException() noexcept;
+    void ShowException(const std::string& message) noexcept;
+
+    // The control that holds the focus in the active form, if any.
+    HWND FocusedControl() const;
+    void SetActiveForm(TForm* form) { FActiveForm = form; }
+    TForm* ActiveForm() const { return FActiveForm; }
+    // Dispatches one message with dialog navigation for our forms.
+    void DispatchOne(MSG& msg);
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    void SetMainForm(TForm* form);
+    static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam,
+                                    LPARAM lParam) noexcept;
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    std::string FTitle;
+    HWND FHandle = nullptr;
+    TForm* FMainForm = nullptr;
+    TForm* FActiveForm = nullptr;
+    bool FTerminated = false;
+    bool FComInitialized = false;
+};
+
+extern TApplication Application;
+
+#include "Forms.h"
+
+template <class T, class... A> T* TApplication::CreateForm(A&&... args) {
+    T* form = TForm::Create<T>(this, std::forward<A>(args)...);
+    if (!FMainForm) {
+        form->Handle();
+        SetMainForm(form);
+    }
+    return form;
+}

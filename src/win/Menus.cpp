@@ -1,0 +1,288 @@
+#include "Menus.h"
+
+#include "Exception.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace {
+
+std::unordered_map<uint16_t, TMenuItem*>& ItemsByCommand() {
+    static std::unordered_map<uint16_t, TMenuItem*> items;
+    return items;
+}
+
+uint16_t NewCommand(TMenuItem* item) {
+    static uint16_t next = 0;
+    auto& items = ItemsByCommand();
+    if (items.size() >= 0xFFFE)
+        throw Exception("Too many menu items");
+    do {
+        ++next;
+    } while (next == 0 || items.count(next));
+    items[next] = item;
+    return next;
+}
+
+std::string KeyName(uint8_t key) {
+    if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))
+        return std::string(1, static_cast<char>(key));
+    if (key >= VK_F1 && key <= VK_F24)
+        return std::string("F").append(std::to_string(key - VK_F1 + 1));
+    if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9)
+        return std::string("Num ").append(std::to_string(key - VK_NUMPAD0));
+    switch (key) {
+    case VK_BACK:
+        return "BkSp";
+    case VK_TAB:
+        return "Tab";
+    case VK_RETURN:
+        return "Enter";
+    case VK_ESCAPE:
+        return "Esc";
+    case VK_SPACE:
+        return "Space";
+    case VK_PRIOR:
+        return "PgUp";
+    case VK_NEXT:
+        return "PgDn";
+    case VK_END:
+        return "End";
+    case VK_HOME:
+        return "Home";
+    case VK_LEFT:
+        return "Left";
+    case VK_UP:
+        return "Up";
+    case VK_RIGHT:
+        return "Right";
+    case VK_DOWN:
+        return "Down";
+    case VK_INSERT:
+        return "Ins";
+    case VK_DELETE:
+        return "Del";
+    case VK_MULTIPLY:
+        return "Num *";
+    case VK_ADD:
+        return "Num +";
+    case VK_SUBTRACT:
+        return "Num -";
+    case VK_DECIMAL:
+        return "Num Del";
+    case VK_DIVIDE:
+        return "Num /";
+    case VK_PAUSE:
+        return "Pause";
+    // The punctuation keys, named by what they write on a US keyboard.
+    case VK_OEM_1:
+        return ";";
+    case VK_OEM_PLUS:
+        return "=";
+    case VK_OEM_COMMA:
+        return ",";
+    case VK_OEM_MINUS:
+        return "-";
+    case VK_OEM_PERIOD:
+        return ".";
+    case VK_OEM_2:
+        return "/";
+    case VK_OEM_3:
+        return "`";
+    case VK_OEM_4:
+        return "[";
+    case VK_OEM_5:
+        return "\\";
+    case VK_OEM_6:
+        return "]";
+    case VK_OEM_7:
+        return "'";
+    default:
+        return {};
+    }
+}
+
+// Adds the visible items of `parent` to the platform menu `menu`.
+void BuildMenu(HMENU menu, const TMenuItem& parent) {
+    UINT position = 0;
+    for (int i = 0; i < parent.Count(); ++i) {
+        const TMenuItem& item = *parent.Items(i);
+        if (!item.Visible)
+            continue;
+        std::string text = item.Caption();
+        if (item.ShortCut != 0) {
+            std::string keys = ShortCutToText(item.ShortCut);
+            if (!keys.empty())
+                text += "\t" + keys;
+        }
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID;
+        info.wID = item.Command();
+        if (item.IsLine()) {
+            info.fType = MFT_SEPARATOR;
+        } else {
+            info.fMask |= MIIM_STRING;
+            info.fType = MFT_STRING | (item.RadioItem ? MFT_RADIOCHECK : 0);
+            info.dwTypeData = text.data();
+            info.fState = (item.Checked() ? MFS_CHECKED : 0u) |
+                          (item.Enabled ? 0u : MFS_DISABLED | MFS_GRAYED) |
+                          (item.Default ? MFS_DEFAULT : 0u);
+        }
+        if (item.Count() > 0 && !item.IsLine()) {
+            HMENU sub = CreatePopupMenu();
+            if (!sub)
+                throw Exception("Cannot create a menu");
+            info.fMask |= MIIM_SUBMENU;
+            info.hSubMenu = sub;
+            // Owned by `menu` from the insertion on; destroyed with it.
+            if (!InsertMenuItemA(menu, position, TRUE, &info)) {
+                DestroyMenu(sub);
+                throw Exception("Cannot build the menu");
+            }
+            BuildMenu(sub, item);
+        } else if (!InsertMenuItemA(menu, position, TRUE, &info)) {
+            throw Exception("Cannot build the menu");
+        }
+        ++position;
+    }
+}
+
+struct MenuHandle {
+    HMENU handle;
+    ~MenuHandle() {
+        if (handle)
+            DestroyMenu(handle);
+    }
+};
+
+LRESULT PopupListProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && HIWORD(wParam) == 0 && lParam == 0) {
+        if (TMenuItem* item = FindMenuItem(LOWORD(wParam)))
+            item->Click();
+        return 0;
+    }
+    return DefWindowProcA(TPopupMenu::WindowHandle(), message, wParam, lParam);
+}
+
+} // namespace
+
+std::string ShortCutToText(uint16_t ShortCut) {
+    std::string name = KeyName(static_cast<uint8_t>(ShortCut & 0xFF));
+    if (name.empty())
+        return {};
+    std::string text;
+    if (ShortCut & scShift)
+        text += "Shift+";
+    if (ShortCut & scCtrl)
+        text += "Ctrl+";
+    if (ShortCut & scAlt)
+        text += "Alt+";
+    text += name;
+    return text;
+}
+
+std::string StripHotkey(const std::string& caption) {
+    std::string out;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&') {
+            if (i + 1 < caption.size() && caption[i + 1] == '&')
+                out += '&', ++i;
+            continue;
+        }
+        out += caption[i];
+    }
+    return out;
+}
+
+TMenuItem* FindMenuItem(uint16_t command) {
+    auto& items = ItemsByCommand();
+    auto found = items.find(command);
+    return found == items.end() ? nullptr : found->second;
+}
+
+// --- TMenuItem ---------------------------------------------------------------------------
+
+TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner) {
+    FCommand = NewCommand(this);
+}
+
+TMenuItem::~TMenuItem() {
+    Clear();
+    if (FParent)
+        FParent->Remove(this);
+    ItemsByCommand().erase(FCommand);
+}
+
+void TMenuItem::SetChecked(bool value) {
+    FChecked = value;
+    if (!value || !RadioItem || !FParent)
+        return;
+    for (TMenuItem* sibling : FParent->FItems)
+        if (sibling != this && sibling->RadioItem && sibling->GroupIndex == GroupIndex)
+            sibling->FChecked = false;
+}
+
+int TMenuItem::IndexOf(const TMenuItem* item) const {
+    auto found = std::find(FItems.begin(), FItems.end(), item);
+    return found == FItems.end() ? -1 : static_cast<int>(found - FItems.begin());
+}
+
+void TMenuItem::Add(TMenuItem* item) {
+    Insert(Count(), item);
+}
+
+void TMenuItem::Insert(int index, TMenuItem* item) {
+    if (!item || item == this)
+        throw Exception("Cannot insert this menu item");
+    if (item->FParent)
+        throw Exception("Menu inserted twice");
+    if (index < 0 || index > Count())
+        throw Exception("List index out of bounds");
+    FItems.insert(FItems.begin() + index, item);
+    item->FParent = this;
+}
+
+void TMenuItem::Delete(int index) {
+    if (index < 0 || index >= Count())
+        throw Exception("List index out of bounds");
+    FItems[index]->FParent = nullptr;
+    FItems.erase(FItems.begin() + index);
+}
+
+void TMenuItem::Remove(TMenuItem* item) {
+    int index = IndexOf(item);
+    if (index >= 0)
+        Delete(index);
+}
+
+void TMenuItem::Clear() {
+    while (!FItems.empty())
+        TComponent::Free(FItems.back());
+}
+
+void TMenuItem::Click() {
+    if (Enabled && OnClick)
+        OnClick(this);
+}
+
+// --- TPopupMenu --------------------------------------------------------------------------
+
+TPopupMenu::TPopupMenu(TComponent* AOwner) : TComponent(AOwner), FItems(new TMenuItem(this)) {}
+
+HWND TPopupMenu::WindowHandle() {
+    // One window for all menus of the thread, alive until the process ends: a posted command
+    // may still be on its way after any one menu is gone.
+    static TUtilWindow* window = new TUtilWindow(&PopupListProc);
+    return window->Handle();
+}
+
+void TPopupMenu::Popup(int X, int Y) {
+    if (OnPopup)
+        OnPopup(this);
+    MenuHandle menu{CreatePopupMenu()};
+    if (!menu.handle)
+        throw Exception("Cannot create a menu");
+    BuildMenu(menu.handle, *FItems);
+    TrackPopupMenu(menu.handle, TPM_LEFTALIGN | TPM_RIGHTBUTTON, X, Y, 0, WindowHandle(), nullptr);
+}
