@@ -1,0 +1,80 @@
+// Feeds arbitrary bytes to the record reader, the way a damaged or hostile scheme file would.
+#include "Exception.h"
+#include "PubClassUnit.h"
+#include "vobRecord.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+// The first byte picks the kinds of read, two bits a value; the rest is the record data.
+void ReadMixed(const uint8_t* data, size_t size) {
+    if (size == 0)
+        return;
+    uint8_t pattern = data[0];
+    TMemoryStream stream(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+    {
+        TvobReader reader(stream);
+        try {
+            for (int i = 0; i < 64; ++i) {
+                switch ((pattern >> (2 * (i % 4))) & 3) {
+                case 0:
+                case 3:
+                    reader.ReadString();
+                    break;
+                case 1:
+                    reader.ReadInteger();
+                    break;
+                case 2:
+                    reader.ReadDate();
+                    break;
+                }
+            }
+        } catch (const Exception& e) {
+            Check(e.Message() == "Invalid property value" || e.Message() == "Stream read error");
+        }
+    }
+    int64_t position = stream.Position();
+    Check(position >= 0 && position <= stream.Size());
+}
+
+// A scheme read gives all sixteen names or none, and what it gives survives a save.
+void ReadScheme(const uint8_t* data, size_t size) {
+    TMemoryStream stream(std::string(reinterpret_cast<const char*>(data), size));
+    TMySchemeInfo scheme;
+    bool damaged = false;
+    {
+        TvobReader reader(stream);
+        scheme.ReadData(reader, damaged);
+    }
+    if (damaged) {
+        for (int i = 0; i < KeyTypeCount; ++i)
+            Check(scheme.SoundRef(i).empty());
+        return;
+    }
+    TMemoryStream copy;
+    scheme.SaveToStream(&copy);
+    copy.SetPosition(0);
+    TMySchemeInfo again;
+    TvobReader reader(copy);
+    again.ReadData(reader, damaged);
+    Check(!damaged);
+    for (int i = 0; i < KeyTypeCount; ++i)
+        Check(again.SoundRef(i) == scheme.SoundRef(i));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ReadMixed(data, size);
+    ReadScheme(data, size);
+    return 0;
+}
