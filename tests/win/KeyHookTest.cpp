@@ -1,0 +1,287 @@
+// KeyHook.dll with real key presses (SendInput), seen by a window the way the program sees
+// them: through the shared memory, message 1244 and, in sound mode, PlayKeySound.
+#include "KeyHook.h"
+#include "KeySound.h"
+#include "PubFunction.h"
+#include "WineTest.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct SoundMode {
+    std::string ProgramDir;
+    std::string CurrentScheme;
+    TMySchemeInfo Scheme;
+};
+
+std::vector<unsigned> Received;
+const SoundMode* ActiveSound = nullptr;
+
+LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == KeyHookMessage) {
+        try {
+            Received.push_back(static_cast<unsigned>(wParam));
+            if (ActiveSound != nullptr)
+                PlayKeySound(ActiveSound->ProgramDir, ActiveSound->CurrentScheme,
+                             ActiveSound->Scheme, static_cast<unsigned>(wParam));
+        } catch (...) {
+            ADD_FAILURE() << "the key handler threw";
+        }
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void SendKey(unsigned vk, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(vk);
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ASSERT_EQ(SendInput(1, &input, sizeof input), 1u);
+}
+
+void Press(unsigned vk) {
+    SendKey(vk, false);
+    SendKey(vk, true);
+}
+
+// Waits for `count` key messages, then a little longer so that an extra one would show.
+std::vector<unsigned> WaitKeys(size_t count, std::chrono::milliseconds timeout = 3s) {
+    auto end = std::chrono::steady_clock::now() + timeout;
+    while (Received.size() < count && std::chrono::steady_clock::now() < end)
+        wt::PumpMessages(10ms);
+    wt::PumpMessages(150ms);
+    return Received;
+}
+
+int ThreadCount() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return -1;
+    int count = 0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == GetCurrentProcessId())
+            ++count;
+    CloseHandle(snapshot);
+    return count;
+}
+
+// One key of every key type, none of which opens a menu or leaves a state behind. The lock
+// keys are pressed twice so that their lights end as they began.
+const unsigned TypeKeys[KeyTypeCount] = {
+    VK_PRIOR, VK_CAPITAL, '5',       VK_NUMLOCK, VK_F2, VK_DELETE, VK_LEFT,   VK_RETURN,
+    VK_NEXT,  VK_BACK,    VK_INSERT, VK_TAB,     'Q',   VK_SPACE,  VK_ESCAPE, VK_OEM_1,
+};
+
+bool IsLockKey(unsigned vk) {
+    return vk == VK_CAPITAL || vk == VK_NUMLOCK;
+}
+
+class KeyHookTest : public testing::Test {
+protected:
+    void SetUp() override {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = TargetProc;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "KeyHookTestTarget";
+        RegisterClassA(&windowClass);
+        // A visible foreground window, so that the desktop's keyboard focus is ours.
+        FWindow = CreateWindowExA(0, "KeyHookTestTarget", "key hook target",
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 200, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
+        ASSERT_NE(FWindow, nullptr);
+        SetForegroundWindow(FWindow);
+        wt::PumpMessages(50ms);
+        ASSERT_TRUE(CreateTarget());
+        Received.clear();
+        ActiveSound = nullptr;
+    }
+
+    void TearDown() override {
+        EndKeyHook();
+        ActiveSound = nullptr;
+        CloseTarget();
+        DestroyWindow(FWindow);
+        wt::PumpMessages(20ms);
+    }
+
+    // What the main window does at start: the handle as a 32-bit little-endian value.
+    bool CreateTarget() {
+        FMapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4,
+                                      KeyHookMappingName);
+        if (FMapping == nullptr)
+            return false;
+        FView = static_cast<unsigned char*>(MapViewOfFile(FMapping, FILE_MAP_WRITE, 0, 0, 4));
+        if (FView == nullptr)
+            return false;
+        const auto value = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(FWindow));
+        for (int i = 0; i < 4; ++i)
+            FView[i] = static_cast<unsigned char>(value >> (8 * i));
+        return true;
+    }
+
+    void CloseTarget() {
+        if (FView != nullptr)
+            UnmapViewOfFile(FView);
+        if (FMapping != nullptr)
+            CloseHandle(FMapping);
+        FView = nullptr;
+        FMapping = nullptr;
+    }
+
+    HWND FWindow = nullptr;
+    HANDLE FMapping = nullptr;
+    unsigned char* FView = nullptr;
+};
+
+} // namespace
+
+TEST_F(KeyHookTest, EveryKeyTypeArrivesOncePerPress) {
+    ASSERT_NE(SetKeyHook(), 0);
+    std::vector<unsigned> expected;
+    for (unsigned vk : TypeKeys) {
+        for (int i = 0; i < (IsLockKey(vk) ? 2 : 1); ++i) {
+            Press(vk);
+            expected.push_back(vk);
+        }
+    }
+    EXPECT_EQ(WaitKeys(expected.size()), expected);
+    for (int type = 0; type < KeyTypeCount; ++type)
+        EXPECT_EQ(KeyTypeOf(TypeKeys[type]), type) << "the test's key for type " << type;
+}
+
+TEST_F(KeyHookTest, AHeldKeySoundsOnceUntilItIsReleased) {
+    ASSERT_NE(SetKeyHook(), 0);
+    // A held key repeats its key-down; other keys pressed meanwhile still sound.
+    for (int i = 0; i < 4; ++i)
+        SendKey('B', false);
+    Press('C');
+    SendKey('B', false);
+    SendKey('B', true);
+    Press('B');
+    EXPECT_EQ(WaitKeys(3), (std::vector<unsigned>{'B', 'C', 'B'}));
+}
+
+TEST_F(KeyHookTest, LeftAndRightShiftArriveAsShift) {
+    ASSERT_NE(SetKeyHook(), 0);
+    Press(VK_LSHIFT);
+    Press(VK_RSHIFT);
+    Press(VK_SHIFT);
+    EXPECT_EQ(WaitKeys(3), (std::vector<unsigned>{VK_SHIFT, VK_SHIFT, VK_SHIFT}));
+}
+
+TEST_F(KeyHookTest, EndKeyHookStopsMessagesAndIsHarmlessWithoutAHook) {
+    EXPECT_NE(EndKeyHook(), 0);
+    EXPECT_NE(EndKeyHook(), 0);
+    ASSERT_NE(SetKeyHook(), 0);
+    Press('D');
+    EXPECT_EQ(WaitKeys(1), (std::vector<unsigned>{'D'}));
+    EndKeyHook();
+    Press('E');
+    EXPECT_EQ(WaitKeys(2, 300ms), (std::vector<unsigned>{'D'}));
+}
+
+TEST_F(KeyHookTest, RepeatedCyclesLeaveNoThreadBehindAndASecondSetAddsNoHook) {
+    const int threadsBefore = ThreadCount();
+    ASSERT_GT(threadsBefore, 0);
+    std::vector<unsigned> expected;
+    for (int cycle = 0; cycle < 5; ++cycle) {
+        ASSERT_NE(SetKeyHook(), 0);
+        ASSERT_NE(SetKeyHook(), 0);
+        Press('F');
+        expected.push_back('F');
+        EXPECT_EQ(WaitKeys(expected.size()), expected) << "cycle " << cycle;
+        EndKeyHook();
+    }
+    EXPECT_EQ(ThreadCount(), threadsBefore);
+}
+
+TEST_F(KeyHookTest, TheSharedMemoryMayAppearAfterTheHook) {
+    CloseTarget();
+    ASSERT_NE(SetKeyHook(), 0);
+    Press('G');
+    wt::PumpMessages(200ms);
+    EXPECT_TRUE(Received.empty());
+    ASSERT_TRUE(CreateTarget());
+    Press('H');
+    EXPECT_EQ(WaitKeys(1), (std::vector<unsigned>{'H'}));
+}
+
+TEST_F(KeyHookTest, EachKeyTypeRequestsItsSchemeSound) {
+    SoundMode sound;
+    sound.ProgramDir = wt::MakeTempDir("keysound");
+    // Lower case: only the exact "TTS" means speech, and that check is the caller's.
+    sound.CurrentScheme = "tts";
+    const std::string folder = sound.ProgramDir + "schemes\\tts\\";
+    ASSERT_TRUE(CreateDirectoryA((sound.ProgramDir + "schemes").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string tone = wt::MakeToneWav(1000, 20, 2000);
+    for (int type = 0; type < KeyTypeCount; ++type) {
+        std::string name = "type" + std::to_string(type) + (type == 3 ? ".WAV" : ".wav");
+        // The letter sound is named but missing: the key stays silent.
+        if (type != KeyType::Letter) {
+            ASSERT_TRUE(wt::WriteFileBytes(folder + name, tone));
+        }
+        sound.Scheme.SetSound(type, name);
+    }
+    ActiveSound = &sound;
+    ASSERT_NE(SetKeyHook(), 0);
+
+    wt::PlaySoundTrace trace;
+    std::vector<std::string> expected;
+    for (int type = 0; type < KeyTypeCount; ++type) {
+        const unsigned vk = TypeKeys[type];
+        for (int i = 0; i < (IsLockKey(vk) ? 2 : 1); ++i) {
+            Press(vk);
+            if (type != KeyType::Letter)
+                expected.push_back(folder + sound.Scheme.GetSound(type));
+            // One at a time: each request must be seen before the next one cuts it off.
+            ASSERT_EQ(trace.WaitNames(expected.size(), 3s).size(), expected.size()) << "key " << vk;
+        }
+    }
+    wt::PumpMessages(200ms);
+    EXPECT_EQ(trace.Names(), expected);
+    PlaySoundA(nullptr, nullptr, 0);
+}
+
+TEST_F(KeyHookTest, AKeyPressIsHeardAsItsTypesTone) {
+    SoundMode sound;
+    sound.ProgramDir = wt::MakeTempDir("heard");
+    sound.CurrentScheme = "Tones";
+    const std::string folder = sound.ProgramDir + "schemes\\Tones\\";
+    ASSERT_TRUE(CreateDirectoryA((sound.ProgramDir + "schemes").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(wt::WriteFileBytes(folder + "letter.wav", wt::MakeToneWav(660, 300)));
+    ASSERT_TRUE(wt::WriteFileBytes(folder + "space.wav", wt::MakeToneWav(1480, 300)));
+    sound.Scheme.SetSound(KeyType::Letter, "letter.wav");
+    sound.Scheme.SetSound(KeyType::Space, "space.wav");
+    ActiveSound = &sound;
+    ASSERT_NE(SetKeyHook(), 0);
+
+    const std::vector<double> candidates = {660, 1480};
+    wt::AudioRecording letter;
+    Press('K');
+    auto letterSamples = letter.WaitForSound(5s, 200ms, 2000);
+    ASSERT_GE(wt::OnsetIndex(letterSamples, 2000), 0) << "the letter key was not heard";
+    EXPECT_EQ(wt::DominantOf(letterSamples, candidates), 660);
+    wt::PumpMessages(200ms);
+
+    wt::AudioRecording space;
+    Press(VK_SPACE);
+    auto spaceSamples = space.WaitForSound(5s, 200ms, 2000);
+    ASSERT_GE(wt::OnsetIndex(spaceSamples, 2000), 0) << "the space key was not heard";
+    EXPECT_EQ(wt::DominantOf(spaceSamples, candidates), 1480);
+    PlaySoundA(nullptr, nullptr, 0);
+}
