@@ -229,13 +229,20 @@ TUtilWindow::TUtilWindow(TWndMethod method) : FMethod(std::move(method)) {
                               nullptr, MainInstance(), this);
     if (!FHandle)
         throw Exception("Cannot create a utility window");
+    FReady = true;
 }
 
 TUtilWindow::~TUtilWindow() {
+    Destroy();
+}
+
+void TUtilWindow::Destroy() noexcept {
     if (FHandle) {
         SetWindowLongPtrA(FHandle, GWLP_USERDATA, 0);
         DestroyWindow(FHandle);
     }
+    FHandle = nullptr;
+    FReady = false;
 }
 
 LRESULT CALLBACK TUtilWindow::WndProc(HWND window, UINT message, WPARAM wParam,
@@ -246,7 +253,7 @@ LRESULT CALLBACK TUtilWindow::WndProc(HWND window, UINT message, WPARAM wParam,
                           reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<TUtilWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self || !self->FMethod)
+    if (!self || !self->FReady || !self->FMethod)
         return DefWindowProcA(window, message, wParam, lParam);
     return GuardCallback([&] { return self->FMethod(message, wParam, lParam); }, LRESULT(0));
 }

@@ -132,12 +132,15 @@ public:
     TUtilWindow(const TUtilWindow&) = delete;
     TUtilWindow& operator=(const TUtilWindow&) = delete;
     HWND Handle() const { return FHandle; }
+    void Destroy() noexcept;
 
 private:
     static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam,
                                     LPARAM lParam) noexcept;
     TWndMethod FMethod;
     HWND FHandle = nullptr;
+    // The method sees messages only once the window exists: its owner is still being built.
+    bool FReady = false;
 };
 
 // A message-driven timer: ticks only while enabled, with an interval above 0 and a handler.
