@@ -1,0 +1,304 @@
+#include "MainFrm.h"
+
+#include "Exception.h"
+#include "KeyHook.h"
+#include "KeySound.h"
+#include "KeySpeech.h"
+#include "PubFunction.h"
+#include "PubUnit.h"
+#include "Support.h"
+
+#include <shellapi.h>
+
+std::unique_ptr<TMySetInfo> MySetInfo;
+std::unique_ptr<TMySchemeInfo> MySchemeInfo;
+
+namespace {
+
+constexpr const char* kTitle = "Tappolo";
+constexpr const char* kTrayHint = "Click here for Tappolo Options";
+constexpr const char* kSpeechMode = "TTS";
+constexpr const char* kNoScheme = "No scheme can use, Please reinstall!";
+constexpr int kSchemeGroup = 1;
+
+// Blanks and control characters off both ends.
+std::string Trim(const std::string& text) {
+    size_t first = 0, last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= ' ')
+        ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ')
+        --last;
+    return text.substr(first, last - first);
+}
+
+// Every ".tss" goes, not only the extension: "x.tss.tss" shows as "x".
+std::string SchemeCaption(std::string name) {
+    static const std::string ext = ".tss";
+    for (size_t at = name.find(ext); at != std::string::npos; at = name.find(ext, at))
+        name.erase(at, ext.size());
+    return name;
+}
+
+// Menu captions compare as the user reads them: without accelerator marks, ignoring case in
+// the system code page.
+bool SameCaption(const std::string& a, const std::string& b) {
+    std::string x = StripHotkey(a), y = StripHotkey(b);
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, x.data(),
+                          static_cast<int>(x.size()), y.data(),
+                          static_cast<int>(y.size())) == CSTR_EQUAL;
+}
+
+} // namespace
+
+std::string SettingsPath() {
+    return GetProgramDir() + "schemeinfo.tsc";
+}
+
+std::string SchemeFilePath(const std::string& name) {
+    return GetProgramDir() + "schemes" + "\\" + name + ".tss";
+}
+
+TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
+    SetName("MainForm");
+    Caption = "MainForm";
+    BorderStyle = TBorderStyle::bsDialog;
+    ClientWidth = 169;
+    ClientHeight = 71;
+    WindowState = TWindowState::wsMinimized;
+    Layout = {{"Label1", "STATIC", kTitle, 100, 0, 0, 169, 71, SS_CENTER | SS_CENTERIMAGE}};
+
+    PopupMenu1 = new TPopupMenu(this);
+    PopupMenu1->SetName("PopupMenu1");
+    TMenuItem* root = PopupMenu1->Items();
+    miSetHook = NewItem(root, "miSetHook", "&Enable Sound", &TMainForm::miSetHookClick);
+    miEndHook = NewItem(root, "miEndHook", "&Disable Sound", &TMainForm::miEndHookClick);
+    miSchemes = NewItem(root, "miSchemes", "&Schemes", nullptr);
+    miTTSSpeak = NewItem(miSchemes, "miTTSSpeak", "TTS Speak", &TMainForm::miTTSSpeakClick);
+    miTTSSpeak->RadioItem = true;
+    miTTSSpeak->GroupIndex = kSchemeGroup;
+    // The three dialogs' commands come with the dialogs.
+    miSchemeSet = NewItem(root, "miSchemeSet", "S&cheme Set", nullptr);
+    ShowMainForm1 =
+        NewItem(root, "ShowMainForm1", "Show Main&Form", &TMainForm::ShowMainForm1Click);
+    ShowMainForm1->Visible = false;
+    miHotKey = NewItem(root, "miHotKey", "Hot&Key", nullptr);
+    N1 = NewItem(root, "N1", "-", nullptr);
+    miAbout = NewItem(root, "miAbout", "&About...", nullptr);
+    miSendaquestion =
+        NewItem(root, "miSendaquestion", "Se&nd a question", &TMainForm::miSendaquestionClick);
+    miHelp = NewItem(root, "miHelp", "&Help", &TMainForm::miHelpClick);
+    miExit = NewItem(root, "miExit", "&Exit", &TMainForm::miExitClick);
+
+    vobTIO = new TvobTrayIconOk(this);
+    vobTIO->SetName("vobTIO");
+    vobTIO->SetCycleInterval(0);
+    // The 32x32 16-colour image of the program icon.
+    if (HICON icon = static_cast<HICON>(
+            LoadImageA(MainInstance(), "MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR))) {
+        vobTIO->SetIcon(icon);
+        DestroyIcon(icon);
+    }
+    vobTIO->SetIconIndex(0);
+    vobTIO->SetPopupMenu(PopupMenu1);
+    vobTIO->LeftPopup = true;
+    vobTIO->StartMinimized = true;
+    vobTIO->MinimizeToTray = true;
+
+    HKM = new THotKeyManager(this);
+    HKM->SetName("HKM");
+    HKM->OnHotKeyPressed = [this](uint32_t HotKey, uint16_t Index) {
+        HKMHotKeyPressed(HotKey, Index);
+    };
+}
+
+TMenuItem* TMainForm::NewItem(TMenuItem* parent, const char* name, const char* caption,
+                              void (TMainForm::*handler)(TComponent*)) {
+    auto* item = new TMenuItem(this);
+    item->SetName(name);
+    item->SetCaption(caption);
+    if (handler)
+        item->OnClick = [this, handler](TComponent* Sender) { (this->*handler)(Sender); };
+    parent->Add(item);
+    return item;
+}
+
+void TMainForm::FormCreate() {
+    Application.SetTitle(kTitle);
+    vobTIO->SetHint(kTrayHint);
+
+    FMapHandle =
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4, KeyHookMappingName);
+    if (!FMapHandle)
+        throw Exception("Create Mapping File Error!");
+    FMapView = MapViewOfFile(FMapHandle, FILE_MAP_WRITE, 0, 0, 0);
+    if (!FMapView) {
+        // Without a view the hook library could never find the window: the same failure.
+        CloseHandle(FMapHandle);
+        FMapHandle = nullptr;
+        throw Exception("Create Mapping File Error!");
+    }
+    // The library reads the handle as a 32-bit value; window handles fit in 32 bits.
+    *static_cast<volatile uint32_t*>(FMapView) =
+        static_cast<uint32_t>(reinterpret_cast<uintptr_t>(Handle()));
+
+    MySchemeInfo = std::make_unique<TMySchemeInfo>();
+    BuildSchemeMenu();
+    if (!SelectCurrentScheme())
+        return;
+    RegisterSoundHotKeys();
+    miSetHookClick(this);
+    vobTIO->ShowBalloon(kTitle, kTrayHint, TBalloonIconKind::bitInfo, 10);
+}
+
+void TMainForm::FormDestroy() {
+    EndKeyHook();
+    if (FMapHandle) {
+        UnmapViewOfFile(FMapView);
+        CloseHandle(FMapHandle);
+        FMapView = nullptr;
+        FMapHandle = nullptr;
+    }
+    MySetInfo.reset();
+    MySchemeInfo.reset();
+}
+
+void TMainForm::BuildSchemeMenu() {
+    std::vector<std::string> names;
+    ListFiles(GetProgramDir() + "schemes", "*.tss", names);
+    for (size_t i = 0; i < names.size(); ++i) {
+        auto* item = new TMenuItem(this);
+        item->SetName("mii" + std::to_string(i));
+        item->SetCaption(SchemeCaption(Trim(names[i])));
+        item->RadioItem = true;
+        item->GroupIndex = kSchemeGroup;
+        item->OnClick = [this](TComponent* Sender) { SchemeListItemClick(Sender); };
+        miSchemes->Add(item);
+    }
+}
+
+void TMainForm::ClearSchemeMenu() {
+    for (int i = miSchemes->Count() - 1; i >= 1; --i)
+        TComponent::Free(miSchemes->Items(i));
+}
+
+bool TMainForm::SelectCurrentScheme() {
+    if (MySetInfo->CurrentScheme == kSpeechMode) {
+        if (FSpeech.DetectSpeechEngine() != SpeechEngineNone) {
+            miTTSSpeak->SetChecked(true);
+            return true;
+        }
+    } else {
+        for (int i = 0; i < miSchemes->Count(); ++i) {
+            TMenuItem* item = miSchemes->Items(i);
+            if (SameCaption(item->Caption(), MySetInfo->CurrentScheme)) {
+                MySchemeInfo->LoadFromFile(SchemeFilePath(MySetInfo->CurrentScheme), false);
+                item->SetChecked(true);
+                return true;
+            }
+        }
+    }
+    if (miSchemes->Count() <= 1) {
+        ShowError(kNoScheme);
+        Application.Terminate();
+        return false;
+    }
+    UseFirstScheme();
+    return true;
+}
+
+void TMainForm::UseFirstScheme() {
+    TMenuItem* item = miSchemes->Items(1);
+    MySetInfo->SetSchemeMode(item->Caption(), false);
+    MySetInfo->SaveToFile(SettingsPath());
+    MySchemeInfo->LoadFromFile(SchemeFilePath(MySetInfo->CurrentScheme), false);
+    item->SetChecked(true);
+}
+
+void TMainForm::RegisterSoundHotKeys() {
+    if (MySetInfo->EnableHotKey > 0) {
+        HKM->RegisterShortCutKey(static_cast<uint32_t>(MySetInfo->EnableHotKey));
+        miSetHook->ShortCut = static_cast<uint16_t>(MySetInfo->EnableHotKey & 0xFFFF);
+    }
+    if (MySetInfo->DisableHotKey > 0) {
+        HKM->RegisterShortCutKey(static_cast<uint32_t>(MySetInfo->DisableHotKey));
+        miEndHook->ShortCut = static_cast<uint16_t>(MySetInfo->DisableHotKey & 0xFFFF);
+    }
+}
+
+void TMainForm::HKMHotKeyPressed(uint32_t HotKey, uint16_t /*Index*/) {
+    // A click on a disabled item is swallowed: each hotkey acts only in the state it changes.
+    if (HotKey == static_cast<uint32_t>(MySetInfo->EnableHotKey))
+        miSetHook->Click();
+    else if (HotKey == static_cast<uint32_t>(MySetInfo->DisableHotKey))
+        miEndHook->Click();
+}
+
+void TMainForm::miSetHookClick(TComponent*) {
+    SetKeyHook();
+    miSetHook->Enabled = false;
+    miEndHook->Enabled = true;
+}
+
+void TMainForm::miEndHookClick(TComponent*) {
+    EndKeyHook();
+    miSetHook->Enabled = true;
+    miEndHook->Enabled = false;
+}
+
+void TMainForm::SchemeListItemClick(TComponent* Sender) {
+    auto* item = static_cast<TMenuItem*>(Sender);
+    const std::string name = item->Caption();
+    MySchemeInfo->LoadFromFile(SchemeFilePath(name), false);
+    MySetInfo->SetSchemeMode(name, true);
+    MySetInfo->SaveToFile(SettingsPath());
+    item->SetChecked(true);
+}
+
+void TMainForm::miTTSSpeakClick(TComponent*) {
+    MySetInfo->SetSpeechMode();
+    MySetInfo->SaveToFile(SettingsPath());
+    miTTSSpeak->SetChecked(true);
+    if (FSpeech.DetectSpeechEngine() != SpeechEngineNone)
+        return;
+    if (miSchemes->Count() > 1)
+        UseFirstScheme();
+    else
+        ShowError(kNoScheme);
+}
+
+void TMainForm::ShowMainForm1Click(TComponent*) {
+    vobTIO->RestoreMainWindow();
+}
+
+void TMainForm::miSendaquestionClick(TComponent*) {
+    std::string link = std::string("mailto:") + SupportMail + "?subject=About Tappolo...";
+    ShellExecuteA(Handle(), "open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TMainForm::miHelpClick(TComponent*) {
+    std::string help = GetProgramDir() + "tplhelp.chm";
+    ShellExecuteA(Handle(), "open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TMainForm::miExitClick(TComponent*) {
+    Close();
+}
+
+void TMainForm::WMKeyMessage(WPARAM wParam) {
+    const unsigned key = static_cast<unsigned>(wParam);
+    if (MySetInfo->CurrentScheme == kSpeechMode) {
+        FSpeech.SpeakText(KeySpeechText(key, &GetKeyState));
+        return;
+    }
+    PlayKeySound(GetProgramDir(), MySetInfo->CurrentScheme, *MySchemeInfo, key);
+}
+
+LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == KeyHookMessage) {
+        // Key messages can be queued before the records exist or after they are freed.
+        if (MySetInfo && MySchemeInfo)
+            WMKeyMessage(wParam);
+        return 0;
+    }
+    return TForm::WndProc(message, wParam, lParam);
+}

@@ -1,0 +1,78 @@
+#pragma once
+// The hidden main window: start-up and shutdown, the tray menu and its commands, and the key
+// message from the hook library.
+#include "Application.h"
+#include "HotKeyManager.h"
+#include "Menus.h"
+#include "MySetInfo.h"
+#include "PubClassUnit.h"
+#include "SpeechEngine.h"
+#include "vobTrayIconOk.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// The program-wide records: the settings live from the program main to the main window's
+// destruction, the active scheme with the main window.
+extern std::unique_ptr<TMySetInfo> MySetInfo;
+extern std::unique_ptr<TMySchemeInfo> MySchemeInfo;
+
+// The settings file and the schemes folder, both in the program directory.
+std::string SettingsPath();
+std::string SchemeFilePath(const std::string& name);
+
+class TMainForm : public TForm {
+public:
+    explicit TMainForm(TComponent* AOwner);
+
+    // Components of the window, in the order of its layout.
+    TPopupMenu* PopupMenu1;
+    TMenuItem* miSetHook;
+    TMenuItem* miEndHook;
+    TMenuItem* miSchemes;
+    TMenuItem* miTTSSpeak;
+    TMenuItem* miSchemeSet;
+    TMenuItem* ShowMainForm1;
+    TMenuItem* miHotKey;
+    TMenuItem* N1;
+    TMenuItem* miAbout;
+    TMenuItem* miSendaquestion;
+    TMenuItem* miHelp;
+    TMenuItem* miExit;
+    TvobTrayIconOk* vobTIO;
+    THotKeyManager* HKM;
+
+    void BuildSchemeMenu();
+    void ClearSchemeMenu();
+    // False when no mode could be applied and the program was asked to end.
+    bool SelectCurrentScheme();
+    void UseFirstScheme();
+    void RegisterSoundHotKeys();
+
+    void miSetHookClick(TComponent* Sender);
+    void miEndHookClick(TComponent* Sender);
+    void SchemeListItemClick(TComponent* Sender);
+    void miTTSSpeakClick(TComponent* Sender);
+    void ShowMainForm1Click(TComponent* Sender);
+    void miSendaquestionClick(TComponent* Sender);
+    void miHelpClick(TComponent* Sender);
+    void miExitClick(TComponent* Sender);
+    void HKMHotKeyPressed(uint32_t HotKey, uint16_t Index);
+
+    uint8_t SpeechEngine() const { return FSpeech.SpeechEngine(); }
+
+protected:
+    void FormCreate() override;
+    void FormDestroy() override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void WMKeyMessage(WPARAM wParam);
+    TMenuItem* NewItem(TMenuItem* parent, const char* name, const char* caption,
+                       void (TMainForm::*handler)(TComponent*));
+
+    HANDLE FMapHandle = nullptr;
+    void* FMapView = nullptr;
+    TSpeechEngine FSpeech;
+};
