@@ -1,0 +1,310 @@
+#include "AppDriver.h"
+
+#include "MySetInfo.h"
+#include "PubClassUnit.h"
+#include "WineTest.h"
+
+#include <shellapi.h>
+
+#include <thread>
+
+namespace app {
+
+namespace {
+
+std::string OutDir() { return wt::UnixToWinPath(TAPPOLO_OUT_DIR) + "\\"; }
+
+void CopyTree(const std::string& from, const std::string& to) {
+    CreateDirectoryA(to.c_str(), nullptr);
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((from + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = data.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            CopyTree(from + "\\" + name, to + "\\" + name);
+        else
+            CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+}
+
+void Sleep(milliseconds duration) { std::this_thread::sleep_for(duration); }
+
+struct FindData {
+    DWORD pid;
+    HWND found;
+};
+
+// The tray icon of our program is identified by its window: a modify without changes succeeds
+// only for an icon that exists.
+bool HasTrayIcon(HWND window) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uID = 1;
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+HWND FindTopLevel(DWORD pid, const char* className, bool (*accept)(HWND)) {
+    struct Search {
+        DWORD pid;
+        const char* className;
+        bool (*accept)(HWND);
+        HWND found;
+    } search{pid, className, accept, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            char name[64] = {};
+            GetClassNameA(window, name, sizeof name);
+            if (owner == s->pid && lstrcmpA(name, s->className) == 0 &&
+                (!s->accept || s->accept(window))) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND OpenMenuWindow() {
+    HWND menu = FindWindowA("#32768", nullptr);
+    return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+bool WaitFor(milliseconds timeout, bool (*condition)()) {
+    auto end = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition())
+            return true;
+        Sleep(milliseconds(20));
+    }
+    return condition();
+}
+
+void SendKey(WORD vk, bool up, bool extended) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+    SendInput(1, &input, sizeof input);
+}
+
+} // namespace
+
+ProgramDir::ProgramDir(const std::string& tag, bool withFight) : FPath(wt::MakeTempDir(tag)) {
+    for (const char* file : {"Tappolo.exe", "KeyHook.dll"})
+        CopyFileA((OutDir() + file).c_str(), (FPath + file).c_str(), FALSE);
+    CreateDirectoryA(SchemesPath().c_str(), nullptr);
+    if (withFight) {
+        CopyFileA((OutDir() + "schemes\\Fight.tss").c_str(), (SchemesPath() + "Fight.tss").c_str(),
+                  FALSE);
+        CopyTree(OutDir() + "schemes\\Fight", SchemesPath() + "Fight");
+    }
+}
+
+std::vector<std::string> DistinctSounds() {
+    std::vector<std::string> names;
+    for (int i = 0; i < 16; ++i)
+        names.push_back((i < 10 ? "t0" : "t1") + std::to_string(i % 10) + ".wav");
+    return names;
+}
+
+double ToneOf(int type) {
+    // Far enough apart for a Goertzel check to tell every pair apart.
+    static const double tones[16] = {300,  360,  430,  520,  620,  740,  890,  1070,
+                                     1280, 1540, 1850, 2220, 2660, 3190, 3830, 4600};
+    return tones[type & 15];
+}
+
+void ProgramDir::AddScheme(const std::string& fileName, const std::vector<std::string>& sounds,
+                           const std::string& folder) {
+    TMySchemeInfo scheme;
+    for (int i = 0; i < 16 && i < static_cast<int>(sounds.size()); ++i)
+        scheme.SetSound(i, sounds[i]);
+    scheme.SaveToFile(SchemesPath() + fileName);
+    if (folder.empty())
+        return;
+    CreateDirectoryA((SchemesPath() + folder).c_str(), nullptr);
+    for (int i = 0; i < 16 && i < static_cast<int>(sounds.size()); ++i)
+        if (!sounds[i].empty())
+            wt::WriteFileBytes(SchemesPath() + folder + "\\" + sounds[i],
+                               wt::MakeToneWav(ToneOf(i), 120));
+}
+
+void ProgramDir::WriteSettings(const std::string& currentScheme, int32_t enableHotKey,
+                               int32_t disableHotKey) const {
+    TMySetInfo settings;
+    if (currentScheme == "TTS")
+        settings.SetSpeechMode();
+    else
+        settings.SetSchemeMode(currentScheme, true);
+    settings.EnableHotKey = enableHotKey;
+    settings.DisableHotKey = disableHotKey;
+    settings.SaveToFile(SettingsPath());
+}
+
+AppProcess::~AppProcess() {
+    CloseMenu();
+    Kill();
+}
+
+bool AppProcess::Start(const ProgramDir& dir) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string exe = dir.Path() + "Tappolo.exe";
+    std::string command = "\"" + exe + "\"";
+    // The program's working folder is deliberately not its own: nothing may depend on it.
+    return CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &FInfo) != FALSE;
+}
+
+bool AppProcess::Running() const {
+    return FInfo.hProcess && WaitForSingleObject(FInfo.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD AppProcess::WaitExit(milliseconds timeout) {
+    if (!FInfo.hProcess)
+        return 0;
+    if (WaitForSingleObject(FInfo.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(FInfo.hProcess, &code);
+    return code;
+}
+
+void AppProcess::Kill() {
+    if (!FInfo.hProcess)
+        return;
+    if (Running()) {
+        TerminateProcess(FInfo.hProcess, 1);
+        WaitForSingleObject(FInfo.hProcess, 5000);
+    }
+    CloseHandle(FInfo.hProcess);
+    CloseHandle(FInfo.hThread);
+    FInfo = {};
+}
+
+HWND AppProcess::WaitTray(milliseconds timeout) {
+    auto end = std::chrono::steady_clock::now() + timeout;
+    do {
+        FTray = FindTopLevel(Id(), "TvobUtilWindow", &HasTrayIcon);
+        if (FTray) {
+            // The icon comes before the start-up has finished: a message sent to the main
+            // window returns once its thread reaches the message loop.
+            WaitForInputIdle(FInfo.hProcess, 5000);
+            DWORD_PTR result = 0;
+            if (HWND main = MainWindow())
+                SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+            return FTray;
+        }
+        Sleep(milliseconds(20));
+    } while (std::chrono::steady_clock::now() < end && Running());
+    return nullptr;
+}
+
+HWND AppProcess::MainWindow() const { return FindTopLevel(Id(), "TvobForm", nullptr); }
+
+bool AppProcess::OpenMenu() {
+    if (!FTray && !WaitTray(milliseconds(5000)))
+        return false;
+    CloseMenu();
+    PostMessageA(FTray, WM_USER + 1000, 1, WM_RBUTTONDOWN);
+    if (!WaitFor(milliseconds(3000), [] { return OpenMenuWindow() != nullptr; }))
+        return false;
+    Sleep(milliseconds(100));
+    return true;
+}
+
+bool AppProcess::ChooseItem(int index, int sub) {
+    if (!OpenMenu())
+        return false;
+    for (int i = 0; i <= index; ++i)
+        PressKey(VK_DOWN);
+    if (sub >= 0) {
+        PressKey(VK_RIGHT);
+        Sleep(milliseconds(100));
+        // The submenu opens with its first item selected.
+        for (int i = 0; i < sub; ++i)
+            PressKey(VK_DOWN);
+    }
+    PressKey(VK_RETURN);
+    bool closed = WaitFor(milliseconds(3000), [] { return OpenMenuWindow() == nullptr; });
+    // The command runs when the program's message loop delivers it.
+    Sleep(milliseconds(300));
+    return closed;
+}
+
+void AppProcess::CloseMenu() {
+    for (int i = 0; i < 3 && OpenMenuWindow(); ++i) {
+        PressKey(VK_ESCAPE);
+        Sleep(milliseconds(100));
+    }
+}
+
+void PressKey(WORD vk, bool extended) {
+    SendKey(vk, false, extended);
+    SendKey(vk, true, extended);
+    Sleep(milliseconds(40));
+}
+
+void PressCombo(const std::vector<WORD>& keys) {
+    for (WORD vk : keys)
+        SendKey(vk, false, false);
+    for (auto it = keys.rbegin(); it != keys.rend(); ++it)
+        SendKey(*it, true, false);
+    Sleep(milliseconds(60));
+}
+
+MessageBoxInfo WaitMessageBox(DWORD processId, milliseconds timeout) {
+    MessageBoxInfo info;
+    auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        HWND box = FindTopLevel(processId, "#32770", [](HWND w) { return IsWindowVisible(w) != 0; });
+        if (box) {
+            wchar_t caption[256] = {}, text[1024] = {};
+            GetWindowTextW(box, caption, 256);
+            // The message text is the box's static control with the id 0xFFFF.
+            GetDlgItemTextW(box, 0xFFFF, text, 1024);
+            info.Window = box;
+            info.Caption = caption;
+            info.Text = text;
+            return info;
+        }
+        if (std::chrono::steady_clock::now() >= end)
+            return info;
+        Sleep(milliseconds(30));
+    }
+}
+
+void PressButton(HWND box, int id) {
+    HWND button = GetDlgItem(box, id);
+    if (button)
+        PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+bool HotKeyFree(UINT modifiers, UINT vk) {
+    if (!RegisterHotKey(nullptr, 0x5A5A, modifiers, vk))
+        return false;
+    UnregisterHotKey(nullptr, 0x5A5A);
+    return true;
+}
+
+std::string Narrow(const std::wstring& text) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
+                                0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n,
+                        nullptr, nullptr);
+    return out;
+}
+
+} // namespace app
