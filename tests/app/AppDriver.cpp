@@ -12,7 +12,9 @@ namespace app {
 
 namespace {
 
-std::string OutDir() { return wt::UnixToWinPath(TAPPOLO_OUT_DIR) + "\\"; }
+std::string OutDir() {
+    return wt::UnixToWinPath(TAPPOLO_OUT_DIR) + "\\";
+}
 
 void CopyTree(const std::string& from, const std::string& to) {
     CreateDirectoryA(to.c_str(), nullptr);
@@ -32,7 +34,9 @@ void CopyTree(const std::string& from, const std::string& to) {
     FindClose(find);
 }
 
-void Sleep(milliseconds duration) { std::this_thread::sleep_for(duration); }
+void Sleep(milliseconds duration) {
+    std::this_thread::sleep_for(duration);
+}
 
 struct FindData {
     DWORD pid;
@@ -163,8 +167,8 @@ bool AppProcess::Start(const ProgramDir& dir) {
     std::string exe = dir.Path() + "Tappolo.exe";
     std::string command = "\"" + exe + "\"";
     // The program's working folder is deliberately not its own: nothing may depend on it.
-    return CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &FInfo) != FALSE;
+    return CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &FInfo) != FALSE;
 }
 
 bool AppProcess::Running() const {
@@ -211,7 +215,9 @@ HWND AppProcess::WaitTray(milliseconds timeout) {
     return nullptr;
 }
 
-HWND AppProcess::MainWindow() const { return FindTopLevel(Id(), "TvobForm", nullptr); }
+HWND AppProcess::MainWindow() const {
+    return FindTopLevel(Id(), "TvobForm", nullptr);
+}
 
 bool AppProcess::OpenMenu() {
     if (!FTray && !WaitTray(milliseconds(5000)))
@@ -268,7 +274,8 @@ MessageBoxInfo WaitMessageBox(DWORD processId, milliseconds timeout) {
     MessageBoxInfo info;
     auto end = std::chrono::steady_clock::now() + timeout;
     for (;;) {
-        HWND box = FindTopLevel(processId, "#32770", [](HWND w) { return IsWindowVisible(w) != 0; });
+        HWND box =
+            FindTopLevel(processId, "#32770", [](HWND w) { return IsWindowVisible(w) != 0; });
         if (box) {
             wchar_t caption[256] = {}, text[1024] = {};
             GetWindowTextW(box, caption, 256);
@@ -299,8 +306,8 @@ bool HotKeyFree(UINT modifiers, UINT vk) {
 }
 
 std::string Narrow(const std::wstring& text) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                0, nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n,
                         nullptr, nullptr);
