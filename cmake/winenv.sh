@@ -30,7 +30,7 @@ start_xvfb() {
     alive xvfb && return 0
     rm -f "$dir/display"
     setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" \
-        >"$dir/xvfb.log" 2>&1 </dev/null &
+        >"$dir/xvfb.log" 2>&1 </dev/null 9>&- &
     echo $! >"$pids/xvfb"
     for _ in $(seq 100); do
         [ -s "$dir/display" ] && return 0
@@ -70,7 +70,7 @@ load-module module-null-sink sink_name=tappolo sink_properties=device.descriptio
 set-default-sink tappolo
 PA
     setsid pulseaudio -n -F "$dir/pulse.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-        --system=false >"$dir/pulse.log" 2>&1 </dev/null &
+        --system=false >"$dir/pulse.log" 2>&1 </dev/null 9>&- &
     echo $! >"$pids/pulse"
     for _ in $(seq 100); do
         [ -S "$dir/pulse/native" ] && pactl info >/dev/null 2>&1 && break
@@ -82,7 +82,7 @@ PA
     fi
     # A silent stream keeps the sink running, so the monitor never misses a sound's onset.
     setsid pacat --playback -d tappolo --raw --format=s16le --rate=44100 --channels=2 \
-        </dev/zero >/dev/null 2>&1 &
+        </dev/zero >/dev/null 2>&1 9>&- &
     echo $! >"$pids/keepalive"
 }
 
@@ -94,7 +94,7 @@ start_recorder() {
     for _ in 1 2 3 4 5; do
         : >"$dir/record.raw"
         setsid parec -d tappolo.monitor --raw --format=s16le --rate=44100 --channels=1 \
-            --latency-msec=10 >"$dir/record.raw" 2>/dev/null </dev/null &
+            --latency-msec=10 >"$dir/record.raw" 2>/dev/null </dev/null 9>&- &
         echo $! >"$pids/recorder"
         for _ in $(seq 20); do
             sleep 0.05
@@ -128,6 +128,8 @@ ENV
 case "$cmd" in
 start)
     mkdir -p "$dir" "$pids"
+    # The lock is for concurrent starts only: nothing started here may inherit it, or every
+    # later start would wait for the environment to end.
     exec 9>"$dir/lock"
     flock 9
     base_env
@@ -140,12 +142,12 @@ start)
     make_prefix
     start_pulse || exit 1
     if ! alive server; then
-        setsid wineserver -p -f >/dev/null 2>&1 </dev/null &
+        setsid wineserver -p -f >/dev/null 2>&1 </dev/null 9>&- &
         echo $! >"$pids/server"
         sleep 0.2
     fi
     # Warm the server and start the virtual desktop once, so tests start in milliseconds.
-    wine cmd /c exit >/dev/null 2>&1 </dev/null
+    wine cmd /c exit >/dev/null 2>&1 </dev/null 9>&-
     start_recorder || exit 1
     write_env
     echo "winenv: up in $dir (DISPLAY=$DISPLAY)"
