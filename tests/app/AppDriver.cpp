@@ -43,15 +43,17 @@ struct FindData {
     HWND found;
 };
 
-// The tray icon of our program is identified by its window: a modify without changes succeeds
-// only for an icon that exists.
-bool HasTrayIcon(HWND window) {
+} // namespace
+
+bool TrayIconPresent(HWND window) {
     NOTIFYICONDATAA data{};
     data.cbSize = sizeof data;
     data.hWnd = window;
     data.uID = 1;
     return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
+
+namespace {
 
 HWND FindTopLevel(DWORD pid, const char* className, bool (*accept)(HWND)) {
     struct Search {
@@ -200,7 +202,7 @@ void AppProcess::Kill() {
 HWND AppProcess::WaitTray(milliseconds timeout) {
     auto end = std::chrono::steady_clock::now() + timeout;
     do {
-        FTray = FindTopLevel(Id(), "TvobUtilWindow", &HasTrayIcon);
+        FTray = FindTopLevel(Id(), "TvobUtilWindow", &TrayIconPresent);
         if (FTray) {
             // The icon comes before the start-up has finished: a message sent to the main
             // window returns once its thread reaches the message loop.

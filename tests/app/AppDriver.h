@@ -96,6 +96,10 @@ MessageBoxInfo WaitMessageBox(DWORD processId, milliseconds timeout);
 // Presses the button `id` (IDOK, IDYES, ...) of a box.
 void PressButton(HWND box, int id);
 
+// The tray icon of our program is identified by its window: a modify without changes succeeds
+// only for an icon that exists.
+bool TrayIconPresent(HWND window);
+
 // Registered hotkeys: whether this process can register the combination right now.
 bool HotKeyFree(UINT modifiers, UINT vk);
 
