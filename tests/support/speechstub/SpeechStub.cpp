@@ -32,8 +32,10 @@ std::atomic<long> gLocks{0};
 
 std::string ConfigText(const char* envName, const char* valueName) {
     char buffer[MAX_PATH * 2];
+    SetLastError(ERROR_SUCCESS);
     DWORD length = GetEnvironmentVariableA(envName, buffer, sizeof buffer);
-    if (length > 0 && length < sizeof buffer)
+    // A variable that is set but empty still wins over the registry: it means "no log".
+    if (length < sizeof buffer && GetLastError() != ERROR_ENVVAR_NOT_FOUND)
         return std::string(buffer, length);
     DWORD size = sizeof buffer;
     DWORD type = 0;
