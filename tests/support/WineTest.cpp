@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -27,11 +28,16 @@ std::string UnixToWinPath(const std::string& unixPath) {
 std::string MakeTempDir(const std::string& tag) {
     char tmp[MAX_PATH];
     GetTempPathA(MAX_PATH, tmp);
+    // Process ids repeat across runs in the same prefix: a folder that exists is never reused.
     static unsigned counter = 0;
-    std::string dir = std::string(tmp) + "tappolo-" + tag + "-" +
-                      std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return dir + "\\";
+    for (;;) {
+        std::string dir = std::string(tmp) + "tappolo-" + tag + "-" +
+                          std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+        if (CreateDirectoryA(dir.c_str(), nullptr))
+            return dir + "\\";
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return dir + "\\";
+    }
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
@@ -74,13 +80,17 @@ static std::string ReadFrom(const std::string& path, uint64_t from) {
     return out;
 }
 
-PlaySoundTrace::PlaySoundTrace() : FPath(UnixToWinPath(Env("TAPPOLO_TRACE"))) { Skip(); }
+PlaySoundTrace::PlaySoundTrace() : FPath(UnixToWinPath(Env("TAPPOLO_TRACE"))) {
+    Skip();
+}
 
-void PlaySoundTrace::Skip() { FStart = FileSize(FPath); }
+void PlaySoundTrace::Skip() {
+    FStart = FileSize(FPath);
+}
 
-std::vector<std::string> PlaySoundTrace::Names() {
+std::vector<std::pair<double, std::string>> PlaySoundTrace::TimedNames() {
     static const std::string key = "proc_PlaySound SoundName=L\"";
-    std::vector<std::string> names;
+    std::vector<std::pair<double, std::string>> names;
     std::istringstream lines(ReadFrom(FPath, FStart));
     std::string line;
     while (std::getline(lines, line)) {
@@ -93,8 +103,20 @@ std::vector<std::string> PlaySoundTrace::Names() {
                 ++i; // Wine doubles backslashes and escapes quotes
             name += line[i];
         }
-        names.push_back(name);
+        // "+timestamp" puts "seconds.milliseconds:" before the thread id.
+        double stamp = -1;
+        size_t colon = line.find(':');
+        if (colon != std::string::npos && colon < at && line.find('.') < colon)
+            stamp = std::atof(line.substr(0, colon).c_str()) * 1000.0;
+        names.emplace_back(stamp, name);
     }
+    return names;
+}
+
+std::vector<std::string> PlaySoundTrace::Names() {
+    std::vector<std::string> names;
+    for (auto& timed : TimedNames())
+        names.push_back(std::move(timed.second));
     return names;
 }
 

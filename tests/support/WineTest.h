@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace wt {
@@ -25,11 +26,14 @@ std::string ReadFileBytes(const std::string& path);
 // The names are returned as Windows paths with single backslashes.
 class PlaySoundTrace {
 public:
-    PlaySoundTrace();                    // starts at the current end of the trace
-    std::vector<std::string> Names();    // names requested since construction or Skip()
+    PlaySoundTrace();                 // starts at the current end of the trace
+    std::vector<std::string> Names(); // names requested since construction or Skip()
     // Waits until at least `count` names were requested or the timeout passes.
     std::vector<std::string> WaitNames(size_t count, std::chrono::milliseconds timeout);
-    void Skip();                         // forget everything logged so far
+    void Skip(); // forget everything logged so far
+    // The same calls with Wine's time stamp in milliseconds of GetTickCount, for processes run
+    // with WINEDEBUG's "+timestamp" (-1 without it).
+    std::vector<std::pair<double, std::string>> TimedNames();
 
 private:
     std::string FPath;
@@ -42,7 +46,7 @@ constexpr int kRecordRate = 44100;
 
 class AudioRecording {
 public:
-    AudioRecording();                  // marks the current end of the recording
+    AudioRecording(); // marks the current end of the recording
     // Samples recorded since construction, after waiting `wait` for them to arrive.
     std::vector<int16_t> Samples(std::chrono::milliseconds wait);
     // Waits (up to `timeout`) until a sample reaches `threshold`, then `tail` longer, and gives

@@ -1,0 +1,131 @@
+// Start-up and the key path of the whole program under Wine:
+//   StartupToTrayIcon   process start until the tray icon is in the notification area
+//   StartupToReady      process start until the start-up has finished (message loop idle)
+//   FormCreate          the main window's creation handler in this process, and its teardown
+//   KeyToPlaySound      SendInput key press until the program's PlaySound call (Wine's trace
+//                       time stamps, 1 ms resolution) and until the sound's onset in the null
+//                       sink's recording; beside it the bare PlaySoundA call-to-onset
+// Run: cmake/winenv.sh start DIR; cmake/wine-run.sh DIR bench/app_bench.exe
+#include "AppDriver.h"
+#include "Application.h"
+#include "MainFrm.h"
+#include "PubUnit.h"
+#include "WineTest.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+double Millis(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+void Percentiles(benchmark::State& state, const char* prefix, std::vector<double> values) {
+    if (values.empty())
+        return;
+    std::sort(values.begin(), values.end());
+    auto at = [&](double q) { return values[static_cast<size_t>(q * (values.size() - 1))]; };
+    state.counters[std::string(prefix) + "_min_ms"] = values.front();
+    state.counters[std::string(prefix) + "_median_ms"] = at(0.5);
+    state.counters[std::string(prefix) + "_p90_ms"] = at(0.9);
+    state.counters[std::string(prefix) + "_n"] = static_cast<double>(values.size());
+}
+
+void StartupToTrayIcon(benchmark::State& state) {
+    app::ProgramDir dir("benchstart");
+    dir.WriteSettings("Fight");
+    std::vector<double> ready;
+    for (auto _ : state) {
+        app::AppProcess tappolo;
+        auto start = std::chrono::steady_clock::now();
+        tappolo.Start(dir);
+        while (tappolo.Running() && !tappolo.WaitTray(0ms))
+            std::this_thread::sleep_for(1ms);
+        state.SetIterationTime(Millis(std::chrono::steady_clock::now() - start) / 1000.0);
+        // WaitTray also waits for the message loop: the whole start-up.
+        tappolo.WaitTray(10s);
+        ready.push_back(Millis(std::chrono::steady_clock::now() - start));
+        tappolo.Kill();
+    }
+    Percentiles(state, "ready", ready);
+}
+BENCHMARK(StartupToTrayIcon)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void FormCreate(benchmark::State& state) {
+    // The form reads the schemes beside this executable.
+    std::string dir = wt::UnixToWinPath(TAPPOLO_OUT_DIR) + "\\schemes\\Fight.tss";
+    CreateDirectoryA((GetProgramDir() + "schemes").c_str(), nullptr);
+    CopyFileA(dir.c_str(), (GetProgramDir() + "schemes\\Fight.tss").c_str(), FALSE);
+    Application.Initialize();
+    for (auto _ : state) {
+        MySetInfo = std::make_unique<TMySetInfo>();
+        MySetInfo->CurrentScheme = "Fight";
+        auto* form = TForm::Create<TMainForm>(&Application);
+        state.PauseTiming();
+        wt::PumpMessages(1ms);
+        state.ResumeTiming();
+        TComponent::Free(form);
+    }
+}
+BENCHMARK(FormCreate)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+void KeyToPlaySound(benchmark::State& state) {
+    app::ProgramDir dir("benchkeys");
+    dir.WriteSettings("Fight");
+    // Wine's trace of the program carries time stamps.
+    SetEnvironmentVariableA("WINEDEBUG", "-all,+timestamp,trace+winmm");
+    app::AppProcess tappolo;
+    tappolo.Start(dir);
+    SetEnvironmentVariableA("WINEDEBUG", nullptr);
+    if (!tappolo.WaitTray(10s)) {
+        state.SkipWithError("the program did not start");
+        return;
+    }
+    const int keys = static_cast<int>(state.range(0));
+    std::vector<double> toCall, toOnset, bare;
+    for (auto _ : state) {
+        for (int i = 0; i < keys; ++i) {
+            wt::PlaySoundTrace trace;
+            wt::AudioRecording recording;
+            const double pressed = static_cast<double>(GetTickCount());
+            app::PressKey('Q');
+            auto samples = recording.WaitForSound(2s, 0ms, 1500);
+            long onset = wt::OnsetIndex(samples, 1500);
+            auto names = trace.TimedNames();
+            if (!names.empty() && names.front().first >= 0)
+                toCall.push_back(names.front().first - pressed);
+            if (onset >= 0)
+                toOnset.push_back(onset * 1000.0 / wt::kRecordRate);
+            // The recording runs behind the sink: the last sound must be well gone from it.
+            std::this_thread::sleep_for(400ms);
+        }
+        // The reference: the platform call alone, in this process, on the same file.
+        const std::string letter = dir.SchemesPath() + "Fight\\letter.wav";
+        for (int i = 0; i < keys / 4; ++i) {
+            wt::AudioRecording recording;
+            PlaySoundA(letter.c_str(), nullptr, SND_ASYNC);
+            auto samples = recording.WaitForSound(2s, 0ms, 1500);
+            long onset = wt::OnsetIndex(samples, 1500);
+            if (onset >= 0)
+                bare.push_back(onset * 1000.0 / wt::kRecordRate);
+            std::this_thread::sleep_for(400ms);
+        }
+    }
+    Percentiles(state, "key_to_call", toCall);
+    Percentiles(state, "key_to_onset", toOnset);
+    Percentiles(state, "bare_call_to_onset", bare);
+}
+BENCHMARK(KeyToPlaySound)->Arg(200)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
