@@ -48,7 +48,7 @@ void StartupToTrayIcon(benchmark::State& state) {
         app::AppProcess tappolo;
         auto start = std::chrono::steady_clock::now();
         tappolo.Start(dir);
-        while (tappolo.Running() && !tappolo.WaitTray(0ms))
+        while (tappolo.Running() && !tappolo.TrayNow())
             std::this_thread::sleep_for(1ms);
         state.SetIterationTime(Millis(std::chrono::steady_clock::now() - start) / 1000.0);
         // WaitTray also waits for the message loop: the whole start-up.

@@ -217,6 +217,10 @@ HWND AppProcess::WaitTray(milliseconds timeout) {
     return nullptr;
 }
 
+HWND AppProcess::TrayNow() const {
+    return FindTopLevel(Id(), "TvobUtilWindow", &TrayIconPresent);
+}
+
 HWND AppProcess::MainWindow() const {
     return FindTopLevel(Id(), "TvobForm", nullptr);
 }

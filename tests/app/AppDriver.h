@@ -54,6 +54,8 @@ public:
 
     // The tray component's hidden window once the icon is in the notification area, or null.
     HWND WaitTray(milliseconds timeout);
+    // The tray window if the icon is there right now, without waiting for the start-up.
+    HWND TrayNow() const;
     HWND MainWindow() const;
     // Opens the tray menu with a right button press on the icon; true when it is open.
     bool OpenMenu();
