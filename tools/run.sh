@@ -1,14 +1,54 @@
 #!/usr/bin/env bash
-# Sets up, builds everything and runs Tappolo under Wine.
+# Sets up, builds and runs Tappolo under Wine.
+#   With a display ($DISPLAY answers): starts Tappolo in it, in a private Wine prefix, and
+#   waits until you choose "Exit" from its tray menu.
+#   Without one: starts it headless (Xvfb, Wine's virtual desktop, a private PulseAudio null
+#   sink), types a short sentence through the keyboard hook, opens the tray menu, and leaves a
+#   screenshot and a WAV recording of the typing in build/run/. Every process it started ends
+#   with it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash tools/setup.sh
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j "$(nproc)"
-exe=build/win64/out/Tappolo.exe
-if [ ! -f "$exe" ]; then
-    echo "run: built everything; the program itself (Tappolo.exe) is not part of the build yet."
+
+run="$root/build/run"
+program="$run/Tappolo"
+mkdir -p "$run"
+# The program directory holds the settings file; a copy keeps the build output pristine.
+rm -rf "$program"
+cp -r build/win64/out "$program"
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    export WINEPREFIX="$run/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    [ -f "$WINEPREFIX/system.reg" ] || { wineboot -i >/dev/null 2>&1; wineserver -w; }
+    echo "run: Tappolo is in the notification area; choose Exit from its menu to end it."
+    wine "$program/Tappolo.exe"
+    wineserver -w
     exit 0
 fi
-exec wine "$exe"
+
+env_dir="$run/winenv"
+cleanup() { bash cmake/winenv.sh stop "$env_dir" >/dev/null 2>&1 || true; }
+trap cleanup EXIT
+bash cmake/winenv.sh start "$env_dir"
+. "$env_dir/env.sh"
+export WINEDEBUG=-all
+wine "$program/Tappolo.exe" &
+# The tray icon appears within a second or two; the balloon greets the user.
+sleep 4
+start=$(stat -c %s "$env_dir/record.raw")
+xdotool type --delay 180 "Hello Tappolo"
+xdotool key Return
+sleep 1
+tail -c +"$((start + 1))" "$env_dir/record.raw" >"$run/typing.raw"
+sox -q -t raw -r 44100 -e signed -b 16 -c 1 "$run/typing.raw" "$run/typing.wav"
+rm -f "$run/typing.raw"
+# The icon sits at the right end of the virtual desktop's taskbar; a left click opens the menu.
+xdotool mousemove 1012 757 click 1
+sleep 1
+import -window root "$run/tray-menu.png"
+xdotool key Escape
+echo "run: typing recorded in $run/typing.wav ($(soxi -D "$run/typing.wav") s)"
+echo "run: tray menu screenshot in $run/tray-menu.png"

@@ -287,7 +287,8 @@ void TMainForm::miExitClick(TComponent*) {
 void TMainForm::WMKeyMessage(WPARAM wParam) {
     const unsigned key = static_cast<unsigned>(wParam);
     if (MySetInfo->CurrentScheme == kSpeechMode) {
-        FSpeech.SpeakText(KeySpeechText(key, &GetKeyState));
+        // GetKeyState is stdcall on x86: a plain function adapts it.
+        FSpeech.SpeakText(KeySpeechText(key, [](int vk) -> short { return GetKeyState(vk); }));
         return;
     }
     PlayKeySound(GetProgramDir(), MySetInfo->CurrentScheme, *MySchemeInfo, key);

@@ -55,28 +55,29 @@ bool TrayIconPresent(HWND window) {
 
 namespace {
 
+struct TopLevelSearch {
+    DWORD pid;
+    const char* className;
+    bool (*accept)(HWND);
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND window, LPARAM param) {
+    auto* s = reinterpret_cast<TopLevelSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (owner == s->pid && lstrcmpA(name, s->className) == 0 && (!s->accept || s->accept(window))) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND FindTopLevel(DWORD pid, const char* className, bool (*accept)(HWND)) {
-    struct Search {
-        DWORD pid;
-        const char* className;
-        bool (*accept)(HWND);
-        HWND found;
-    } search{pid, className, accept, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            char name[64] = {};
-            GetClassNameA(window, name, sizeof name);
-            if (owner == s->pid && lstrcmpA(name, s->className) == 0 &&
-                (!s->accept || s->accept(window))) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TopLevelSearch search{pid, className, accept, nullptr};
+    EnumWindows(&MatchTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
