@@ -22,10 +22,15 @@ if [ -f tests/fuzz/CMakeLists.txt ]; then
     cmake --build --preset fuzz -j "$jobs"
     for fuzzer in build/fuzz/tests/fuzz/*_fuzz; do
         corpus="build/fuzz/corpus/$(basename "$fuzzer")"
+        log="build/fuzz/$(basename "$fuzzer").log"
         mkdir -p "$corpus"
-        "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" tests/fuzz/seeds 2>&1 |
-            grep -E 'stat::number_of_executed_runs|ERROR|SUMMARY' || true
-        [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "fuzzer $fuzzer found a fault"; exit 1; }
+        if ! "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 -artifact_prefix=build/fuzz/ "$corpus" \
+            tests/fuzz/seeds >"$log" 2>&1; then
+            tail -n 40 "$log"
+            echo "fuzzer $fuzzer found a fault (inputs in $corpus, crash file in the log)"
+            exit 1
+        fi
+        grep -E 'stat::(number_of_executed_units|average_exec_per_sec)' "$log"
     done
 fi
 

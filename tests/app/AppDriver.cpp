@@ -164,10 +164,10 @@ AppProcess::~AppProcess() {
     Kill();
 }
 
-bool AppProcess::Start(const ProgramDir& dir) {
+bool AppProcess::Start(const std::string& programDir) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    std::string exe = dir.Path() + "Tappolo.exe";
+    std::string exe = programDir + "Tappolo.exe";
     std::string command = "\"" + exe + "\"";
     // The program's working folder is deliberately not its own: nothing may depend on it.
     return CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,

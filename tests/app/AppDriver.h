@@ -45,7 +45,9 @@ public:
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
 
-    bool Start(const ProgramDir& dir);
+    bool Start(const ProgramDir& dir) { return Start(dir.Path()); }
+    // Starts the Tappolo.exe of a program directory (ending in "\").
+    bool Start(const std::string& programDir);
     DWORD Id() const { return FInfo.dwProcessId; }
     bool Running() const;
     // The exit code, or STILL_ACTIVE when it has not ended within the timeout.
