@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "Exception.h"
+#include "PubFunction.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -17,7 +18,21 @@ void HandleCallbackException() noexcept {
     Application.HandleException();
 }
 
-TApplication::TApplication() : TComponent(nullptr) {}
+namespace {
+
+// The program's own message boxes belong to the active form, or else to the application window.
+HWND MessageBoxOwner() {
+    TForm* form = Application.ActiveForm();
+    if (form && form->HandleAllocated())
+        return form->Handle();
+    return Application.Handle();
+}
+
+} // namespace
+
+TApplication::TApplication() : TComponent(nullptr) {
+    SetMessageBoxOwner(&MessageBoxOwner);
+}
 
 TApplication::~TApplication() {
     DestroyComponents();
