@@ -17,15 +17,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The prefix outlives a run and process ids come round again, so a temporary folder of an
-// earlier run may have the same name: start from an empty one.
-std::string FreshDir(const std::string& tag) {
-    std::string dir = wt::MakeTempDir(tag);
-    DeleteFolder(dir.substr(0, dir.size() - 1));
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
-}
-
 struct SoundMode {
     std::string ProgramDir;
     std::string CurrentScheme;
@@ -230,7 +221,7 @@ TEST_F(KeyHookTest, TheSharedMemoryMayAppearAfterTheHook) {
 
 TEST_F(KeyHookTest, EachKeyTypeRequestsItsSchemeSound) {
     SoundMode sound;
-    sound.ProgramDir = FreshDir("keysound");
+    sound.ProgramDir = wt::MakeTempDir("keysound");
     // Lower case: only the exact "TTS" means speech, and that check is the caller's.
     sound.CurrentScheme = "tts";
     const std::string folder = sound.ProgramDir + "schemes\\tts\\";
@@ -267,7 +258,7 @@ TEST_F(KeyHookTest, EachKeyTypeRequestsItsSchemeSound) {
 
 TEST_F(KeyHookTest, AKeyPressIsHeardAsItsTypesTone) {
     SoundMode sound;
-    sound.ProgramDir = FreshDir("heard");
+    sound.ProgramDir = wt::MakeTempDir("heard");
     sound.CurrentScheme = "Tones";
     const std::string folder = sound.ProgramDir + "schemes\\Tones\\";
     ASSERT_TRUE(CreateDirectoryA((sound.ProgramDir + "schemes").c_str(), nullptr));

@@ -16,15 +16,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The prefix outlives a run and process ids come round again, so a temporary folder of an
-// earlier run may have the same name: start from an empty one.
-std::string FreshDir(const std::string& tag) {
-    std::string dir = wt::MakeTempDir(tag);
-    DeleteFolder(dir.substr(0, dir.size() - 1));
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
-}
-
 bool MakeFolder(const std::string& path) {
     return CreateDirectoryA(path.c_str(), nullptr) != 0;
 }
@@ -96,7 +87,7 @@ TEST(PubUnit, ProgramDirIsTheExecutablesFolderEndingInBackslash) {
 }
 
 TEST(PubFunction, ListFilesGivesFilesOnlyIncludingHiddenAndReadOnly) {
-    std::string dir = FreshDir("list");
+    std::string dir = wt::MakeTempDir("list");
     for (const char* name : {"A.TSS", "b.tss", "hidden.tss", "locked.tss", "other.wav"})
         ASSERT_TRUE(wt::WriteFileBytes(dir + name, "x"));
     ASSERT_TRUE(SetFileAttributesA((dir + "hidden.tss").c_str(), FILE_ATTRIBUTE_HIDDEN));
@@ -121,7 +112,7 @@ TEST(PubFunction, ListFilesGivesFilesOnlyIncludingHiddenAndReadOnly) {
 }
 
 TEST(PubFunction, PlaySoundFilePlaysExistingFilesOnlyAndTellsMidiByExactExtension) {
-    std::string dir = FreshDir("play");
+    std::string dir = wt::MakeTempDir("play");
     const std::string wav = dir + "key.wav", upperMid = dir + "TUNE.MID";
     ASSERT_TRUE(wt::WriteFileBytes(wav, wt::MakeToneWav(880, 50)));
     ASSERT_TRUE(wt::WriteFileBytes(upperMid, wt::MakeToneWav(440, 50)));
@@ -145,7 +136,7 @@ TEST(PubFunction, PlaySoundFilePlaysExistingFilesOnlyAndTellsMidiByExactExtensio
 }
 
 TEST(PubFunction, PlaySoundFileHandsMidToTheSequencerAndReturnsAtOnce) {
-    std::string dir = FreshDir("midi");
+    std::string dir = wt::MakeTempDir("midi");
     const std::string mid = dir + "tune.mid", wav = dir + "key.wav";
     ASSERT_TRUE(wt::WriteFileBytes(mid, TinyMidi()));
     ASSERT_TRUE(wt::WriteFileBytes(wav, wt::MakeToneWav(880, 50)));
@@ -172,7 +163,7 @@ TEST(PubFunction, PlaySoundFileHandsMidToTheSequencerAndReturnsAtOnce) {
 }
 
 TEST(PubFunction, ForceDeleteFileAndDeleteFolderRemoveReadOnlyFiles) {
-    std::string dir = FreshDir("delete");
+    std::string dir = wt::MakeTempDir("delete");
     const std::string file = dir + "locked.tss";
     ASSERT_TRUE(wt::WriteFileBytes(file, "x"));
     ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
@@ -193,7 +184,7 @@ TEST(PubFunction, ForceDeleteFileAndDeleteFolderRemoveReadOnlyFiles) {
 }
 
 TEST(PubFunction, FileStampRoundTripsWithinTwoSeconds) {
-    std::string dir = FreshDir("stamp");
+    std::string dir = wt::MakeTempDir("stamp");
     const std::string file = dir + "schemeinfo.tsc";
     ASSERT_TRUE(wt::WriteFileBytes(file, "x"));
     // 2024-02-29 13:45:17 local time; the packed form keeps even seconds only.
@@ -214,7 +205,7 @@ TEST(PubFunction, FileVersionTextComesFromTheFixedVersionBlock) {
     // The numbers of this test program's own version resource.
     EXPECT_EQ(GetFileVersionText(self), "3.0.65535.7");
 
-    std::string dir = FreshDir("version");
+    std::string dir = wt::MakeTempDir("version");
     ASSERT_TRUE(wt::WriteFileBytes(dir + "plain.txt", "no version here"));
     EXPECT_EQ(GetFileVersionText(dir + "plain.txt"), "");
     EXPECT_EQ(GetFileVersionText(dir + "missing.exe"), "");
