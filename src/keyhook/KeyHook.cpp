@@ -26,7 +26,15 @@ struct HookThreadState {
     const volatile std::uint8_t* View = nullptr;
     // A held key repeats its key-down; only the first one of a press is reported.
     bool Down[256] = {};
+    // Event time of each key's latest key-down. A release can escape the hook (a key let go on
+    // the secure desktop after Ctrl+Alt+Del or Win+L, or over an elevated window); without a
+    // time limit that key would stay "held" and silent until the hook is set again.
+    DWORD LastDownTime[256] = {};
 };
+
+// A held key repeats at least once a second (the longest keyboard delay the system offers), so
+// a key-down that comes later than this after the previous one is a new press.
+constexpr DWORD RepeatGapLimit = 2000;
 
 // Set and read on the hook thread only; one hook thread exists at a time.
 HookThreadState* State = nullptr;
@@ -90,8 +98,11 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
         const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         const DWORD vk = info->vkCode & 0xFF;
         if (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) {
-            if (!State->Down[vk]) {
-                State->Down[vk] = true;
+            const bool repeat =
+                State->Down[vk] && info->time - State->LastDownTime[vk] < RepeatGapLimit;
+            State->Down[vk] = true;
+            State->LastDownTime[vk] = info->time;
+            if (!repeat) {
                 HWND target = TargetWindow(*State);
                 if (target != nullptr)
                     PostMessageA(target, KeyHookMessage, GenericKey(vk), 0);

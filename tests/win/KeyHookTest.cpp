@@ -174,6 +174,19 @@ TEST_F(KeyHookTest, AHeldKeySoundsOnceUntilItIsReleased) {
     EXPECT_EQ(WaitKeys(3), (std::vector<unsigned>{'B', 'C', 'B'}));
 }
 
+TEST_F(KeyHookTest, AKeyWhoseReleaseWasMissedSoundsAgainOnItsNextPress) {
+    ASSERT_NE(SetKeyHook(), 0);
+    // No release reaches the hook (as when it happened on the secure desktop); a key-down long
+    // after the last one cannot be a repeat.
+    SendKey('J', false);
+    EXPECT_EQ(WaitKeys(1), (std::vector<unsigned>{'J'}));
+    wt::PumpMessages(2500ms);
+    SendKey('J', false);
+    SendKey('J', false);
+    SendKey('J', true);
+    EXPECT_EQ(WaitKeys(2), (std::vector<unsigned>{'J', 'J'}));
+}
+
 TEST_F(KeyHookTest, LeftAndRightShiftArriveAsShift) {
     ASSERT_NE(SetKeyHook(), 0);
     Press(VK_LSHIFT);
