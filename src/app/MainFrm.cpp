@@ -188,7 +188,9 @@ bool TMainForm::SelectCurrentScheme() {
             return true;
         }
     } else {
-        for (int i = 0; i < miSchemes->Count(); ++i) {
+        // From position 1: "TTS Speak" is no scheme, and checking it for a stored name that
+        // merely reads like it would show speech mode while keys look for sound files.
+        for (int i = 1; i < miSchemes->Count(); ++i) {
             TMenuItem* item = miSchemes->Items(i);
             if (SameCaption(item->Caption(), MySetInfo->CurrentScheme)) {
                 MySchemeInfo->LoadFromFile(SchemeFilePath(MySetInfo->CurrentScheme), false);

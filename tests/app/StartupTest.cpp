@@ -122,6 +122,16 @@ TEST_F(Startup, SchemeNamedInAnotherLetterCaseIsSelectedAsItIsStored) {
     EXPECT_EQ(SoundsOf(VK_SPACE, dir), std::vector<std::string>{"schemes\\fIGHT\\space.wav"});
 }
 
+TEST_F(Startup, StoredNameLikeTheSpeechItemIsNoSchemeAndFallsBackToTheFirst) {
+    ProgramDir dir("speechcaption");
+    dir.WriteSettings("tts &speak");
+    AppProcess tappolo;
+    ASSERT_TRUE(tappolo.Start(dir));
+    ASSERT_NE(tappolo.WaitTray(10s), nullptr);
+    EXPECT_EQ(ReadSettings(dir.SettingsPath()).CurrentScheme, "Fight");
+    EXPECT_EQ(SoundsOf(VK_SPACE, dir), std::vector<std::string>{"schemes\\Fight\\space.wav"});
+}
+
 TEST_F(Startup, SchemeFileNamesBecomeCaptionsWithEveryTssRemoved) {
     ProgramDir dir("captions");
     dir.AddScheme("A.TSS", DistinctSounds(), "");
