@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -310,16 +311,28 @@ bool SaveRecordFile(const std::string& path, const std::function<void(TvobWriter
     const std::string temporary = path + ".tmp";
     // A leftover of an interrupted save is worthless.
     ForceDeleteFile(temporary);
+    std::unique_ptr<TFileStream> stream;
     try {
-        TFileStream stream(temporary, TFileMode::Create);
-        TvobWriter writer(stream);
+        stream = std::make_unique<TFileStream>(temporary, TFileMode::Create);
+    } catch (const Exception&) {
+        // A folder we may not write to holds an old file we may not delete either: the old
+        // file cannot be replaced, which is no error. With no old file there is nothing to
+        // keep, and the user must hear why the save failed.
+        if (FileExists(path))
+            return false;
+        throw;
+    }
+    try {
+        TvobWriter writer(*stream);
         writeData(writer);
         writer.Flush();
-        stream.Flush();
+        stream->Flush();
     } catch (...) {
+        stream.reset();
         ForceDeleteFile(temporary);
         throw;
     }
+    stream.reset();
     if (!ReplaceFileWith(temporary, path)) {
         ForceDeleteFile(temporary);
         return false;

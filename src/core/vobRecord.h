@@ -88,6 +88,8 @@ bool RecordUtf8ToUtf16(std::string_view bytes, std::u16string& text);
 
 // Writes a record file so that a good file is never replaced by a half-written one: the data
 // goes to path + ".tmp" in the same folder, is flushed, and only then takes the old file's
-// place. False when the old file could not be replaced; nothing is then written and the old
-// file stays as it was. Create and write errors are raised after the temporary file is gone.
+// place. False when the old file could not be replaced (the temporary file could not be
+// created beside it, or could not take its place); nothing is then written and the old file
+// stays as it was. Other create errors and write errors are raised after the temporary file
+// is gone.
 bool SaveRecordFile(const std::string& path, const std::function<void(TvobWriter&)>& writeData);

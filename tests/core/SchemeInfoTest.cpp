@@ -196,6 +196,27 @@ TEST(SaveRecordFile, FailedWriteLeavesTheOldFileAndNoTemporary) {
     EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
 }
 
+TEST(SaveRecordFile, OldFileThatCannotBeReplacedIsKeptWithoutAnError) {
+    // The temporary file cannot be created (a folder holds its name), as in a folder we may
+    // not write to: an old file means nothing is saved and nothing is said.
+    TempDir dir;
+    std::string path = dir.File("kept.tss");
+    WriteBytes(path, "good");
+    std::filesystem::create_directory(path + ".tmp");
+    bool replaced = true;
+    EXPECT_NO_THROW(
+        replaced = SaveRecordFile(path, [](TvobWriter& writer) { writer.WriteString("new"); }));
+    EXPECT_FALSE(replaced);
+    EXPECT_EQ(ReadBytes(path), "good");
+    EXPECT_TRUE(DirectoryExists(path + ".tmp"));
+
+    // Without an old file the failure is the user's to see.
+    std::filesystem::remove(path);
+    EXPECT_THROW(SaveRecordFile(path, [](TvobWriter& writer) { writer.WriteString("new"); }),
+                 Exception);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
 TEST(SaveRecordFile, CreateFailureNamesTheFileItCouldNotCreate) {
     TempDir dir;
     std::string path = dir.File("no-such-folder") + "/x.tss";
