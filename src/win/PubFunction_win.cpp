@@ -1,5 +1,7 @@
 #include "PubFunction.h"
 
+#include "CodePage.h"
+
 #include <mmsystem.h>
 #include <shellapi.h>
 
@@ -11,20 +13,10 @@ HWND DefaultOwner() {
 
 MessageBoxOwnerProvider OwnerProvider = DefaultOwner;
 
-std::wstring AnsiToWide(const std::string& text) {
-    if (text.empty())
-        return {};
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
-    return wide;
-}
-
 int ShowBox(const std::string& text, const wchar_t* caption, UINT style) {
     HWND owner = OwnerProvider != nullptr ? OwnerProvider() : nullptr;
-    return MessageBoxW(owner, AnsiToWide(text).c_str(), caption, style);
+    const std::u16string wide = AnsiToUtf16(text);
+    return MessageBoxW(owner, reinterpret_cast<const wchar_t*>(wide.c_str()), caption, style);
 }
 
 // Written as escapes so that every compiler reads the source the same way.
