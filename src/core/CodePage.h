@@ -5,5 +5,6 @@
 #include <string_view>
 
 std::u16string AnsiToUtf16(std::string_view text);
-// Characters the code page cannot hold become "?".
+// Characters the code page cannot hold become "?", unless Windows has a look-alike for them in
+// its best-fit table (as the system's own ANSI calls do).
 std::string Utf16ToAnsi(std::u16string_view text);
