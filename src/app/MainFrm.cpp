@@ -287,7 +287,9 @@ void TMainForm::miExitClick(TComponent*) {
 }
 
 void TMainForm::WMKeyMessage(WPARAM wParam) {
-    const unsigned key = static_cast<unsigned>(wParam);
+    // Any process may post this message: a code too wide for a key stays an "other" key
+    // instead of wrapping round to a real one.
+    const unsigned key = wParam > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<unsigned>(wParam);
     if (MySetInfo->CurrentScheme == kSpeechMode) {
         // GetKeyState is stdcall on x86: a plain function adapts it.
         FSpeech.SpeakText(KeySpeechText(key, [](int vk) -> short { return GetKeyState(vk); }));
