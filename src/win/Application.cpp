@@ -42,10 +42,24 @@ TApplication::~TApplication() {
         CoUninitialize();
 }
 
+std::string TApplication::Title() const {
+    if (!FTitle.empty())
+        return FTitle;
+    // An error raised before the program names itself still shows whose it is.
+    char path[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string name(path, length < MAX_PATH ? length : 0);
+    name.erase(0, name.find_last_of("\\/") + 1);
+    size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos)
+        name.erase(dot);
+    return name;
+}
+
 void TApplication::SetTitle(std::string title) {
     FTitle = std::move(title);
     if (FHandle)
-        SetWindowTextA(FHandle, FTitle.c_str());
+        SetWindowTextA(FHandle, Title().c_str());
 }
 
 HWND TApplication::Handle() {
@@ -65,7 +79,7 @@ HWND TApplication::Handle() {
     }
     // Zero-sized but with a caption and a minimize box: it owns the taskbar button and takes
     // the minimize and restore commands for all the forms it owns.
-    FHandle = CreateWindowExA(0, className, FTitle.c_str(),
+    FHandle = CreateWindowExA(0, className, Title().c_str(),
                               WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                               GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2,
                               0, 0, nullptr, nullptr, MainInstance(), nullptr);
@@ -170,7 +184,7 @@ void TApplication::HandleException() noexcept {
 void TApplication::ShowException(const std::string& message) noexcept {
     try {
         std::string text = ErrorBoxText(message);
-        MessageBoxA(GetActiveWindow(), text.c_str(), FTitle.c_str(), MB_OK | MB_ICONERROR);
+        MessageBoxA(GetActiveWindow(), text.c_str(), Title().c_str(), MB_OK | MB_ICONERROR);
     } catch (...) {
         // Out of memory while building the text: nothing sensible is left to show.
     }

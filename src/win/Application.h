@@ -16,7 +16,8 @@ public:
     TApplication();
     ~TApplication() override;
 
-    const std::string& Title() const { return FTitle; }
+    // The title set, or else the program's file name without its extension.
+    std::string Title() const;
     void SetTitle(std::string title);
     // The hidden application window, created on first use.
     HWND Handle();

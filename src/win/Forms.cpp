@@ -14,8 +14,14 @@ struct DisabledWindows {
 BOOL CALLBACK DisableThreadWindow(HWND window, LPARAM param) noexcept {
     auto* state = reinterpret_cast<DisabledWindows*>(param);
     if (window != state->except && IsWindowVisible(window) && IsWindowEnabled(window)) {
+        // Listed before it is disabled: a window that could not be listed is never left
+        // disabled for good.
+        try {
+            state->windows.push_back(window);
+        } catch (...) {
+            return FALSE;
+        }
         EnableWindow(window, FALSE);
-        state->windows.push_back(window);
     }
     return TRUE;
 }
@@ -182,39 +188,43 @@ TModalResult TForm::ShowModal() {
     if (Visible() || FModal)
         throw Exception("Cannot make a visible window modal");
     HWND window = Handle();
-    HWND previousActive = GetActiveWindow();
-    DisabledWindows disabled{window, {}};
+    // Whatever ends the loop, an error of a handler included, gives the other windows back.
+    struct ModalScope {
+        TForm& form;
+        HWND window;
+        HWND previousActive = GetActiveWindow();
+        DisabledWindows disabled{window, {}};
+        ~ModalScope() {
+            for (HWND w : disabled.windows)
+                EnableWindow(w, TRUE);
+            ShowWindow(window, SW_HIDE);
+            form.FModal = false;
+            if (previousActive && IsWindow(previousActive))
+                SetActiveWindow(previousActive);
+        }
+    } scope{*this, window};
     EnumThreadWindows(GetCurrentThreadId(), &DisableThreadWindow,
-                      reinterpret_cast<LPARAM>(&disabled));
+                      reinterpret_cast<LPARAM>(&scope.disabled));
     FModal = true;
     FModalResult = mrNone;
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
     if (HWND first = GetNextDlgTabItem(window, nullptr, FALSE))
         SetFocus(first);
-    bool quit = false;
-    WPARAM quitCode = 0;
     while (FModalResult == mrNone) {
         MSG msg;
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) {
-            quit = true;
-            quitCode = msg.wParam;
             FModalResult = mrCancel;
+            // The loop that owns the thread must see the quit too.
+            if (got == 0)
+                PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
         Application.DispatchOne(msg);
         if (FModalResult != mrNone && !FormCloseQuery())
             FModalResult = mrNone;
     }
-    for (HWND w : disabled.windows)
-        EnableWindow(w, TRUE);
-    ShowWindow(window, SW_HIDE);
-    FModal = false;
-    if (previousActive && IsWindow(previousActive))
-        SetActiveWindow(previousActive);
-    if (quit)
-        PostQuitMessage(static_cast<int>(quitCode));
     return FModalResult;
 }
 

@@ -169,9 +169,16 @@ public:
         };
     }
 
+    bool FailCloseQuery = false;
+
 protected:
     void FormCreate() override { FLog->push_back("create"); }
     void FormDestroy() override { FLog->push_back("destroy"); }
+    bool FormCloseQuery() override {
+        if (FailCloseQuery)
+            throw Exception("Cannot close");
+        return true;
+    }
     void Command(int id, int code, HWND control) override {
         if (id == 100 && code == BN_CLICKED)
             SetModalResult(mrOk);
@@ -209,8 +216,28 @@ TEST(Framework, ModalFormRunsFromItsLayoutAndEndsWithTheButtonsResult) {
     EXPECT_EQ(log, (std::vector<std::string>{"create", "destroy", "create", "destroy"}));
 }
 
+TEST(Framework, AModalFormEndedByAnErrorGivesTheOtherWindowsBack) {
+    Application.Initialize();
+    HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    std::vector<std::string> log;
+    TOwned<TDialogForm> form(TForm::Create<TDialogForm>(nullptr, &log));
+    form->FailCloseQuery = true;
+    std::thread presser = PressWhenShown("Framework Dialog", 100);
+    EXPECT_THROW(form->ShowModal(), Exception);
+    presser.join();
+    EXPECT_TRUE(IsWindowEnabled(other));
+    EXPECT_FALSE(form->Visible());
+    EXPECT_FALSE(form->Modal());
+    DestroyWindow(other);
+}
+
 TEST(Framework, AnErrorOfAMenuCommandIsShownCaptionedWithTheTitleAndTheProgramGoesOn) {
     Application.Initialize();
+    // Before the program names itself, its file name stands in: never an untitled box.
+    Application.SetTitle("");
+    EXPECT_EQ(Application.Title(), "framework_test");
     Application.SetTitle("Tappolo");
     TOwned<TPopupMenu> menu(new TPopupMenu(nullptr));
     auto* failing = new TMenuItem(menu.get());
