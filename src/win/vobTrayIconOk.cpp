@@ -61,13 +61,21 @@ TvobTrayIconOk::TvobTrayIconOk(TComponent* AOwner)
 }
 
 TvobTrayIconOk::~TvobTrayIconOk() {
-    RemoveTrayIcon();
+    // Already done in BeforeDestruction unless the component was deleted directly.
+    if (FIconVisible)
+        RemoveTrayIcon();
     FIcon.Clear();
     FWindow.Destroy();
     TComponent::Free(FCycleTimer);
     FCycleTimer = nullptr;
     FApplicationHook.Restore();
     FOwnerHook.Restore();
+}
+
+void TvobTrayIconOk::BeforeDestruction() {
+    // Here rather than in the destructor, so that an overridden RemoveTrayIcon takes the icon
+    // away.
+    SetIconVisible(false);
 }
 
 TWinControl* TvobTrayIconOk::OwnerControl() const {
@@ -292,17 +300,17 @@ void TvobTrayIconOk::ShowMenuAtCursor() {
     Application.ProcessMessages();
     // The menu closes when the user clicks elsewhere only if its window is foreground.
     SetForegroundWindow(FWindow.Handle());
-    TWinControl* owner = OwnerControl();
+    HWND owner = OwnerControl() ? OwnerControl()->Handle() : nullptr;
     if (owner)
-        SetForegroundWindow(owner->Handle());
+        SetForegroundWindow(owner);
     FPopupMenu->PopupComponent = this;
     struct PostNull {
-        TWinControl* owner;
+        HWND owner;
         // Makes the task switch that the foreground change started complete, so that the
         // next pop-up works the first time; also after a failed pop-up.
         ~PostNull() {
             if (owner)
-                PostMessageA(owner->Handle(), WM_NULL, 0, 0);
+                PostMessageA(owner, WM_NULL, 0, 0);
         }
     } postNull{owner};
     FPopupMenu->Popup(cursor.x, cursor.y);
@@ -383,7 +391,8 @@ LRESULT TvobTrayIconOk::ApplicationWindowHook(HWND window, UINT message, WPARAM 
             // this first position change would hide; it only ends the waiting.
             if (message == WM_WINDOWPOSCHANGED && FFirstPositionChange && Application.MainForm())
                 FFirstPositionChange = false;
-            if (message == FTaskbarCreated && FIconVisible)
+            // Zero when the name could not be registered: it must not match WM_NULL.
+            if (FTaskbarCreated != 0 && message == FTaskbarCreated && FIconVisible)
                 AddTrayIcon();
             return 0;
         },

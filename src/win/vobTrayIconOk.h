@@ -91,6 +91,7 @@ protected:
     virtual void DoMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void DoMouseMove(TShiftState Shift, int X, int Y);
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    void BeforeDestruction() override;
     bool FillIconData();
     void ShowMenuAtCursor();
 

@@ -166,6 +166,25 @@ TEST_F(TrayFixture, LoadingHidesTheApplicationAndAddsTheIconWhichLeavesWithTheCo
     EXPECT_EQ(Application.MainForm(), nullptr);
 }
 
+TEST_F(TrayFixture, AnOverriddenRemoveTakesTheIconAwayWhenTheComponentIsFreed) {
+    struct TCountingTray : TvobTrayIconOk {
+        TCountingTray(TComponent* owner, int* removes) : TvobTrayIconOk(owner), FRemoves(removes) {}
+        bool RemoveTrayIcon() override {
+            ++*FRemoves;
+            return TvobTrayIconOk::RemoveTrayIcon();
+        }
+        int* FRemoves;
+    };
+    int removes = 0;
+    TOwned<TCountingTray> tray(new TCountingTray(nullptr, &removes));
+    tray->SetIcon(LoadIcon(nullptr, IDI_APPLICATION));
+    ASSERT_TRUE(tray->AddTrayIcon());
+    HWND window = tray->Handle();
+    tray.reset();
+    EXPECT_EQ(removes, 1);
+    EXPECT_FALSE(IconPresentSeenFromOutside(window));
+}
+
 TEST_F(TrayFixture, TooltipIsCutToFitItsFieldWhileTheHintKeepsItsText) {
     std::string hint(200, 'h');
     hint[126] = 'x';
