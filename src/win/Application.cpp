@@ -164,11 +164,6 @@ void TApplication::Minimize() {
     ShowWindow(Handle(), SW_MINIMIZE);
 }
 
-void TApplication::Restore() {
-    if (IsIconic(Handle()))
-        ShowWindow(Handle(), SW_RESTORE);
-}
-
 void TApplication::HandleException() noexcept {
     try {
         throw;

@@ -24,7 +24,6 @@ public:
     TForm* MainForm() const { return FMainForm; }
     // Whether Run shows the main form when the loop starts.
     bool ShowMainForm = true;
-    bool Terminated() const { return FTerminated; }
 
     // Prepares the user-interface thread (the component object model that speech needs, the
     // common controls, the application window).
@@ -36,7 +35,6 @@ public:
     void ProcessMessages();
     void Terminate();
     void Minimize();
-    void Restore();
 
     // The top-level error handler: call inside a catch block. Shows the error and returns.
     void HandleException() noexcept;

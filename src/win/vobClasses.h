@@ -116,7 +116,6 @@ public:
     void Install(HWND window, std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> method);
     void Restore() noexcept;
     LRESULT CallPrevious(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const;
-    bool Installed() const { return FPrevious != nullptr; }
 
 private:
     HWND FWindow = nullptr;
