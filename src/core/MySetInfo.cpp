@@ -109,14 +109,8 @@ void TMySetInfo::WriteData(TvobWriter* writer) const {
 }
 
 void TMySetInfo::LoadFromFile(const std::string& path, bool repair) {
-    if (!FileExists(path))
-        return;
     bool damaged = false;
-    {
-        TFileStream stream(path, TFileMode::OpenRead);
-        TvobReader reader(stream);
-        ReadData(reader, damaged);
-    }
+    LoadRecordFile(path, [&](TvobReader& reader) { ReadData(reader, damaged); });
     if (!damaged)
         return;
     if (!repair)
@@ -135,9 +129,5 @@ void TMySetInfo::SaveToFile(const std::string& path) const {
 }
 
 void TMySetInfo::SaveToStream(TStream* stream) const {
-    if (stream == nullptr)
-        throw Exception("Stream Error");
-    TvobWriter writer(*stream);
-    WriteData(&writer);
-    writer.Flush();
+    SaveRecordStream(stream, [this](TvobWriter& writer) { WriteData(&writer); });
 }

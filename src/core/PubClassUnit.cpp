@@ -38,15 +38,9 @@ void TMySchemeInfo::WriteData(TvobWriter* writer) const {
 }
 
 void TMySchemeInfo::LoadFromFile(const std::string& path, bool repair) {
-    if (!FileExists(path))
-        return;
     bool damaged = false;
-    {
-        TFileStream stream(path, TFileMode::OpenRead);
-        TvobReader reader(stream);
-        ReadData(reader, damaged);
-    }
-    if (repair && damaged)
+    if (LoadRecordFile(path, [&](TvobReader& reader) { ReadData(reader, damaged); }) && repair &&
+        damaged)
         SaveToFile(path);
 }
 
@@ -55,9 +49,5 @@ void TMySchemeInfo::SaveToFile(const std::string& path) const {
 }
 
 void TMySchemeInfo::SaveToStream(TStream* stream) const {
-    if (stream == nullptr)
-        throw Exception("Stream Error");
-    TvobWriter writer(*stream);
-    WriteData(&writer);
-    writer.Flush();
+    SaveRecordStream(stream, [this](TvobWriter& writer) { WriteData(&writer); });
 }

@@ -339,3 +339,20 @@ bool SaveRecordFile(const std::string& path, const std::function<void(TvobWriter
     }
     return true;
 }
+
+bool LoadRecordFile(const std::string& path, const std::function<void(TvobReader&)>& readData) {
+    if (!FileExists(path))
+        return false;
+    TFileStream stream(path, TFileMode::OpenRead);
+    TvobReader reader(stream);
+    readData(reader);
+    return true;
+}
+
+void SaveRecordStream(TStream* stream, const std::function<void(TvobWriter&)>& writeData) {
+    if (stream == nullptr)
+        throw Exception("Stream Error");
+    TvobWriter writer(*stream);
+    writeData(writer);
+    writer.Flush();
+}

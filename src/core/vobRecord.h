@@ -93,3 +93,10 @@ bool RecordUtf8ToUtf16(std::string_view bytes, std::u16string& text);
 // stays as it was. Other create errors and write errors are raised after the temporary file
 // is gone.
 bool SaveRecordFile(const std::string& path, const std::function<void(TvobWriter&)>& writeData);
+
+// Reads a record file, opened without sharing. False when no file is at path: the record then
+// keeps what it holds. A file that exists but cannot be opened raises "Cannot open file ...".
+bool LoadRecordFile(const std::string& path, const std::function<void(TvobReader&)>& readData);
+
+// Writes a record to a stream that the caller owns; "Stream Error" without one.
+void SaveRecordStream(TStream* stream, const std::function<void(TvobWriter&)>& writeData);
