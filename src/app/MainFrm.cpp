@@ -93,11 +93,10 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
     vobTIO->SetName("vobTIO");
     vobTIO->SetCycleInterval(0);
     // The 32x32 16-colour image of the program icon.
-    if (HICON icon = static_cast<HICON>(
-            LoadImageA(MainInstance(), "MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR))) {
-        vobTIO->SetIcon(icon);
-        DestroyIcon(icon);
-    }
+    UniqueIcon icon(static_cast<HICON>(
+        LoadImageA(MainInstance(), "MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+    if (icon)
+        vobTIO->SetIcon(icon.Get());
     vobTIO->SetIconIndex(0);
     vobTIO->SetPopupMenu(PopupMenu1);
     vobTIO->LeftPopup = true;
@@ -126,19 +125,19 @@ void TMainForm::FormCreate() {
     Application.SetTitle(kTitle);
     vobTIO->SetHint(kTrayHint);
 
-    FMapHandle =
-        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4, KeyHookMappingName);
-    if (!FMapHandle)
+    UniqueKernelHandle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                  4, KeyHookMappingName));
+    if (!mapping)
         throw Exception("Create Mapping File Error!");
-    FMapView = MapViewOfFile(FMapHandle, FILE_MAP_WRITE, 0, 0, 0);
-    if (!FMapView) {
-        // Without a view the hook library could never find the window: the same failure.
-        CloseHandle(FMapHandle);
-        FMapHandle = nullptr;
+    // Without a view the hook library could never find the window: the same failure, and no
+    // mapping is kept.
+    UniqueMapView view(MapViewOfFile(mapping.Get(), FILE_MAP_WRITE, 0, 0, 0));
+    if (!view)
         throw Exception("Create Mapping File Error!");
-    }
+    FMapHandle = std::move(mapping);
+    FMapView = std::move(view);
     // The library reads the handle as a 32-bit value; window handles fit in 32 bits.
-    *static_cast<volatile uint32_t*>(FMapView) =
+    *static_cast<volatile uint32_t*>(FMapView.Get()) =
         static_cast<uint32_t>(reinterpret_cast<uintptr_t>(Handle()));
 
     MySchemeInfo = std::make_unique<TMySchemeInfo>();
@@ -152,12 +151,8 @@ void TMainForm::FormCreate() {
 
 void TMainForm::FormDestroy() {
     EndKeyHook();
-    if (FMapHandle) {
-        UnmapViewOfFile(FMapView);
-        CloseHandle(FMapHandle);
-        FMapView = nullptr;
-        FMapHandle = nullptr;
-    }
+    FMapView.Reset();
+    FMapHandle.Reset();
     MySetInfo.reset();
     MySchemeInfo.reset();
 }

@@ -2,11 +2,13 @@
 // The hidden main window: start-up and shutdown, the tray menu and its commands, and the key
 // message from the hook library.
 #include "Application.h"
+#include "Forms.h"
 #include "HotKeyManager.h"
 #include "Menus.h"
 #include "MySetInfo.h"
 #include "PubClassUnit.h"
 #include "SpeechEngine.h"
+#include "UniqueHandle_win.h"
 #include "vobTrayIconOk.h"
 
 #include <cstdint>
@@ -72,7 +74,7 @@ private:
     TMenuItem* NewItem(TMenuItem* parent, const char* name, const char* caption,
                        void (TMainForm::*handler)(TComponent*));
 
-    HANDLE FMapHandle = nullptr;
-    void* FMapView = nullptr;
+    UniqueKernelHandle FMapHandle;
+    UniqueMapView FMapView;
     TSpeechEngine FSpeech;
 };

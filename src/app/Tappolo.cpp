@@ -3,6 +3,8 @@
 #include "MainFrm.h"
 #include "PubFunction.h"
 #include "PubUnit.h"
+#include "ScopedCom.h"
+#include "UniqueHandle_win.h"
 
 #include <windows.h>
 
@@ -27,8 +29,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         ShowError("Load application data error, Please reinstall!");
         return 0;
     }
+    // Speech needs the component object model on this thread; it ends after the forms.
+    TScopedCom com;
     Application.Initialize();
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, "TvobTplMainForm");
+    UniqueKernelHandle mutex(CreateMutexA(nullptr, FALSE, "TvobTplMainForm"));
     const DWORD created = GetLastError();
     try {
         if (created == ERROR_ALREADY_EXISTS) {
@@ -40,7 +44,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     } catch (...) {
         Application.HandleException();
     }
+    // Forms left over after an error hold speech objects: they must go while COM is up.
+    Application.DestroyComponents();
     if (mutex)
-        ReleaseMutex(mutex);
+        ReleaseMutex(mutex.Get());
     return 0;
 }

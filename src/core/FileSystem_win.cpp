@@ -1,6 +1,6 @@
 #include "FileSystem.h"
 
-#include <windows.h>
+#include "UniqueHandle_win.h"
 
 bool FileExists(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -22,10 +22,8 @@ bool ForceDeleteFile(const std::string& path) {
 
 double GetFileStamp(const std::string& path) {
     WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA(path.c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
+    if (!UniqueFind(FindFirstFileA(path.c_str(), &data)))
         return -1.0;
-    FindClose(search);
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         return -1.0;
     FILETIME local;
@@ -37,10 +35,10 @@ double GetFileStamp(const std::string& path) {
 }
 
 int SetFileStamp(const std::string& path, double value) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return static_cast<int>(GetLastError());
     int result = 0;
     WORD dosDate, dosTime;
@@ -49,9 +47,8 @@ int SetFileStamp(const std::string& path, double value) {
         result = ERROR_INVALID_PARAMETER;
     else if (!DosDateTimeToFileTime(dosDate, dosTime, &local) ||
              !LocalFileTimeToFileTime(&local, &universal) ||
-             !SetFileTime(file, nullptr, nullptr, &universal))
+             !SetFileTime(file.Get(), nullptr, nullptr, &universal))
         result = static_cast<int>(GetLastError());
-    CloseHandle(file);
     return result;
 }
 
@@ -80,7 +77,8 @@ std::string SystemErrorText(int code) {
         text.assign(buffer, length);
     if (buffer != nullptr)
         LocalFree(buffer);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
+    // The system's texts end in a line break, some with a blank before it.
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
         text.pop_back();
     return text;
 }

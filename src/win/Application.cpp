@@ -1,10 +1,14 @@
 #include "Application.h"
 
+#include "CallbackGuard.h"
 #include "Exception.h"
+#include "Forms.h"
+#include "LastError.h"
+#include "ModuleInstance.h"
 #include "PubFunction.h"
+#include "WindowClass.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 
 TApplication Application;
 
@@ -14,11 +18,9 @@ std::string ErrorBoxText(std::string message) {
     return message;
 }
 
-void HandleCallbackException() noexcept {
-    Application.HandleException();
-}
-
 namespace {
+
+constexpr const char* kApplicationClass = "TApplication";
 
 // The program's own message boxes belong to the active form, or else to the application window.
 HWND MessageBoxOwner() {
@@ -32,14 +34,12 @@ HWND MessageBoxOwner() {
 
 TApplication::TApplication() : TComponent(nullptr) {
     SetMessageBoxOwner(&MessageBoxOwner);
+    SetCallbackErrorSink([]() noexcept { Application.HandleException(); });
 }
 
 TApplication::~TApplication() {
+    // The forms go while the application window they belong to is still there.
     DestroyComponents();
-    if (FHandle)
-        DestroyWindow(FHandle);
-    if (FComInitialized)
-        CoUninitialize();
 }
 
 std::string TApplication::Title() const {
@@ -59,38 +59,30 @@ std::string TApplication::Title() const {
 void TApplication::SetTitle(std::string title) {
     FTitle = std::move(title);
     if (FHandle)
-        SetWindowTextA(FHandle, Title().c_str());
+        SetWindowTextA(FHandle.Get(), Title().c_str());
 }
 
 HWND TApplication::Handle() {
     if (FHandle)
-        return FHandle;
-    const char className[] = "TApplication";
-    WNDCLASSA existing{};
-    if (!GetClassInfoA(MainInstance(), className, &existing)) {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &TApplication::WndProc;
-        wc.hInstance = MainInstance();
-        wc.hIcon = LoadIconA(MainInstance(), "MAINICON");
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.lpszClassName = className;
-        if (!RegisterClassA(&wc))
-            throw Exception("Cannot register the application window class");
-    }
+        return FHandle.Get();
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = &TApplication::WndProc;
+    windowClass.hIcon = LoadIconA(MainInstance(), "MAINICON");
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kApplicationClass;
+    RegisterWindowClass(windowClass);
     // Zero-sized but with a caption and a minimize box: it owns the taskbar button and takes
     // the minimize and restore commands for all the forms it owns.
-    FHandle = CreateWindowExA(0, className, Title().c_str(),
-                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                              GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2,
-                              0, 0, nullptr, nullptr, MainInstance(), nullptr);
-    if (!FHandle)
-        throw Exception("Cannot create the application window");
-    return FHandle;
+    FHandle.Reset(
+        CreateWindowExA(0, kApplicationClass, Title().c_str(),
+                        WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                        GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                        nullptr, nullptr, MainInstance(), nullptr));
+    ThrowLastErrorIf(!FHandle, "Cannot create the application window");
+    return FHandle.Get();
 }
 
 void TApplication::Initialize() {
-    if (!FComInitialized)
-        FComInitialized = SUCCEEDED(CoInitialize(nullptr));
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_HOTKEY_CLASS};
     InitCommonControlsEx(&icc);
     Handle();

@@ -1,9 +1,11 @@
 #pragma once
 // The application object: its hidden top-level window (the taskbar button), the main form, the
 // message loop and the top-level error handler.
-#include "vobClasses.h"
+#include "Component.h"
+#include "UniqueHandle_win.h"
 
 #include <string>
+#include <utility>
 
 class TForm;
 
@@ -25,8 +27,8 @@ public:
     // Whether Run shows the main form when the loop starts.
     bool ShowMainForm = true;
 
-    // Prepares the user-interface thread (the component object model that speech needs, the
-    // common controls, the application window).
+    // Prepares the user-interface thread (the common controls, the application window). The
+    // component object model that speech needs is the program main's own (TScopedCom).
     void Initialize();
     // Creates a form owned by the application; the first one becomes the main form.
     template <class T, class... A> T* CreateForm(A&&... args);
@@ -57,19 +59,17 @@ private:
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     std::string FTitle;
-    HWND FHandle = nullptr;
+    UniqueWindow FHandle;
     TForm* FMainForm = nullptr;
     TForm* FActiveForm = nullptr;
     bool FTerminated = false;
-    bool FComInitialized = false;
 };
 
 extern TApplication Application;
 
-#include "Forms.h"
-
+// T is a form: whoever creates one includes its declaration, so this header needs no forms.
 template <class T, class... A> T* TApplication::CreateForm(A&&... args) {
-    T* form = TForm::Create<T>(this, std::forward<A>(args)...);
+    T* form = T::template Create<T>(this, std::forward<A>(args)...);
     if (!FMainForm) {
         form->Handle();
         SetMainForm(form);

@@ -1,6 +1,7 @@
 #pragma once
 // System-wide hotkeys: registered under global atoms, each press reported with its code.
-#include "vobClasses.h"
+#include "Component.h"
+#include "UtilWindow.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,9 @@
 #include "Menus.h"
 
 #include "Exception.h"
+#include "LastError.h"
+#include "UniqueHandle_win.h"
+#include "UtilWindow.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -130,31 +133,21 @@ void BuildMenu(HMENU menu, const TMenuItem& parent) {
                           (item.Default ? MFS_DEFAULT : 0u);
         }
         if (item.Count() > 0 && !item.IsLine()) {
-            HMENU sub = CreatePopupMenu();
-            if (!sub)
-                throw Exception("Cannot create a menu");
+            UniqueMenu sub(CreatePopupMenu());
+            ThrowLastErrorIf(!sub, "Cannot create a menu");
             info.fMask |= MIIM_SUBMENU;
-            info.hSubMenu = sub;
+            info.hSubMenu = sub.Get();
+            ThrowLastErrorIf(!InsertMenuItemA(menu, position, TRUE, &info),
+                             "Cannot build the menu");
             // Owned by `menu` from the insertion on; destroyed with it.
-            if (!InsertMenuItemA(menu, position, TRUE, &info)) {
-                DestroyMenu(sub);
-                throw Exception("Cannot build the menu");
-            }
-            BuildMenu(sub, item);
-        } else if (!InsertMenuItemA(menu, position, TRUE, &info)) {
-            throw Exception("Cannot build the menu");
+            BuildMenu(sub.Release(), item);
+        } else {
+            ThrowLastErrorIf(!InsertMenuItemA(menu, position, TRUE, &info),
+                             "Cannot build the menu");
         }
         ++position;
     }
 }
-
-struct MenuHandle {
-    HMENU handle;
-    ~MenuHandle() {
-        if (handle)
-            DestroyMenu(handle);
-    }
-};
 
 LRESULT PopupListProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND && HIWORD(wParam) == 0 && lParam == 0) {
@@ -280,9 +273,8 @@ HWND TPopupMenu::WindowHandle() {
 void TPopupMenu::Popup(int X, int Y) {
     if (OnPopup)
         OnPopup(this);
-    MenuHandle menu{CreatePopupMenu()};
-    if (!menu.handle)
-        throw Exception("Cannot create a menu");
-    BuildMenu(menu.handle, *FItems);
-    TrackPopupMenu(menu.handle, TPM_LEFTALIGN | TPM_RIGHTBUTTON, X, Y, 0, WindowHandle(), nullptr);
+    UniqueMenu menu(CreatePopupMenu());
+    ThrowLastErrorIf(!menu, "Cannot create a menu");
+    BuildMenu(menu.Get(), *FItems);
+    TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, X, Y, 0, WindowHandle(), nullptr);
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Menu items and pop-up menus. The platform menu is built afresh at each pop-up, so items may be
 // added, moved and freed at any time in between.
-#include "vobClasses.h"
+#include "Component.h"
+
+#include <windows.h>
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,7 @@
 #include "PubFunction.h"
 
 #include "CodePage.h"
+#include "UniqueHandle_win.h"
 
 #include <mmsystem.h>
 #include <shellapi.h>
@@ -20,9 +21,9 @@ int ShowBox(const std::string& text, const wchar_t* caption, UINT style) {
 }
 
 // Written as escapes so that every compiler reads the source the same way.
-constexpr const wchar_t* InfoCaption = L"\u63D0\u793A";     // prompt
-constexpr const wchar_t* ErrorCaption = L"\u9519\u8BEF";    // error
-constexpr const wchar_t* QuestionCaption = L"\u786E\u8BA4"; // confirm
+constexpr const wchar_t* kInfoCaption = L"\u63D0\u793A";     // prompt
+constexpr const wchar_t* kErrorCaption = L"\u9519\u8BEF";    // error
+constexpr const wchar_t* kQuestionCaption = L"\u786E\u8BA4"; // confirm
 
 // Whether our MIDI alias is open, so that a wave sound only pays for closing it when needed.
 bool MidiOpen = false;
@@ -54,29 +55,28 @@ void SetMessageBoxOwner(MessageBoxOwnerProvider provider) {
 }
 
 void ShowInfo(const std::string& text) {
-    ShowBox(text, InfoCaption, MB_OK | MB_ICONINFORMATION);
+    ShowBox(text, kInfoCaption, MB_OK | MB_ICONINFORMATION);
 }
 
 void ShowError(const std::string& text) {
-    ShowBox(text, ErrorCaption, MB_OK | MB_ICONERROR);
+    ShowBox(text, kErrorCaption, MB_OK | MB_ICONERROR);
 }
 
 bool AskYesNo(const std::string& text) {
-    return ShowBox(text, QuestionCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return ShowBox(text, kQuestionCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 bool ListFiles(const std::string& folder, const std::string& mask, std::vector<std::string>& list) {
     list.clear();
     WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\" + mask).c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
+    UniqueFind search(FindFirstFileA((folder + "\\" + mask).c_str(), &entry));
+    if (!search)
         return true;
     do {
         // "." and ".." are folders too.
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
             list.emplace_back(entry.cFileName);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    } while (FindNextFileA(search.Get(), &entry));
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "CodePage.h"
 #include "Exception.h"
+#include "FileSystem.h"
 
 #include <cstdio>
 
@@ -16,15 +17,7 @@ std::u16string_view AsU16(BSTR text) {
 }
 
 std::string SystemText(HRESULT result) {
-    char* buffer = nullptr;
-    DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(result), 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    std::string text(buffer != nullptr ? buffer : "", length);
-    if (buffer != nullptr)
-        LocalFree(buffer);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-        text.pop_back();
+    std::string text = SystemErrorText(static_cast<int>(result));
     if (text.empty()) {
         char code[16];
         std::snprintf(code, sizeof code, "%.8lX", static_cast<unsigned long>(result));

@@ -1,5 +1,8 @@
 #include "vobTrayIconOk.h"
 
+#include "CallbackGuard.h"
+#include "Forms.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -64,7 +67,7 @@ TvobTrayIconOk::~TvobTrayIconOk() {
     // Already done in BeforeDestruction unless the component was deleted directly.
     if (FIconVisible)
         RemoveTrayIcon();
-    FIcon.Clear();
+    FIcon.Reset();
     FWindow.Destroy();
     TComponent::Free(FCycleTimer);
     FCycleTimer = nullptr;
@@ -105,7 +108,7 @@ void TvobTrayIconOk::Notification(TComponent* AComponent, TOperation Operation) 
 // --- Properties -------------------------------------------------------------------------
 
 void TvobTrayIconOk::SetIcon(HICON value) {
-    FIcon.Assign(value);
+    FIcon = DuplicateIcon(value);
     UpdateTrayIcon();
 }
 
@@ -169,7 +172,7 @@ void TvobTrayIconOk::SetCycleInterval(int value) {
 // --- Shell record ------------------------------------------------------------------------
 
 bool TvobTrayIconOk::FillIconData() {
-    FIconData.hIcon = FIcon.Handle();
+    FIconData.hIcon = FIcon.Get();
     if (!FHint.empty() && FShowHint)
         CopyCut(FIconData.szTip, FHint);
     else

@@ -2,8 +2,13 @@
 // The tray icon component: one icon in the notification area, its mouse events and menu,
 // balloons, icon cycling, and the hiding of the application's windows at start and on minimize.
 #include "Application.h"
+#include "Component.h"
+#include "ImageList.h"
 #include "Menus.h"
-#include "vobClasses.h"
+#include "Timer.h"
+#include "UniqueHandle_win.h"
+#include "UtilWindow.h"
+#include "WindowHook.h"
 
 #include <shellapi.h>
 
@@ -13,6 +18,8 @@
 
 // The message through which the shell reports mouse actions on the icon.
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 1000;
+
+class TWinControl;
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 using TShiftState = uint8_t;
@@ -31,7 +38,7 @@ public:
     ~TvobTrayIconOk() override;
     void Loaded() override;
 
-    HICON Icon() const { return FIcon.Handle(); }
+    HICON Icon() const { return FIcon.Get(); }
     void SetIcon(HICON value);
     bool IconVisible() const { return FIconVisible; }
     void SetIconVisible(bool value);
@@ -104,7 +111,7 @@ private:
     void LoadIconFromList();
     TWinControl* OwnerControl() const;
 
-    TIcon FIcon;
+    UniqueIcon FIcon;
     bool FIconVisible = true;
     std::string FHint;
     bool FShowHint = true;

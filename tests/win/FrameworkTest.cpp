@@ -2,6 +2,7 @@
 // handler as the user sees it.
 #include "Application.h"
 #include "Exception.h"
+#include "Forms.h"
 #include "Menus.h"
 #include "WineTest.h"
 

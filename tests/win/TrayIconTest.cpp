@@ -1,6 +1,7 @@
 // The tray icon component in a host window, observed from the shell's side: icon presence from
 // another process, the menu it opens and the item chosen there, and the windows it hides.
 #include "Application.h"
+#include "Forms.h"
 #include "WineTest.h"
 #include "vobTrayIconOk.h"
 
