@@ -5,6 +5,8 @@
 //   KeyToPlaySound      SendInput key press until the program's PlaySound call (Wine's trace
 //                       time stamps, 1 ms resolution) and until the sound's onset in the null
 //                       sink's recording; beside it the bare PlaySoundA call-to-onset
+//   FirstKey            the same for the first key after start-up, one fresh program per
+//                       iteration: the first play call of a process opens the audio path
 // Run: cmake/winenv.sh start DIR; cmake/wine-run.sh DIR bench/app_bench.exe
 #include "AppDriver.h"
 #include "Application.h"
@@ -125,6 +127,40 @@ void KeyToPlaySound(benchmark::State& state) {
     Percentiles(state, "bare_call_to_onset", bare);
 }
 BENCHMARK(KeyToPlaySound)->Arg(200)->Iterations(1)->Unit(benchmark::kSecond);
+
+void FirstKey(benchmark::State& state) {
+    app::ProgramDir dir("benchfirst");
+    dir.WriteSettings("Fight");
+    std::vector<double> toCall, toOnset;
+    for (auto _ : state) {
+        SetEnvironmentVariableA("WINEDEBUG", "-all,+timestamp,trace+winmm");
+        app::AppProcess tappolo;
+        tappolo.Start(dir);
+        SetEnvironmentVariableA("WINEDEBUG", nullptr);
+        if (!tappolo.WaitTray(10s)) {
+            state.SkipWithError("the program did not start");
+            return;
+        }
+        // A user's first key comes a while after the icon appears.
+        std::this_thread::sleep_for(500ms);
+        wt::PlaySoundTrace trace;
+        wt::AudioRecording recording;
+        const double pressed = static_cast<double>(GetTickCount());
+        app::PressKey('Q');
+        auto samples = recording.WaitForSound(2s, 0ms, 1500);
+        const long onset = wt::OnsetIndex(samples, 1500);
+        auto names = trace.TimedNames();
+        if (!names.empty() && names.front().first >= 0)
+            toCall.push_back(names.front().first - pressed);
+        if (onset >= 0)
+            toOnset.push_back(onset * 1000.0 / wt::kRecordRate);
+        tappolo.Kill();
+        std::this_thread::sleep_for(400ms);
+    }
+    Percentiles(state, "key_to_call", toCall);
+    Percentiles(state, "key_to_onset", toOnset);
+}
+BENCHMARK(FirstKey)->Iterations(10)->Unit(benchmark::kSecond);
 
 } // namespace
 

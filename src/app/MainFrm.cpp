@@ -136,9 +136,7 @@ void TMainForm::FormCreate() {
         throw Exception("Create Mapping File Error!");
     FMapHandle = std::move(mapping);
     FMapView = std::move(view);
-    // The library reads the handle as a 32-bit value; window handles fit in 32 bits.
-    *static_cast<volatile uint32_t*>(FMapView.Get()) =
-        static_cast<uint32_t>(reinterpret_cast<uintptr_t>(Handle()));
+    WriteKeyHookTarget(FMapView.Get(), reinterpret_cast<uintptr_t>(Handle()));
 
     MySchemeInfo = std::make_unique<TMySchemeInfo>();
     BuildSchemeMenu();
@@ -146,6 +144,7 @@ void TMainForm::FormCreate() {
         return;
     RegisterSoundHotKeys();
     miSetHookClick(this);
+    PrimeSoundOutput();
     vobTIO->ShowBalloon(kTitle, kTrayHint, TBalloonIconKind::bitInfo, 10);
 }
 

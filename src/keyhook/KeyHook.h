@@ -1,9 +1,12 @@
 #pragma once
 // KeyHook.dll: reports every key press on the desktop to the window whose handle stands in the
-// shared memory "VobZizeZerav", as message 1244 with the virtual-key code in wParam.
+// shared memory "VobZizeZerav", as message 1244 with the virtual-key code in wParam. While the
+// focus is in a password field, character keys are reported as the keypad multiply key
+// (PasswordKeys.h).
 //
 // The functions take no arguments, so the default calling convention is the same on every
 // architecture and the exported names stay undecorated (see KeyHook.def).
+#include "KeyHookTarget.h"
 
 #ifdef KEYHOOK_EXPORTS
 #define KEYHOOK_API extern "C" __declspec(dllexport)

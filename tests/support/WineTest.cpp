@@ -95,7 +95,9 @@ std::vector<std::pair<double, std::string>> PlaySoundTrace::TimedNames() {
     std::string line;
     while (std::getline(lines, line)) {
         size_t at = line.find(key);
-        if (at == std::string::npos)
+        // A sound played from memory has no name: Wine shows its first bytes, "RIFF" read as
+        // two UTF-16 units.
+        if (at == std::string::npos || line.compare(at + key.size(), 10, "\\4952\\4646") == 0)
             continue;
         std::string name;
         for (size_t i = at + key.size(); i < line.size() && line[i] != '"'; ++i) {

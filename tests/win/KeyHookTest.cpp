@@ -64,7 +64,8 @@ std::vector<unsigned> WaitKeys(size_t count, std::chrono::milliseconds timeout =
     return Received;
 }
 
-int ThreadCount() {
+// The threads of this process that `match` accepts, or -1.
+template <class Match> int CountThreads(Match&& match) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     if (snapshot == INVALID_HANDLE_VALUE)
         return -1;
@@ -72,10 +73,24 @@ int ThreadCount() {
     THREADENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == GetCurrentProcessId())
+        if (entry.th32OwnerProcessID == GetCurrentProcessId() && match(entry.th32ThreadID))
             ++count;
     CloseHandle(snapshot);
     return count;
+}
+
+int ThreadCount() {
+    return CountThreads([](DWORD) { return true; });
+}
+
+int TimeCriticalThreadCount() {
+    return CountThreads([](DWORD id) {
+        HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, id);
+        const int priority = thread ? GetThreadPriority(thread) : THREAD_PRIORITY_ERROR_RETURN;
+        if (thread)
+            CloseHandle(thread);
+        return priority == THREAD_PRIORITY_TIME_CRITICAL;
+    });
 }
 
 // One key of every key type, none of which opens a menu or leaves a state behind. The lock
@@ -219,6 +234,55 @@ TEST_F(KeyHookTest, RepeatedCyclesLeaveNoThreadBehindAndASecondSetAddsNoHook) {
         EndKeyHook();
     }
     EXPECT_EQ(ThreadCount(), threadsBefore);
+}
+
+TEST_F(KeyHookTest, TheHookThreadRunsAtTimeCriticalPriority) {
+    EXPECT_EQ(TimeCriticalThreadCount(), 0);
+    ASSERT_NE(SetKeyHook(), 0);
+    EXPECT_EQ(TimeCriticalThreadCount(), 1);
+}
+
+TEST_F(KeyHookTest, AHookTheSystemDroppedIsSetAgain) {
+    ASSERT_NE(SetKeyHook(), 0);
+    Press('M');
+    ASSERT_EQ(WaitKeys(1), (std::vector<unsigned>{'M'}));
+    // The system's silent removal, played with Wine's handles: any thread may remove any hook,
+    // and a handle whose upper half (the generation) is 0 matches its slot whatever the
+    // generation. Nothing else in the test environment sets a hook.
+    bool removed = false;
+    for (UINT_PTR handle = 0x20; handle < 0x10000 && !removed; handle += 2)
+        removed = UnhookWindowsHookEx(reinterpret_cast<HHOOK>(handle)) != FALSE;
+    ASSERT_TRUE(removed);
+    wt::PumpMessages(2500ms);
+    Press('N');
+    EXPECT_EQ(WaitKeys(2), (std::vector<unsigned>{'M', 'N'}));
+}
+
+TEST_F(KeyHookTest, CharacterKeysInAPasswordEditArriveAsKeypadMultiply) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HWND password = CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE | ES_PASSWORD, 10, 10, 200,
+                                    24, FWindow, nullptr, instance, nullptr);
+    HWND plain = CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE, 10, 40, 200, 24, FWindow,
+                                 nullptr, instance, nullptr);
+    ASSERT_NE(password, nullptr);
+    ASSERT_NE(plain, nullptr);
+    ASSERT_NE(SetKeyHook(), 0);
+    const unsigned keys[] = {'Q',           '5',      VK_NUMPAD7, VK_ADD,    VK_SPACE,
+                             VK_OEM_PERIOD, VK_OEM_4, VK_BACK,    VK_RETURN, VK_LEFT};
+    const std::vector<unsigned> masked = {106, 106, 106,     106,       106,
+                                          106, 106, VK_BACK, VK_RETURN, VK_LEFT};
+    const std::vector<unsigned> own(std::begin(keys), std::end(keys));
+    std::vector<unsigned> expected;
+    for (HWND edit : {password, plain, password}) {
+        SetFocus(edit);
+        ASSERT_EQ(GetFocus(), edit);
+        for (unsigned vk : keys)
+            Press(vk);
+        const auto& codes = edit == password ? masked : own;
+        expected.insert(expected.end(), codes.begin(), codes.end());
+        // The hook judges each key by the focus when the key comes: all must be in before it moves.
+        ASSERT_EQ(WaitKeys(expected.size()), expected);
+    }
 }
 
 TEST_F(KeyHookTest, TheSharedMemoryMayAppearAfterTheHook) {
