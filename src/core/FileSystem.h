@@ -24,6 +24,11 @@ int SetFileStamp(const std::string& path, double value);
 // False when `to` could not be replaced; `from` is then left where it is.
 bool ReplaceFileWith(const std::string& from, const std::string& to);
 
+// Creates an empty file under a name that no file or folder in `folder` had ("~tp", four hex
+// digits, ".tmp", as GetTempFileName makes them) and gives its path; empty when none can be
+// made there. `folder` ends in a separator, or is empty for the current folder.
+std::string CreateTemporaryFile(const std::string& folder);
+
 // The system's text for an error code, without a trailing line break.
 std::string SystemErrorText(int code);
 

@@ -80,6 +80,27 @@ bool ReplaceFileWith(const std::string& from, const std::string& to) {
     return rename(from.c_str(), to.c_str()) == 0;
 }
 
+std::string CreateTemporaryFile(const std::string& folder) {
+    // Where the names are tried from; each call goes on after the last name it took.
+    static unsigned next = static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(time(nullptr));
+    for (unsigned tries = 0; tries < 0x10000; ++tries) {
+        unsigned number = next++ & 0xFFFF;
+        if (number == 0)
+            continue;
+        char name[16];
+        std::snprintf(name, sizeof name, "~tp%04X.tmp", number);
+        std::string path = (folder.empty() ? std::string("./") : folder) + name;
+        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            close(fd);
+            return path;
+        }
+        if (errno != EEXIST)
+            return {};
+    }
+    return {};
+}
+
 std::string SystemErrorText(int code) {
     return std::strerror(code);
 }

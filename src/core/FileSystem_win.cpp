@@ -67,6 +67,13 @@ bool ReplaceFileWith(const std::string& from, const std::string& to) {
     return false;
 }
 
+std::string CreateTemporaryFile(const std::string& folder) {
+    char name[MAX_PATH];
+    if (GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "~tp", 0, name) == 0)
+        return {};
+    return name;
+}
+
 std::string SystemErrorText(int code) {
     char* buffer = nullptr;
     DWORD length = FormatMessageA(

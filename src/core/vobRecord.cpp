@@ -307,20 +307,42 @@ void TvobWriter::WriteDate(double value) {
 
 // ---- safe save --------------------------------------------------------------------------
 
+namespace {
+
+// The folder part of a path, with its separator; empty for a bare name.
+std::string FolderPart(const std::string& path) {
+    size_t at = path.find_last_of("\\/");
+    return at == std::string::npos ? std::string() : path.substr(0, at + 1);
+}
+
+// The plain save: the old file goes first (a file that cannot be deleted stops the save without
+// a word), then the new one is created at the path and written.
+bool SaveInPlace(const std::string& path, const std::function<void(TvobWriter&)>& writeData) {
+    if (FileExists(path) && !ForceDeleteFile(path))
+        return false;
+    TFileStream stream(path, TFileMode::Create);
+    TvobWriter writer(stream);
+    writeData(writer);
+    writer.Flush();
+    return true;
+}
+
+} // namespace
+
 bool SaveRecordFile(const std::string& path, const std::function<void(TvobWriter&)>& writeData) {
-    const std::string temporary = path + ".tmp";
-    // A leftover of an interrupted save is worthless.
-    ForceDeleteFile(temporary);
+    // A folder at the path is no file to replace: creating the file there fails with the
+    // system's reason, named for the user's file.
+    std::string temporary;
+    if (!DirectoryExists(path))
+        temporary = CreateTemporaryFile(FolderPart(path));
+    if (temporary.empty())
+        return SaveInPlace(path, writeData);
     std::unique_ptr<TFileStream> stream;
     try {
         stream = std::make_unique<TFileStream>(temporary, TFileMode::Create);
     } catch (const Exception&) {
-        // A folder we may not write to holds an old file we may not delete either: the old
-        // file cannot be replaced, which is no error. With no old file there is nothing to
-        // keep, and the user must hear why the save failed.
-        if (FileExists(path))
-            return false;
-        throw;
+        ForceDeleteFile(temporary);
+        return SaveInPlace(path, writeData);
     }
     try {
         TvobWriter writer(*stream);

@@ -87,11 +87,12 @@ std::string Utf16ToRecordUtf8(std::u16string_view text);
 bool RecordUtf8ToUtf16(std::string_view bytes, std::u16string& text);
 
 // Writes a record file so that a good file is never replaced by a half-written one: the data
-// goes to path + ".tmp" in the same folder, is flushed, and only then takes the old file's
-// place. False when the old file could not be replaced (the temporary file could not be
-// created beside it, or could not take its place); nothing is then written and the old file
-// stays as it was. Other create errors and write errors are raised after the temporary file
-// is gone.
+// goes to a new temporary file of a name no other file has, in the same folder, is flushed, and
+// only then takes the old file's place. False when the old file could not be replaced (held
+// open, say): nothing is then written and the old file stays as it was. Where no temporary file
+// can be made, the old file is deleted (false, and nothing written, when it cannot be) and the
+// new one written in its place. Create errors name `path`; they and write errors are raised
+// after the temporary file is gone.
 bool SaveRecordFile(const std::string& path, const std::function<void(TvobWriter&)>& writeData);
 
 // Reads a record file, opened without sharing. False when no file is at path: the record then

@@ -36,6 +36,12 @@ TMySchemeInfo Filled() {
     return scheme;
 }
 
+// Entries in the scratch folder: a save leaves no temporary file behind.
+long Entries(const TempDir& dir) {
+    return static_cast<long>(std::distance(std::filesystem::directory_iterator(dir.File("")),
+                                           std::filesystem::directory_iterator()));
+}
+
 void ExpectAllEmpty(const TMySchemeInfo& scheme) {
     for (int i = 0; i < KeyTypeCount; ++i)
         EXPECT_EQ(scheme.GetSound(i), "") << i;
@@ -52,7 +58,7 @@ TEST(TMySchemeInfo, EnterOnlySchemeFileIsFortyBytes) {
     std::string expected = EmptyValues(7) + "\x06\x08"s + "ding.wav" + EmptyValues(8);
     ASSERT_EQ(expected.size(), 40u);
     EXPECT_EQ(ReadBytes(path), expected);
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_EQ(Entries(dir), 1);
 
     TMySchemeInfo loaded = Filled();
     loaded.LoadFromFile(path, false);
@@ -137,19 +143,22 @@ TEST(TMySchemeInfo, SaveReplacesAReadOnlyFile) {
     TMySchemeInfo loaded;
     loaded.LoadFromFile(path, false);
     EXPECT_EQ(loaded.GetSound(3), "s3.wav");
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_EQ(Entries(dir), 1);
 }
 
-TEST(TMySchemeInfo, SaveThatCannotReplaceTheOldEntryWritesNothing) {
-    // A folder where the file should be cannot be replaced by a file, even by root.
+TEST(TMySchemeInfo, FolderAtThePathIsReportedAsTheFilesCreateErrorAndKept) {
     TempDir dir;
     std::string path = dir.File("taken.tss");
     std::filesystem::create_directory(path);
     WriteBytes(path + "/inner.wav", "x");
-    EXPECT_NO_THROW(Filled().SaveToFile(path));
-    EXPECT_TRUE(DirectoryExists(path));
+    try {
+        Filled().SaveToFile(path);
+        ADD_FAILURE() << "a folder at the path was taken as saved";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message().rfind("Cannot create file \"" + path + "\". ", 0), 0u) << e.Message();
+    }
     EXPECT_EQ(ReadBytes(path + "/inner.wav"), "x");
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_EQ(Entries(dir), 1) << "a temporary file was left";
 }
 
 #ifdef _WIN32
@@ -175,7 +184,7 @@ TEST(TMySchemeInfo, FileHeldOpenElsewhereIsNeitherReadNorReplaced) {
         }
     }
     EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_EQ(Entries(dir), 1);
 }
 #endif
 
@@ -193,28 +202,19 @@ TEST(SaveRecordFile, FailedWriteLeavesTheOldFileAndNoTemporary) {
         EXPECT_EQ(e.Message(), "Stream write error");
     }
     EXPECT_EQ(ReadBytes(path), "good");
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_EQ(Entries(dir), 1);
 }
 
-TEST(SaveRecordFile, OldFileThatCannotBeReplacedIsKeptWithoutAnError) {
-    // The temporary file cannot be created (a folder holds its name), as in a folder we may
-    // not write to: an old file means nothing is saved and nothing is said.
+TEST(SaveRecordFile, UserFilesNamedLikeATemporaryFileAreNeitherInTheWayNorTouched) {
     TempDir dir;
     std::string path = dir.File("kept.tss");
     WriteBytes(path, "good");
-    std::filesystem::create_directory(path + ".tmp");
-    bool replaced = true;
-    EXPECT_NO_THROW(
-        replaced = SaveRecordFile(path, [](TvobWriter& writer) { writer.WriteString("new"); }));
-    EXPECT_FALSE(replaced);
-    EXPECT_EQ(ReadBytes(path), "good");
-    EXPECT_TRUE(DirectoryExists(path + ".tmp"));
-
-    // Without an old file the failure is the user's to see.
-    std::filesystem::remove(path);
-    EXPECT_THROW(SaveRecordFile(path, [](TvobWriter& writer) { writer.WriteString("new"); }),
-                 Exception);
-    EXPECT_FALSE(std::filesystem::exists(path));
+    WriteBytes(path + ".tmp", "mine");
+    std::filesystem::create_directory(dir.File("folder.tmp"));
+    EXPECT_TRUE(SaveRecordFile(path, [](TvobWriter& writer) { writer.WriteString("new"); }));
+    EXPECT_EQ(ReadBytes(path), "\x06\x03new");
+    EXPECT_EQ(ReadBytes(path + ".tmp"), "mine");
+    EXPECT_EQ(Entries(dir), 3) << "a temporary file was left";
 }
 
 TEST(SaveRecordFile, CreateFailureNamesTheFileItCouldNotCreate) {
@@ -224,8 +224,7 @@ TEST(SaveRecordFile, CreateFailureNamesTheFileItCouldNotCreate) {
         SaveRecordFile(path, [](TvobWriter& writer) { writer.WriteInteger(1); });
         ADD_FAILURE() << "created a file in a missing folder";
     } catch (const Exception& e) {
-        EXPECT_EQ(e.Message().rfind("Cannot create file \"" + path + ".tmp\". ", 0), 0u)
-            << e.Message();
+        EXPECT_EQ(e.Message().rfind("Cannot create file \"" + path + "\". ", 0), 0u) << e.Message();
     }
 }
 
