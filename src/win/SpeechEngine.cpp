@@ -38,7 +38,7 @@ void TSpeechEngine::SpeakText(const std::string& text) {
     }
     case SpeechEngineSapi:
         FSpVoice->Speak(AnsiToUtf16(text),
-                        SpeechLib::SVSFlagsAsync | SpeechLib::SVSFPurgeBeforeSpeak);
+                        static_cast<SpeechVoiceSpeakFlags>(SVSFlagsAsync | SVSFPurgeBeforeSpeak));
         break;
     default:
         break;

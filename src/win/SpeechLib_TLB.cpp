@@ -6,8 +6,6 @@
 
 #include <cstdio>
 
-using namespace SpeechLib;
-
 namespace {
 
 std::u16string_view AsU16(BSTR text) {
@@ -70,8 +68,9 @@ void TSpVoice::Connect() {
                                           reinterpret_cast<void**>(FIntf.GetAddressOf()))))
         return;
     FIntf.Reset();
-    OleCheck(CoCreateInstance(CLSID_SpVoice, nullptr, CLSCTX_INPROC_SERVER, IID_ISpeechVoice,
-                              reinterpret_cast<void**>(FIntf.GetAddressOf())),
+    // Any server the platform registered for the class will do, as a plain "create" allows.
+    OleCheck(CoCreateInstance(CLSID_SpVoice, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                              IID_ISpeechVoice, reinterpret_cast<void**>(FIntf.GetAddressOf())),
              nullptr, IID_ISpeechVoice);
 }
 
@@ -136,7 +135,7 @@ void TSpVoice::SetRate(long rate) {
     OleCheck(voice->put_Rate(rate), voice, IID_ISpeechVoice);
 }
 
-long TSpVoice::Speak(std::u16string_view text, long flags) {
+long TSpVoice::Speak(std::u16string_view text, SpeechVoiceSpeakFlags flags) {
     ISpeechVoice* voice = DefaultInterface();
     TBStr bstr(text);
     long streamNumber = 0;
@@ -144,8 +143,8 @@ long TSpVoice::Speak(std::u16string_view text, long flags) {
     return streamNumber;
 }
 
-TComPtr<IDispatch> TokenItem(ISpeechObjectTokens* tokens, long index) {
-    TComPtr<IDispatch> token;
+TComPtr<ISpeechObjectToken> TokenItem(ISpeechObjectTokens* tokens, long index) {
+    TComPtr<ISpeechObjectToken> token;
     OleCheck(tokens->Item(index, token.GetAddressOf()), tokens, IID_ISpeechObjectTokens);
     if (!token)
         RaiseOleError(E_POINTER, "");

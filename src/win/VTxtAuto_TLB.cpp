@@ -4,8 +4,8 @@ using namespace VTxtAuto;
 
 TComPtr<IVTxtAuto> CreateVoiceText() {
     TComPtr<IVTxtAuto> voiceText;
-    OleCheck(CoCreateInstance(CLSID_VTxtAuto, nullptr, CLSCTX_INPROC_SERVER, IID_IVTxtAuto,
-                              reinterpret_cast<void**>(voiceText.GetAddressOf())),
+    OleCheck(CoCreateInstance(CLSID_VTxtAuto, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                              IID_IVTxtAuto, reinterpret_cast<void**>(voiceText.GetAddressOf())),
              nullptr, IID_IVTxtAuto);
     return voiceText;
 }

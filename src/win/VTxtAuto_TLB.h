@@ -11,7 +11,8 @@ inline const CLSID CLSID_VTxtAuto = {
 inline const IID IID_IVTxtAuto = {
     0xFF2C7A50, 0x78F9, 0x11CE, {0xB7, 0x62, 0x00, 0xAA, 0x00, 0x4C, 0xD6, 0x5C}};
 
-// Only the first three methods are declared; the program calls nothing past them.
+// A dual interface: after IDispatch's seven slots come Register, Speak and StopSpeaking, in the
+// order of the type library (dispatch ids 1, 2, 3); the program calls nothing past them.
 struct IVTxtAuto : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE Register(BSTR site, BSTR application) = 0;
     virtual HRESULT STDMETHODCALLTYPE Speak(BSTR text, long flags) = 0;
@@ -23,7 +24,7 @@ constexpr long vtxtsp_VERYHIGH = 128;
 
 } // namespace VTxtAuto
 
-// A new in-process Voice Text object; raises when the class is missing or refuses.
+// A new Voice Text object, in-process or local; raises when the class is missing or refuses.
 TComPtr<VTxtAuto::IVTxtAuto> CreateVoiceText();
 
 // The three calls with their failures raised as Exception.

@@ -8,13 +8,17 @@
 //   TAPPOLO_SPEECH_LOG   / "Log"       log file path
 //   TAPPOLO_SPEECH_VOICES/ "Voices"    how many US English voices GetVoices reports (default 2)
 //   TAPPOLO_SPEECH_FAIL  / "FailSpeak" non-zero: Speak (both objects) fails with E_FAIL
-#include "SpeechLib_TLB.h"
+//
+// The SAPI 5 interfaces come from the platform's header, not from the program's code, so a slot
+// the program gets wrong reaches the wrong method here. Voice Text has no header: its
+// declaration is the program's, checked against the type library.
 #include "VTxtAuto_TLB.h"
+
+#include <sapi.h>
 
 #include <atomic>
 #include <string>
 
-using namespace SpeechLib;
 using namespace VTxtAuto;
 
 namespace {
@@ -160,10 +164,49 @@ private:
     std::atomic<long> FRefs{1};
 };
 
-class TStubToken final : public TStubObject<IDispatch> {
+class TStubToken final : public TStubObject<ISpeechObjectToken> {
 public:
     explicit TStubToken(long index) : FIndex(index) {}
     long Index() const { return FIndex; }
+
+    HRESULT STDMETHODCALLTYPE get_Id(BSTR*) override { return Unexpected("Token.Id"); }
+    HRESULT STDMETHODCALLTYPE get_DataKey(ISpeechDataKey**) override {
+        return Unexpected("Token.DataKey");
+    }
+    HRESULT STDMETHODCALLTYPE get_Category(ISpeechObjectTokenCategory**) override {
+        return Unexpected("Token.Category");
+    }
+    HRESULT STDMETHODCALLTYPE GetDescription(LONG, BSTR*) override {
+        return Unexpected("Token.GetDescription");
+    }
+    HRESULT STDMETHODCALLTYPE SetId(BSTR, BSTR, VARIANT_BOOL) override {
+        return Unexpected("Token.SetId");
+    }
+    HRESULT STDMETHODCALLTYPE GetAttribute(BSTR, BSTR*) override {
+        return Unexpected("Token.GetAttribute");
+    }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, SpeechTokenContext, IUnknown**) override {
+        return Unexpected("Token.CreateInstance");
+    }
+    HRESULT STDMETHODCALLTYPE Remove(BSTR) override { return Unexpected("Token.Remove"); }
+    HRESULT STDMETHODCALLTYPE GetStorageFileName(BSTR, BSTR, BSTR, SpeechTokenShellFolder,
+                                                 BSTR*) override {
+        return Unexpected("Token.GetStorageFileName");
+    }
+    HRESULT STDMETHODCALLTYPE RemoveStorageFileName(BSTR, BSTR, VARIANT_BOOL) override {
+        return Unexpected("Token.RemoveStorageFileName");
+    }
+    HRESULT STDMETHODCALLTYPE IsUISupported(const BSTR, const VARIANT*, IUnknown*,
+                                            VARIANT_BOOL*) override {
+        return Unexpected("Token.IsUISupported");
+    }
+    HRESULT STDMETHODCALLTYPE DisplayUI(LONG, BSTR, const BSTR, const VARIANT*,
+                                        IUnknown*) override {
+        return Unexpected("Token.DisplayUI");
+    }
+    HRESULT STDMETHODCALLTYPE MatchesAttributes(BSTR, VARIANT_BOOL*) override {
+        return Unexpected("Token.MatchesAttributes");
+    }
 
 protected:
     bool IsOwnInterface(REFIID iid) override {
@@ -178,12 +221,12 @@ class TStubTokens final : public TStubObject<ISpeechObjectTokens> {
 public:
     explicit TStubTokens(long count) : FCount(count) {}
 
-    HRESULT STDMETHODCALLTYPE get_Count(long* count) override {
+    HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override {
         Log("SAPI.Count");
         *count = FCount;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Item(long index, IDispatch** token) override {
+    HRESULT STDMETHODCALLTYPE Item(LONG index, ISpeechObjectToken** token) override {
         Log("SAPI.Item " + std::to_string(index));
         *token = nullptr;
         if (index < 0 || index >= FCount)
@@ -223,26 +266,32 @@ public:
             return DISP_E_TYPEMISMATCH;
         const char* how = (flags & DISPATCH_PROPERTYPUTREF) != 0 ? "putref" : "put";
         Log(std::string("SAPI.Invoke Voice ") + how);
-        return putref_Voice(params->rgvarg[0].pdispVal);
+        return PutVoice(params->rgvarg[0].pdispVal);
     }
 
-    HRESULT STDMETHODCALLTYPE putref_Voice(IDispatch* voice) override {
+    HRESULT STDMETHODCALLTYPE putref_Voice(ISpeechObjectToken* voice) override {
+        Log("SAPI.putref_Voice");
+        return PutVoice(voice);
+    }
+    HRESULT PutVoice(IDispatch* voice) {
         TComPtr<IUnknown> own;
         if (voice != nullptr && SUCCEEDED(voice->QueryInterface(
                                     IID_StubToken, reinterpret_cast<void**>(own.GetAddressOf())))) {
-            auto* token = static_cast<TStubToken*>(static_cast<IDispatch*>(own.Get()));
+            auto* token = static_cast<TStubToken*>(static_cast<ISpeechObjectToken*>(own.Get()));
             Log("SAPI.Voice token=" + std::to_string(token->Index()));
             return S_OK;
         }
         Log("SAPI.Voice token=foreign");
         return E_INVALIDARG;
     }
-    HRESULT STDMETHODCALLTYPE put_Rate(long rate) override {
+    HRESULT STDMETHODCALLTYPE put_Rate(LONG rate) override {
         Log("SAPI.Rate " + std::to_string(rate));
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Speak(BSTR text, long flags, long* streamNumber) override {
-        Log("SAPI.Speak flags=" + std::to_string(flags) + " text=" + Quoted(text));
+    HRESULT STDMETHODCALLTYPE Speak(BSTR text, SpeechVoiceSpeakFlags flags,
+                                    LONG* streamNumber) override {
+        Log("SAPI.Speak flags=" + std::to_string(static_cast<long>(flags)) +
+            " text=" + Quoted(text));
         if (SpeakFails())
             return Refuse(IID_ISpeechVoice);
         if (streamNumber != nullptr)
@@ -256,68 +305,77 @@ public:
         return S_OK;
     }
 
-    HRESULT STDMETHODCALLTYPE get_Status(IDispatch**) override { return Unexpected("Status"); }
-    HRESULT STDMETHODCALLTYPE get_Voice(IDispatch**) override { return Unexpected("get_Voice"); }
-    HRESULT STDMETHODCALLTYPE get_AudioOutput(IDispatch**) override {
+    HRESULT STDMETHODCALLTYPE get_Status(ISpeechVoiceStatus**) override {
+        return Unexpected("Status");
+    }
+    HRESULT STDMETHODCALLTYPE get_Voice(ISpeechObjectToken**) override {
+        return Unexpected("get_Voice");
+    }
+    HRESULT STDMETHODCALLTYPE get_AudioOutput(ISpeechObjectToken**) override {
         return Unexpected("get_AudioOutput");
     }
-    HRESULT STDMETHODCALLTYPE putref_AudioOutput(IDispatch*) override {
+    HRESULT STDMETHODCALLTYPE putref_AudioOutput(ISpeechObjectToken*) override {
         return Unexpected("putref_AudioOutput");
     }
-    HRESULT STDMETHODCALLTYPE get_AudioOutputStream(IDispatch**) override {
+    HRESULT STDMETHODCALLTYPE get_AudioOutputStream(ISpeechBaseStream**) override {
         return Unexpected("get_AudioOutputStream");
     }
-    HRESULT STDMETHODCALLTYPE putref_AudioOutputStream(IDispatch*) override {
+    HRESULT STDMETHODCALLTYPE putref_AudioOutputStream(ISpeechBaseStream*) override {
         return Unexpected("putref_AudioOutputStream");
     }
-    HRESULT STDMETHODCALLTYPE get_Rate(long*) override { return Unexpected("get_Rate"); }
-    HRESULT STDMETHODCALLTYPE get_Volume(long*) override { return Unexpected("get_Volume"); }
-    HRESULT STDMETHODCALLTYPE put_Volume(long) override { return Unexpected("put_Volume"); }
+    HRESULT STDMETHODCALLTYPE get_Rate(LONG*) override { return Unexpected("get_Rate"); }
+    HRESULT STDMETHODCALLTYPE get_Volume(LONG*) override { return Unexpected("get_Volume"); }
+    HRESULT STDMETHODCALLTYPE put_Volume(LONG) override { return Unexpected("put_Volume"); }
     HRESULT STDMETHODCALLTYPE put_AllowAudioOutputFormatChangesOnNextSet(VARIANT_BOOL) override {
         return Unexpected("put_AllowAudioOutputFormatChangesOnNextSet");
     }
     HRESULT STDMETHODCALLTYPE get_AllowAudioOutputFormatChangesOnNextSet(VARIANT_BOOL*) override {
         return Unexpected("get_AllowAudioOutputFormatChangesOnNextSet");
     }
-    HRESULT STDMETHODCALLTYPE get_EventInterests(long*) override {
+    HRESULT STDMETHODCALLTYPE get_EventInterests(SpeechVoiceEvents*) override {
         return Unexpected("get_EventInterests");
     }
-    HRESULT STDMETHODCALLTYPE put_EventInterests(long) override {
+    HRESULT STDMETHODCALLTYPE put_EventInterests(SpeechVoiceEvents) override {
         return Unexpected("put_EventInterests");
     }
-    HRESULT STDMETHODCALLTYPE put_Priority(long) override { return Unexpected("put_Priority"); }
-    HRESULT STDMETHODCALLTYPE get_Priority(long*) override { return Unexpected("get_Priority"); }
-    HRESULT STDMETHODCALLTYPE put_AlertBoundary(long) override {
+    HRESULT STDMETHODCALLTYPE put_Priority(SpeechVoicePriority) override {
+        return Unexpected("put_Priority");
+    }
+    HRESULT STDMETHODCALLTYPE get_Priority(SpeechVoicePriority*) override {
+        return Unexpected("get_Priority");
+    }
+    HRESULT STDMETHODCALLTYPE put_AlertBoundary(SpeechVoiceEvents) override {
         return Unexpected("put_AlertBoundary");
     }
-    HRESULT STDMETHODCALLTYPE get_AlertBoundary(long*) override {
+    HRESULT STDMETHODCALLTYPE get_AlertBoundary(SpeechVoiceEvents*) override {
         return Unexpected("get_AlertBoundary");
     }
-    HRESULT STDMETHODCALLTYPE put_SynchronousSpeakTimeout(long) override {
+    HRESULT STDMETHODCALLTYPE put_SynchronousSpeakTimeout(LONG) override {
         return Unexpected("put_SynchronousSpeakTimeout");
     }
-    HRESULT STDMETHODCALLTYPE get_SynchronousSpeakTimeout(long*) override {
+    HRESULT STDMETHODCALLTYPE get_SynchronousSpeakTimeout(LONG*) override {
         return Unexpected("get_SynchronousSpeakTimeout");
     }
-    HRESULT STDMETHODCALLTYPE SpeakStream(IDispatch*, long, long*) override {
+    HRESULT STDMETHODCALLTYPE SpeakStream(ISpeechBaseStream*, SpeechVoiceSpeakFlags,
+                                          LONG*) override {
         return Unexpected("SpeakStream");
     }
     HRESULT STDMETHODCALLTYPE Pause() override { return Unexpected("Pause"); }
     HRESULT STDMETHODCALLTYPE Resume() override { return Unexpected("Resume"); }
-    HRESULT STDMETHODCALLTYPE Skip(BSTR, long, long*) override { return Unexpected("Skip"); }
+    HRESULT STDMETHODCALLTYPE Skip(const BSTR, LONG, LONG*) override { return Unexpected("Skip"); }
     HRESULT STDMETHODCALLTYPE GetAudioOutputs(BSTR, BSTR, ISpeechObjectTokens**) override {
         return Unexpected("GetAudioOutputs");
     }
-    HRESULT STDMETHODCALLTYPE WaitUntilDone(long, VARIANT_BOOL*) override {
+    HRESULT STDMETHODCALLTYPE WaitUntilDone(LONG, VARIANT_BOOL*) override {
         return Unexpected("WaitUntilDone");
     }
-    HRESULT STDMETHODCALLTYPE SpeakCompleteEvent(long*) override {
+    HRESULT STDMETHODCALLTYPE SpeakCompleteEvent(LONG*) override {
         return Unexpected("SpeakCompleteEvent");
     }
-    HRESULT STDMETHODCALLTYPE IsUISupported(BSTR, const VARIANT*, VARIANT_BOOL*) override {
+    HRESULT STDMETHODCALLTYPE IsUISupported(const BSTR, const VARIANT*, VARIANT_BOOL*) override {
         return Unexpected("IsUISupported");
     }
-    HRESULT STDMETHODCALLTYPE DisplayUI(long, BSTR, BSTR, const VARIANT*) override {
+    HRESULT STDMETHODCALLTYPE DisplayUI(LONG, BSTR, const BSTR, const VARIANT*) override {
         return Unexpected("DisplayUI");
     }
 
