@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # ctest's emulator for cross-built programs: wine-run.sh STATE_DIR program.exe [args...]
 # Runs the program in the private environment that winenv.sh started. Wine's stderr, with the
-# winmm trace (every PlaySound call), goes to STATE_DIR/trace/<program>.log, which the program
-# finds through TAPPOLO_TRACE.
+# winmm trace (every PlaySound call) and the MIDI sequencer's, goes to
+# STATE_DIR/trace/<program>.log, which the program finds through TAPPOLO_TRACE.
 set -u
 dir=$1
 shift

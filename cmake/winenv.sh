@@ -110,7 +110,7 @@ start_recorder() {
 write_env() {
     cat >"$dir/env.sh.new" <<ENV
 export WINEPREFIX='$WINEPREFIX'
-export WINEDEBUG='-all,trace+winmm'
+export WINEDEBUG='-all,trace+winmm,trace+mcimidi'
 export WINEDLLOVERRIDES='$WINEDLLOVERRIDES'
 export WINEARCH=win64
 export DISPLAY=':$(cat "$dir/display")'

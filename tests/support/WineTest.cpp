@@ -133,6 +133,62 @@ std::vector<std::string> PlaySoundTrace::WaitNames(size_t count,
     }
 }
 
+TraceLog::TraceLog() : FPath(UnixToWinPath(Env("TAPPOLO_TRACE"))) {
+    Skip();
+}
+
+void TraceLog::Skip() {
+    FStart = FileSize(FPath);
+}
+
+std::vector<std::string> TraceLog::Lines(const std::string& key) {
+    std::vector<std::string> lines;
+    std::istringstream in(ReadFrom(FPath, FStart));
+    for (std::string line; std::getline(in, line);)
+        if (line.find(key) != std::string::npos)
+            lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> TraceLog::WaitLines(const std::string& key, size_t count,
+                                             std::chrono::milliseconds timeout) {
+    auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        auto lines = Lines(key);
+        if (lines.size() >= count || std::chrono::steady_clock::now() >= end)
+            return lines;
+        PumpMessages(std::chrono::milliseconds(10));
+    }
+}
+
+std::string TraceString(const std::string& line) {
+    size_t at = line.find("L\"");
+    if (at == std::string::npos)
+        return {};
+    std::string text;
+    for (size_t i = at + 2; i < line.size() && line[i] != '"'; ++i) {
+        if (line[i] == '\\' && i + 1 < line.size()) {
+            ++i;
+            // Wine writes tabs and line ends as C escapes.
+            text += line[i] == 't' ? '\t' : line[i] == 'n' ? '\n' : line[i] == 'r' ? '\r' : line[i];
+            continue;
+        }
+        text += line[i];
+    }
+    return text;
+}
+
+HICON MessageBoxIcon(HWND box) {
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char name[16] = {};
+        GetClassNameA(child, name, sizeof name);
+        if (lstrcmpiA(name, "Static") == 0 &&
+            (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            return reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    }
+    return nullptr;
+}
+
 AudioRecording::AudioRecording() : FPath(UnixToWinPath(Env("TAPPOLO_RECORD"))) {
     FStart = FileSize(FPath) & ~uint64_t(1);
 }

@@ -6,6 +6,9 @@
 #include <utility>
 #include <vector>
 
+struct HICON__;
+struct HWND__;
+
 namespace wt {
 
 // The value of an environment variable, empty when unset.
@@ -40,6 +43,26 @@ private:
     uint64_t FStart = 0;
 };
 
+// --- Wine's trace --------------------------------------------------------------------
+// The lines of the trace file (TAPPOLO_TRACE: every channel that WINEDEBUG turns on, from this
+// process and the processes it starts) that contain `key`, logged since construction or Skip().
+class TraceLog {
+public:
+    TraceLog();
+    std::vector<std::string> Lines(const std::string& key);
+    // Waits until at least `count` such lines were logged or the timeout passes.
+    std::vector<std::string> WaitLines(const std::string& key, size_t count,
+                                       std::chrono::milliseconds timeout);
+    void Skip();
+
+private:
+    std::string FPath;
+    uint64_t FStart = 0;
+};
+
+// The first quoted wide string of a trace line (L"..."), with Wine's escapes undone.
+std::string TraceString(const std::string& line);
+
 // --- Audio ---------------------------------------------------------------------------
 // The null sink's monitor is recorded to TAPPOLO_RECORD (mono s16le, 44100 Hz).
 constexpr int kRecordRate = 44100;
@@ -68,6 +91,9 @@ long OnsetIndex(const std::vector<int16_t>& samples, int threshold);
 
 // A mono 16-bit PCM WAV holding a sine tone.
 std::string MakeToneWav(double frequency, int milliseconds, int amplitude = 12000);
+
+// The icon a message box shows (its static control of the icon kind), or null.
+HICON__* MessageBoxIcon(HWND__* box);
 
 // Lets the message queue of this thread run for a while (for hooks, timers, posted messages).
 void PumpMessages(std::chrono::milliseconds duration);

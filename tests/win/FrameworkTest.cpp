@@ -252,9 +252,11 @@ TEST(Framework, AnErrorOfAMenuCommandIsShownCaptionedWithTheTitleAndTheProgramGo
     for (auto [item, expected] :
          {std::pair{failing, "Cannot open the scheme file."}, std::pair{failingStd, "Stopped!"}}) {
         std::string shown, caption;
+        HICON icon = nullptr;
         std::atomic<bool> done{false};
         std::thread reader([&] {
             if (HWND box = WaitForWindow("#32770", "Tappolo", 5s)) {
+                icon = wt::MessageBoxIcon(box);
                 char text[256] = {};
                 GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
                 shown = text;
@@ -272,6 +274,7 @@ TEST(Framework, AnErrorOfAMenuCommandIsShownCaptionedWithTheTitleAndTheProgramGo
         reader.join();
         EXPECT_EQ(caption, "Tappolo");
         EXPECT_EQ(shown, expected);
+        EXPECT_EQ(icon, LoadIconA(nullptr, IDI_HAND));
     }
     PostMessageA(TPopupMenu::WindowHandle(), WM_COMMAND, working->Command(), 0);
     wt::PumpMessages(100ms);
