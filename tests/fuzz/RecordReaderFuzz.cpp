@@ -1,11 +1,14 @@
-// Feeds arbitrary bytes to the record reader, the way a damaged or hostile scheme file would.
+// Feeds arbitrary bytes to the record reader, the way a damaged or hostile scheme or settings
+// file would.
 #include "Exception.h"
+#include "MySetInfo.h"
 #include "PubClassUnit.h"
 #include "vobRecord.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -71,10 +74,49 @@ void ReadScheme(const uint8_t* data, size_t size) {
         Check(again.SoundRef(i) == scheme.SoundRef(i));
 }
 
+bool SameSettings(const TMySetInfo& a, const TMySetInfo& b) {
+    // Bit for bit: a date read from the file may be any double, NaN included.
+    return a.CurrentScheme == b.CurrentScheme && a.ModeTitle() == b.ModeTitle() &&
+           a.ModeNote() == b.ModeNote() && a.ModeDescription() == b.ModeDescription() &&
+           a.ProgramText() == b.ProgramText() && a.ProductText() == b.ProductText() &&
+           a.EnableHotKey == b.EnableHotKey && a.DisableHotKey == b.DisableHotKey &&
+           std::memcmp(&a.DateStamp, &b.DateStamp, sizeof(double)) == 0;
+}
+
+TMySetInfo ReadSettingsFrom(TStream& stream, bool& damaged) {
+    TMySetInfo settings;
+    TvobReader reader(stream);
+    settings.ReadData(reader, damaged);
+    return settings;
+}
+
+// A settings read gives the nine values or the defaults of the mode, and what it gives, a
+// repaired record included, survives a save.
+void ReadSettings(const uint8_t* data, size_t size) {
+    TMemoryStream stream(std::string(reinterpret_cast<const char*>(data), size));
+    bool damaged = false;
+    TMySetInfo settings = ReadSettingsFrom(stream, damaged);
+    if (damaged) {
+        // The hotkeys read before the damage stay; everything else is back at its default.
+        TMySetInfo defaults;
+        defaults.EnableHotKey = settings.EnableHotKey;
+        defaults.DisableHotKey = settings.DisableHotKey;
+        Check(SameSettings(settings, defaults));
+    }
+    // The repair writes the record as it stands, so both paths end in a save.
+    TMemoryStream copy;
+    settings.SaveToStream(&copy);
+    copy.SetPosition(0);
+    TMySetInfo again = ReadSettingsFrom(copy, damaged);
+    Check(!damaged);
+    Check(SameSettings(again, settings));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReadMixed(data, size);
     ReadScheme(data, size);
+    ReadSettings(data, size);
     return 0;
 }
