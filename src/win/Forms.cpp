@@ -115,6 +115,9 @@ void TForm::CreateHandle() {
         exStyle |= WS_EX_DLGMODALFRAME;
         break;
     }
+    // A form stored minimised is created so, not minimised after it was shown.
+    if (WindowState == TWindowState::wsMinimized)
+        style |= WS_MINIMIZE;
     RECT r{0, 0, Scale(ClientWidth), Scale(ClientHeight)};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
     int width = r.right - r.left, height = r.bottom - r.top;

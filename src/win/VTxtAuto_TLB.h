@@ -11,8 +11,8 @@ inline const CLSID CLSID_VTxtAuto = {
 inline const IID IID_IVTxtAuto = {
     0xFF2C7A50, 0x78F9, 0x11CE, {0xB7, 0x62, 0x00, 0xAA, 0x00, 0x4C, 0xD6, 0x5C}};
 
-// A dual interface: after IDispatch's seven slots come Register, Speak and StopSpeaking, in the
-// order of the type library (dispatch ids 1, 2, 3); the program calls nothing past them.
+// A dual interface: after IDispatch's seven slots come Register, Speak and StopSpeaking, the
+// first three members in the type library's order; the program calls nothing past them.
 struct IVTxtAuto : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE Register(BSTR site, BSTR application) = 0;
     virtual HRESULT STDMETHODCALLTYPE Speak(BSTR text, long flags) = 0;

@@ -4,6 +4,7 @@
 #include "PubClassUnit.h"
 #include "WineTest.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <thread>
@@ -164,14 +165,21 @@ AppProcess::~AppProcess() {
     Kill();
 }
 
-bool AppProcess::Start(const std::string& programDir) {
+bool AppProcess::Start(const std::string& programDir, const std::string& traceChannels) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::string exe = programDir + "Tappolo.exe";
     std::string command = "\"" + exe + "\"";
+    // Wine takes the channels from the environment the new process is given.
+    const std::string debug = wt::Env("WINEDEBUG");
+    if (!traceChannels.empty())
+        SetEnvironmentVariableA("WINEDEBUG", (debug + "," + traceChannels).c_str());
     // The program's working folder is deliberately not its own: nothing may depend on it.
-    return CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &FInfo) != FALSE;
+    bool started = CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &startup, &FInfo) != FALSE;
+    if (!traceChannels.empty())
+        SetEnvironmentVariableA("WINEDEBUG", debug.c_str());
+    return started;
 }
 
 bool AppProcess::Running() const {
@@ -303,6 +311,73 @@ void PressButton(HWND box, int id) {
     HWND button = GetDlgItem(box, id);
     if (button)
         PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+namespace {
+
+struct TooltipSearch {
+    bool balloon;
+    std::wstring text;
+};
+
+BOOL CALLBACK MatchTooltip(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<TooltipSearch*>(param);
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    const bool balloon = (GetWindowLongA(window, GWL_STYLE) & TTS_BALLOON) != 0;
+    if (lstrcmpiA(name, TOOLTIPS_CLASSA) != 0 || !IsWindowVisible(window) ||
+        balloon != search->balloon)
+        return TRUE;
+    // The shell's process answers for its tooltip: WM_GETTEXT gives the text it shows.
+    wchar_t text[512] = {};
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 2000,
+                        &result);
+    search->text = text;
+    return search->text.empty();
+}
+
+} // namespace
+
+std::wstring WaitTrayTooltip(bool balloon, milliseconds timeout) {
+    auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        TooltipSearch search{balloon, {}};
+        EnumWindows(&MatchTooltip, reinterpret_cast<LPARAM>(&search));
+        if (!search.text.empty() || std::chrono::steady_clock::now() >= end)
+            return search.text;
+        Sleep(milliseconds(50));
+    }
+}
+
+bool NoTrayBalloon(milliseconds timeout) {
+    auto end = std::chrono::steady_clock::now() + timeout;
+    while (!WaitTrayTooltip(true, milliseconds(0)).empty()) {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        Sleep(milliseconds(100));
+    }
+    return true;
+}
+
+std::wstring HoverTrayIcons() {
+    // The shell's taskbar keeps its icons at its right end, one small-icon cell each.
+    HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    RECT area{};
+    if (!taskbar || !GetWindowRect(taskbar, &area))
+        return {};
+    const int cell = GetSystemMetrics(SM_CXSMICON) + 2;
+    for (int x = area.right - cell / 2; x > area.right - 8 * cell; x -= cell) {
+        SetCursorPos(x, (area.top + area.bottom) / 2);
+        INPUT move{};
+        move.type = INPUT_MOUSE;
+        move.mi.dwFlags = MOUSEEVENTF_MOVE;
+        SendInput(1, &move, sizeof move);
+        std::wstring tip = WaitTrayTooltip(false, milliseconds(2000));
+        if (!tip.empty())
+            return tip;
+    }
+    return {};
 }
 
 bool HotKeyFree(UINT modifiers, UINT vk) {

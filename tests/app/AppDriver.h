@@ -45,9 +45,12 @@ public:
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
 
-    bool Start(const ProgramDir& dir) { return Start(dir.Path()); }
-    // Starts the Tappolo.exe of a program directory (ending in "\").
-    bool Start(const std::string& programDir);
+    bool Start(const ProgramDir& dir, const std::string& traceChannels = "") {
+        return Start(dir.Path(), traceChannels);
+    }
+    // Starts the Tappolo.exe of a program directory (ending in "\"); `traceChannels` (such as
+    // "trace+menu") are turned on in Wine's trace for this program only.
+    bool Start(const std::string& programDir, const std::string& traceChannels = "");
     DWORD Id() const { return FInfo.dwProcessId; }
     bool Running() const;
     // The exit code, or STILL_ACTIVE when it has not ended within the timeout.
@@ -103,6 +106,15 @@ void PressButton(HWND box, int id);
 // The tray icon of our program is identified by its window: a modify without changes succeeds
 // only for an icon that exists.
 bool TrayIconPresent(HWND window);
+
+// The text of a visible tooltip of the notification area: the icon's balloon (`balloon`) or
+// its tip; empty when none shows within the timeout.
+std::wstring WaitTrayTooltip(bool balloon, milliseconds timeout);
+// Waits until no balloon of the notification area shows; false when one still does.
+bool NoTrayBalloon(milliseconds timeout);
+// Rests the mouse on each icon of the notification area from the right until a tip shows, and
+// gives its text; empty when none shows.
+std::wstring HoverTrayIcons();
 
 // Registered hotkeys: whether this process can register the combination right now.
 bool HotKeyFree(UINT modifiers, UINT vk);

@@ -1,7 +1,8 @@
 // The tray menu's commands on the real program: modes picked and saved, sound off and on from
-// the menu and the stored hotkeys, and the exit.
+// the menu and the stored hotkeys, the exit, help and the mail link, and a save that fails.
 #include "AppTestUtil.h"
-#include "TextScrambler.h"
+
+#include <algorithm>
 
 using namespace std::chrono_literals;
 using namespace app;
@@ -15,12 +16,24 @@ void AddAlpha(ProgramDir& dir) {
     dir.AddScheme("Alpha.tss", DistinctSounds(), "Alpha");
 }
 
-// The scrambled fields as the settings file must hold them.
-void ExpectMode(const TMySetInfo& settings, const std::string& scheme, const std::string& title) {
-    EXPECT_EQ(settings.CurrentScheme, scheme);
-    EXPECT_EQ(settings.ModeTitle(), ScrambleText(title, 0x00B7));
-    EXPECT_EQ(settings.ModeNote(), ScrambleText(title + title, 0x00B7));
-    EXPECT_EQ(settings.ModeDescription(), ScrambleText(title + title, 0x00B7));
+std::string Settings(const ProgramDir& dir) {
+    return wt::ReadFileBytes(dir.SettingsPath());
+}
+
+// A text as Wine's trace quotes it: backslashes doubled.
+std::string TraceQuoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text)
+        out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return out + "\"";
+}
+
+// The texts of the menu items the program built since the trace was started.
+std::vector<std::string> MenuTexts(wt::TraceLog& trace) {
+    std::vector<std::string> texts;
+    for (const auto& line : trace.Lines(":menu:set_menu_item_info to:"))
+        texts.push_back(wt::TraceString(line));
+    return texts;
 }
 
 } // namespace
@@ -35,20 +48,16 @@ TEST_F(Menu, PickingSchemesAndSpeechWithoutEngineSavesEachModeAtOnce) {
     EXPECT_EQ(SoundsOf('Q', dir), std::vector<std::string>{"schemes\\Fight\\letter.wav"});
 
     ASSERT_TRUE(tappolo.ChooseItem(mpSchemes, 1));
-    TMySetInfo settings = ReadSettings(dir.SettingsPath());
-    ExpectMode(settings, "Alpha", "Alpha");
-    const TMySetInfo defaults;
-    EXPECT_EQ(settings.ProductText(), defaults.ProductText());
-    EXPECT_EQ(settings.ProgramText(), defaults.ProgramText());
-    EXPECT_EQ(settings.EnableHotKey, 0xC045) << "the hotkeys are kept";
+    // The hotkeys are kept.
+    EXPECT_EQ(Settings(dir), SettingsBytes("Alpha", "Alpha", 0xC045));
     EXPECT_EQ(SoundsOf('Q', dir), std::vector<std::string>{"schemes\\Alpha\\t12.wav"});
 
     // Back to the second scheme, then speech on a machine without an engine: the first scheme
     // becomes current, not the one before.
     ASSERT_TRUE(tappolo.ChooseItem(mpSchemes, 2));
-    ExpectMode(ReadSettings(dir.SettingsPath()), "Fight", "Fight");
+    EXPECT_EQ(Settings(dir), SettingsBytes("Fight", "Fight", 0xC045));
     ASSERT_TRUE(tappolo.ChooseItem(mpSchemes, 0));
-    ExpectMode(ReadSettings(dir.SettingsPath()), "Alpha", "Alpha");
+    EXPECT_EQ(Settings(dir), SettingsBytes("Alpha", "Alpha", 0xC045));
     EXPECT_EQ(SoundsOf(VK_SPACE, dir), std::vector<std::string>{"schemes\\Alpha\\t13.wav"});
 }
 
@@ -62,7 +71,7 @@ TEST_F(Menu, SpeechPickedWithEngineSpeaksAndIsKeptAcrossSchemeSwitches) {
     EXPECT_TRUE(Calls(log, "SAPI.GetVoices").empty()) << "no search in sound mode";
 
     ASSERT_TRUE(tappolo.ChooseItem(mpSchemes, 0));
-    ExpectMode(ReadSettings(dir.SettingsPath()), "TTS", "TTS Speak");
+    EXPECT_EQ(Settings(dir), SettingsBytes("TTS Speak", "TTS"));
     EXPECT_EQ(Calls(log, "SAPI.Voice"), std::vector<std::string>{"SAPI.Voice token=1"});
     speechstub::ClearCalls(log);
     PressKey('7');
@@ -76,7 +85,7 @@ TEST_F(Menu, SpeechPickedWithEngineSpeaksAndIsKeptAcrossSchemeSwitches) {
     ASSERT_TRUE(tappolo.ChooseItem(mpSchemes, 1));
     ASSERT_TRUE(tappolo.ChooseItem(mpSchemes, 0));
     EXPECT_TRUE(Calls(log, "SAPI.GetVoices").empty());
-    EXPECT_EQ(ReadSettings(dir.SettingsPath()).CurrentScheme, "TTS");
+    EXPECT_EQ(Settings(dir), SettingsBytes("TTS Speak", "TTS"));
 }
 
 TEST_F(Menu, SchemeNamedTtsTurnsKeysToSpeechWhichWithoutEngineIsSilent) {
@@ -87,7 +96,7 @@ TEST_F(Menu, SchemeNamedTtsTurnsKeysToSpeechWhichWithoutEngineIsSilent) {
     ASSERT_TRUE(tappolo.Start(dir));
     ASSERT_NE(tappolo.WaitTray(10s), nullptr);
     ASSERT_TRUE(tappolo.ChooseItem(mpSchemes, 2)); // TTS Speak, Fight, TTS
-    EXPECT_EQ(ReadSettings(dir.SettingsPath()).CurrentScheme, "TTS");
+    EXPECT_EQ(Settings(dir), SettingsBytes("TTS", "TTS"));
     EXPECT_TRUE(SoundsOf('Q', dir).empty()) << "speech mode without an engine speaks nothing";
     EXPECT_EQ(WaitMessageBox(tappolo.Id(), 200ms).Window, nullptr);
 }
@@ -96,13 +105,18 @@ TEST_F(Menu, SoundOffAndOnFromTheMenuAndThroughTheStoredHotkeys) {
     ProgramDir dir("onoff");
     const int32_t enable = 0xC045, disable = 0xC044; // Ctrl+Alt+E, Ctrl+Alt+D
     dir.WriteSettings("Fight", enable, disable);
+    wt::TraceLog menuTrace;
     AppProcess tappolo;
-    ASSERT_TRUE(tappolo.Start(dir));
+    ASSERT_TRUE(tappolo.Start(dir, "trace+menu"));
     ASSERT_NE(tappolo.WaitTray(10s), nullptr);
     const std::vector<std::string> letter{"schemes\\Fight\\letter.wav"};
     EXPECT_FALSE(HotKeyFree(MOD_CONTROL | MOD_ALT, 'E')) << "the program holds its hotkeys";
 
     ASSERT_TRUE(tappolo.ChooseItem(mpDisableSound));
+    // The menu shows each stored hotkey as the shortcut text of its item.
+    const auto texts = MenuTexts(menuTrace);
+    for (const char* item : {"&Enable Sound\tCtrl+Alt+E", "&Disable Sound\tCtrl+Alt+D"})
+        EXPECT_NE(std::find(texts.begin(), texts.end(), item), texts.end()) << item;
     EXPECT_TRUE(SoundsOf('Q', dir).empty());
     ASSERT_TRUE(tappolo.ChooseItem(mpEnableSound));
     EXPECT_EQ(SoundsOf('Q', dir), letter);
@@ -154,4 +168,54 @@ TEST_F(Menu, ExitRemovesEverythingAndWritesNothing) {
     WIN32_FILE_ATTRIBUTE_DATA after;
     ASSERT_TRUE(GetFileAttributesExA(dir.SettingsPath().c_str(), GetFileExInfoStandard, &after));
     EXPECT_EQ(CompareFileTime(&after.ftLastWriteTime, &oldTime), 0) << "no save at exit";
+}
+
+TEST_F(Menu, HelpAndSendAQuestionAskTheShellToOpenTheirTargets) {
+    ProgramDir dir("shell");
+    dir.WriteSettings("Fight");
+    wt::TraceLog shell;
+    AppProcess tappolo;
+    ASSERT_TRUE(tappolo.Start(dir, "trace+exec"));
+    ASSERT_NE(tappolo.WaitTray(10s), nullptr);
+    ASSERT_TRUE(tappolo.ChooseItem(mpHelp));
+    ASSERT_TRUE(tappolo.ChooseItem(mpSendQuestion));
+    // Verb, target, no parameters, no working folder, a normal window.
+    auto calls = shell.WaitLines(":exec:ShellExecuteA ", 2, 5s);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_NE(
+        calls[0].find(",\"open\"," + TraceQuoted(dir.Path() + "tplhelp.chm") + ",(null),(null),1"),
+        std::string::npos)
+        << calls[0];
+    EXPECT_NE(calls[1].find(",\"open\",\"mailto:support@tappolo.example?subject=About "
+                            "Tappolo...\",(null),(null),1"),
+              std::string::npos)
+        << calls[1];
+    EXPECT_EQ(WaitMessageBox(tappolo.Id(), 200ms).Window, nullptr);
+    EXPECT_TRUE(tappolo.Running());
+}
+
+TEST_F(Menu, ASettingsFileThatCannotBeWrittenIsReportedAndTheProgramGoesOn) {
+    ProgramDir dir("blocked");
+    AddAlpha(dir);
+    dir.WriteSettings("Fight");
+    AppProcess tappolo;
+    ASSERT_TRUE(tappolo.Start(dir));
+    ASSERT_NE(tappolo.WaitTray(10s), nullptr);
+    // A folder takes the settings file's place while the program runs.
+    ASSERT_TRUE(DeleteFileA(dir.SettingsPath().c_str()));
+    ASSERT_TRUE(CreateDirectoryA(dir.SettingsPath().c_str(), nullptr));
+
+    ASSERT_TRUE(tappolo.ChooseItem(mpSchemes, 1));
+    MessageBoxInfo box = WaitMessageBox(tappolo.Id(), 5s);
+    ASSERT_NE(box.Window, nullptr) << "the failed save went unreported";
+    EXPECT_EQ(Narrow(box.Caption), "Tappolo");
+    const std::string text = Narrow(box.Text);
+    EXPECT_EQ(text.rfind("Cannot create file \"" + dir.SettingsPath() + "\". ", 0), 0u) << text;
+    PressButton(box.Window, IDOK);
+
+    // The scheme was loaded before the save failed: the program goes on with it.
+    EXPECT_EQ(SoundsOf('Q', dir), std::vector<std::string>{"schemes\\Alpha\\t12.wav"});
+    EXPECT_NE(GetFileAttributesA(dir.SettingsPath().c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    ASSERT_TRUE(tappolo.ChooseItem(mpExit));
+    EXPECT_EQ(tappolo.WaitExit(5s), 0u);
 }

@@ -8,13 +8,16 @@ using Startup = app::SpeechTest;
 
 TEST_F(Startup, FreshStartWithoutSpeechEngineTakesTheFirstSchemeAndWritesTheSettings) {
     ProgramDir dir("fresh");
+    // A balloon of an earlier program must not count for this one.
+    ASSERT_TRUE(NoTrayBalloon(15s));
     AppProcess tappolo;
     ASSERT_TRUE(tappolo.Start(dir));
     ASSERT_NE(tappolo.WaitTray(10s), nullptr) << "no tray icon";
-    TMySetInfo settings = ReadSettings(dir.SettingsPath());
-    EXPECT_EQ(settings.CurrentScheme, "Fight");
-    EXPECT_EQ(settings.EnableHotKey, 0);
-    EXPECT_EQ(settings.DisableHotKey, 0);
+    EXPECT_TRUE(IsIconic(tappolo.MainWindow())) << "the main window is created minimised";
+    // The start's balloon and the icon's tip, as the shell shows them.
+    EXPECT_EQ(WaitTrayTooltip(true, 5s), L"Click here for Tappolo Options");
+    EXPECT_EQ(HoverTrayIcons(), L"Click here for Tappolo Options");
+    EXPECT_EQ(wt::ReadFileBytes(dir.SettingsPath()), SettingsBytes("Fight", "Fight"));
     EXPECT_EQ(SoundsOf('Q', dir), std::vector<std::string>{"schemes\\Fight\\letter.wav"});
 
     ASSERT_TRUE(tappolo.ChooseItem(mpExit));
@@ -38,21 +41,13 @@ TEST_F(Startup, FreshStartWithSpeechEngineSpeaksAndWritesNothing) {
 
 TEST_F(Startup, DamagedSettingsEndTheProgramBeforeAnyWindow) {
     ProgramDir dir("damaged");
-    dir.WriteSettings("Fight");
     // Eight values only: the ninth is cut off where it begins.
-    std::string bytes = wt::ReadFileBytes(dir.SettingsPath());
-    TMemoryStream stream;
-    stream.Write(bytes.data(), bytes.size());
-    stream.SetPosition(0);
-    {
-        TvobReader reader(stream);
-        for (int i = 0; i < 8; ++i)
-            i == 3 || i == 6 ? (void)reader.ReadInteger()
-            : i == 4         ? (void)reader.ReadDate()
-                             : (void)reader.ReadString();
-    }
-    ASSERT_LT(stream.Position(), static_cast<int64_t>(bytes.size()));
-    wt::WriteFileBytes(dir.SettingsPath(), bytes.substr(0, static_cast<size_t>(stream.Position())));
+    std::vector<std::string> values = SettingsValues("Fight", "Fight");
+    values.pop_back();
+    std::string bytes;
+    for (const auto& value : values)
+        bytes += value;
+    wt::WriteFileBytes(dir.SettingsPath(), bytes);
 
     AppProcess tappolo;
     ASSERT_TRUE(tappolo.Start(dir));
@@ -90,12 +85,7 @@ TEST_F(Startup, MissingStoredSchemeFallsBackToTheFirstScheme) {
     AppProcess tappolo;
     ASSERT_TRUE(tappolo.Start(dir));
     ASSERT_NE(tappolo.WaitTray(10s), nullptr);
-    TMySetInfo settings = ReadSettings(dir.SettingsPath());
-    EXPECT_EQ(settings.CurrentScheme, "Fight");
-    TMySetInfo expected;
-    expected.SetSchemeMode("Fight", false);
-    EXPECT_EQ(settings.ModeTitle(), expected.ModeTitle());
-    EXPECT_EQ(settings.ModeNote(), expected.ModeNote());
+    EXPECT_EQ(wt::ReadFileBytes(dir.SettingsPath()), SettingsBytes("Fight", "Fight"));
 }
 
 TEST_F(Startup, NoSchemeAndNoEngineEndsTheProgram) {
@@ -128,7 +118,7 @@ TEST_F(Startup, StoredNameLikeTheSpeechItemIsNoSchemeAndFallsBackToTheFirst) {
     AppProcess tappolo;
     ASSERT_TRUE(tappolo.Start(dir));
     ASSERT_NE(tappolo.WaitTray(10s), nullptr);
-    EXPECT_EQ(ReadSettings(dir.SettingsPath()).CurrentScheme, "Fight");
+    EXPECT_EQ(wt::ReadFileBytes(dir.SettingsPath()), SettingsBytes("Fight", "Fight"));
     EXPECT_EQ(SoundsOf(VK_SPACE, dir), std::vector<std::string>{"schemes\\Fight\\space.wav"});
 }
 
@@ -145,11 +135,11 @@ TEST_F(Startup, SchemeFileNamesBecomeCaptionsWithEveryTssRemoved) {
     // The folder is listed in the order the file system gives: A.TSS, Fight.tss, x.tss.tss.
     // "A.TSS" keeps its extension in the caption, so no scheme file "A.TSS.tss" is found.
     ASSERT_TRUE(tappolo.ChooseItem(mpSchemes, 1));
-    EXPECT_EQ(ReadSettings(dir.SettingsPath()).CurrentScheme, "A.TSS");
+    EXPECT_EQ(wt::ReadFileBytes(dir.SettingsPath()), SettingsBytes("A.TSS", "A.TSS"));
     // "x.tss.tss" shows as "x", whose scheme file "x.tss" does not exist either: the names of
     // the scheme loaded before (Fight's) are looked up in the folder "x".
     ASSERT_TRUE(tappolo.ChooseItem(mpSchemes, 3));
-    EXPECT_EQ(ReadSettings(dir.SettingsPath()).CurrentScheme, "x");
+    EXPECT_EQ(wt::ReadFileBytes(dir.SettingsPath()), SettingsBytes("x", "x"));
     EXPECT_EQ(SoundsOf('Q', dir), std::vector<std::string>{"schemes\\x\\letter.wav"});
 }
 
