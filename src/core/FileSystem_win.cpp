@@ -68,6 +68,10 @@ bool ReplaceFileWith(const std::string& from, const std::string& to) {
 }
 
 std::string CreateTemporaryFile(const std::string& folder) {
+    // The name takes up to 14 more characters. Past that limit some systems hand back the name
+    // cut short, which is not the file they made.
+    if (folder.size() > MAX_PATH - 14)
+        return {};
     char name[MAX_PATH];
     if (GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "~tp", 0, name) == 0)
         return {};

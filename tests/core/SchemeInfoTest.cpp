@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -185,6 +186,37 @@ TEST(TMySchemeInfo, FileHeldOpenElsewhereIsNeitherReadNorReplaced) {
     }
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_EQ(Entries(dir), 1);
+}
+#endif
+
+#ifdef _WIN32
+TEST(SaveRecordFile, FolderTooDeepForATemporaryFileHasItsFileReplacedInPlace) {
+    TempDir dir;
+    // Windows makes no temporary file in a folder that leaves fewer than 14 characters of
+    // MAX_PATH; a short file name still fits.
+    std::string folder = dir.File("");
+    while (folder.size() < 250) {
+        folder += std::string(std::min<size_t>(40, 249 - folder.size()), 'd') + "\\";
+        std::filesystem::create_directory(folder);
+    }
+    ASSERT_EQ(folder.size(), 250u);
+    const std::string path = folder + "a.tss";
+    WriteBytes(path, "old");
+    EXPECT_TRUE(SaveRecordFile(path, [](TvobWriter& writer) { writer.WriteString("new"); }));
+    EXPECT_EQ(ReadBytes(path), "\x06\x03new");
+    {
+        // Held open without sharing, the old file can be neither deleted nor replaced: nothing
+        // is written and nothing is said.
+        TFileStream holder(path, TFileMode::OpenRead);
+        bool saved = true;
+        EXPECT_NO_THROW(
+            saved = SaveRecordFile(path, [](TvobWriter& writer) { writer.WriteString("other"); }));
+        EXPECT_FALSE(saved);
+    }
+    EXPECT_EQ(ReadBytes(path), "\x06\x03new");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 #endif
 
