@@ -11,7 +11,7 @@
 //
 // The SAPI 5 interfaces come from the platform's header, not from the program's code, so a slot
 // the program gets wrong reaches the wrong method here. Voice Text has no header: its
-// declaration is the program's, checked against the type library.
+// declaration is the program's.
 #include "VTxtAuto_TLB.h"
 
 #include <sapi.h>
