@@ -107,8 +107,7 @@ void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
 void TApplication::DispatchOne(MSG& msg) {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     // Tab, arrow and accelerator navigation between the controls of our forms.
-    if (root && TForm::FromHandle(root) && TForm::FromHandle(root)->HasControls() &&
-        IsDialogMessageA(root, &msg))
+    if (TForm* form = root ? TForm::FromHandle(root) : nullptr; form && form->DialogMessage(msg))
         return;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);

@@ -2,6 +2,11 @@
 
 #include "Application.h"
 #include "Exception.h"
+#include "StdCtrls.h"
+
+#include <commctrl.h>
+
+#include <cctype>
 
 namespace {
 const char kFormClass[] = "TvobForm";
@@ -27,27 +32,58 @@ BOOL CALLBACK DisableThreadWindow(HWND window, LPARAM param) noexcept {
 }
 } // namespace
 
-HWND TWinControl::Handle() {
-    if (!FHandle)
-        CreateHandle();
-    return FHandle;
-}
-
 TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {}
 
 TForm::~TForm() {
     DestroyHandle();
-    if (FFont)
-        DeleteObject(FFont);
 }
 
 void TForm::AfterConstruction() {
     LoadedTree();
     try {
+        Handle();
+        CreateControls();
         FormCreate();
     } catch (...) {
         Application.HandleException();
     }
+}
+
+void TForm::Build(std::initializer_list<TLayoutRow> rows) {
+    for (const TLayoutRow& row : rows) {
+        TControl* control = row.Make(this);
+        control->SetName(row.Name);
+        control->SetText(row.Caption ? row.Caption : "");
+        control->SetBounds(row.Left, row.Top, row.Width, row.Height);
+    }
+}
+
+void TForm::SetDefaultButton(TButton* button) {
+    auto restyle = [](TButton* b, DWORD style) {
+        if (b && b->HandleAllocated())
+            SendMessageA(b->Handle(), BM_SETSTYLE, style, TRUE);
+    };
+    restyle(FDefaultButton, BS_PUSHBUTTON);
+    FDefaultButton = button;
+    restyle(FDefaultButton, BS_DEFPUSHBUTTON);
+    if (FDefaultButton)
+        FDefaultButton->FreeNotification(this);
+}
+
+void TForm::SetCancelButton(TButton* button) {
+    FCancelButton = button;
+    if (FCancelButton)
+        FCancelButton->FreeNotification(this);
+}
+
+void TForm::Notification(TComponent* AComponent, TOperation Operation) {
+    TWinControl::Notification(AComponent, Operation);
+    if (Operation != TOperation::opRemove)
+        return;
+    if (AComponent == FDefaultButton)
+        FDefaultButton = nullptr;
+    if (AComponent == FCancelButton)
+        FCancelButton = nullptr;
 }
 
 void TForm::BeforeDestruction() {
@@ -78,14 +114,7 @@ TForm* TForm::FromHandle(HWND window) {
 }
 
 int TForm::Scale(int pixels) const {
-    static const int dpi = [] {
-        HDC dc = GetDC(nullptr);
-        int value = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-        if (dc)
-            ReleaseDC(nullptr, dc);
-        return value > 0 ? value : 96;
-    }();
-    return MulDiv(pixels, dpi, 96);
+    return ScaleToScreen(pixels);
 }
 
 void TForm::CreateHandle() {
@@ -143,24 +172,46 @@ void TForm::CreateHandle() {
         throw Exception("Cannot create the window of " + (Name().empty() ? Caption : Name()));
     FHandle = window;
     if (!FFont)
-        FFont = CreateFontA(-Scale(FontHeight), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, FontName.c_str());
+        FFont = MakeFont(Font, Font);
     CreateControls();
 }
 
 void TForm::CreateControls() {
-    for (const TControlDef& def : Layout) {
-        HWND control = CreateWindowExA(def.ExStyle, def.ClassName, def.Caption ? def.Caption : "",
-                                       WS_CHILD | WS_VISIBLE | def.Style, Scale(def.Left),
-                                       Scale(def.Top), Scale(def.Width), Scale(def.Height), FHandle,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(def.Id)),
-                                       MainInstance(), nullptr);
-        if (!control)
-            throw Exception(std::string("Cannot create the control ") + def.Name);
-        if (FFont)
-            SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
+    if (!FRawMade) {
+        FRawMade = true;
+        for (const TControlDef& def : Layout) {
+            auto* control = new TRawControl(this, def.ClassName, def.Style, def.ExStyle, def.Id);
+            control->SetName(def.Name);
+            control->SetText(def.Caption ? def.Caption : "");
+            control->SetBounds(def.Left, def.Top, def.Width, def.Height);
+        }
     }
+    // In creation order, which is the tab order; a container is made before what it holds.
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (auto* control = dynamic_cast<TControl*>(Components(i)))
+            control->Handle();
+}
+
+void TForm::UpdateToolTip(TControl* control) {
+    if (!FToolTip) {
+        FToolTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, FHandle, nullptr,
+                                   MainInstance(), nullptr);
+        if (!FToolTip)
+            throw Exception("Cannot create the tooltips of " + Caption);
+    }
+    // The first version of the record: every version of the common controls takes it.
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetParent(control->Handle());
+    tool.uId = reinterpret_cast<UINT_PTR>(control->Handle());
+    tool.lpszText = const_cast<char*>(control->Hint().c_str());
+    SendMessageA(FToolTip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!control->Hint().empty() &&
+        !SendMessageA(FToolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)))
+        throw Exception("Cannot add the tooltip of " + control->Name());
 }
 
 void TForm::SetCaption(std::string caption) {
@@ -252,17 +303,74 @@ HWND TForm::FocusedControl() const {
 }
 
 void TForm::Command(int id, int code, HWND) {
-    // Esc in a form with a cancel button presses it; other forms keep Esc to themselves.
+    // Esc in a form with a raw cancel button presses it; other forms keep Esc to themselves.
     if (id == IDCANCEL && code == BN_CLICKED && GetDlgItem(FHandle, IDCANCEL))
         SetModalResult(mrCancel);
 }
 
+bool TForm::FocusLabelTarget(char key) {
+    key = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
+    for (int i = 0; i < ComponentCount(); ++i) {
+        auto* label = dynamic_cast<TLabel*>(Components(i));
+        if (!label || !label->FocusControl || !label->Visible() || !label->HandleAllocated() ||
+            label->Accelerator() != key)
+            continue;
+        TControl* target = label->FocusControl;
+        if (!target->Enabled() || !target->Visible())
+            continue;
+        SendMessageA(FHandle, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target->Handle()), TRUE);
+        return true;
+    }
+    return false;
+}
+
+bool TForm::DialogMessage(MSG& msg) {
+    if (!HasControls() || !FHandle)
+        return false;
+    if (msg.message == WM_SYSCHAR || msg.message == WM_CHAR) {
+        bool wanted = false;
+        if (msg.message == WM_CHAR)
+            wanted = SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam,
+                                  reinterpret_cast<LPARAM>(&msg)) &
+                     (DLGC_WANTCHARS | DLGC_WANTMESSAGE | DLGC_WANTALLKEYS);
+        if (!wanted && FocusLabelTarget(static_cast<char>(msg.wParam)))
+            return true;
+    }
+    return IsDialogMessageA(FHandle, &msg) != FALSE;
+}
+
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (TControl::Reflect(message, wParam, lParam, result))
+        return result;
     switch (message) {
     case WM_COMMAND:
         if (lParam)
             Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        else if (LOWORD(wParam) == IDCANCEL && FCancelButton)
+            // Esc, from the dialog navigation.
+            FCancelButton->Click();
         return 0;
+    case DM_GETDEFID: {
+        // A focused push button takes Enter; otherwise the declared default button does.
+        TButton* target = dynamic_cast<TButton*>(TControl::FromHandle(GetFocus()));
+        if (!target || target->Form() != this)
+            target = FDefaultButton;
+        if (target && target->HandleAllocated())
+            return MAKELRESULT(target->Id(), DC_HASDEFID);
+        return 0;
+    }
+    case WM_NEXTDLGCTL: {
+        HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                     : GetNextDlgTabItem(FHandle, GetFocus(), wParam != 0);
+        if (target) {
+            ::SetFocus(target);
+            // As the dialog manager does: a field entered by the keyboard is selected whole.
+            if (SendMessageA(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+                SendMessageA(target, EM_SETSEL, 0, -1);
+        }
+        return 0;
+    }
     case WM_CLOSE:
         Close();
         return 0;

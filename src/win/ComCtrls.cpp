@@ -1,0 +1,42 @@
+#include "ComCtrls.h"
+
+#include "Menus.h"
+
+namespace {
+// The field's modifier bits sit in the high byte: Shift 1, Ctrl 2, Alt 4 (Extended 8 is not a
+// modifier the user chose).
+uint16_t ShortCutFromField(WORD value) {
+    uint16_t modifiers = HIBYTE(value), shortcut = LOBYTE(value);
+    if (modifiers & HOTKEYF_SHIFT)
+        shortcut |= scShift;
+    if (modifiers & HOTKEYF_CONTROL)
+        shortcut |= scCtrl;
+    if (modifiers & HOTKEYF_ALT)
+        shortcut |= scAlt;
+    return shortcut;
+}
+
+WORD FieldFromShortCut(uint16_t shortcut) {
+    BYTE modifiers = static_cast<BYTE>(((shortcut & scShift) ? HOTKEYF_SHIFT : 0) |
+                                       ((shortcut & scCtrl) ? HOTKEYF_CONTROL : 0) |
+                                       ((shortcut & scAlt) ? HOTKEYF_ALT : 0));
+    return MAKEWORD(LOBYTE(shortcut), modifiers);
+}
+} // namespace
+
+void THotKey::Created() {
+    SendMessageA(FHandle, HKM_SETRULES, InvalidKeys, MAKELPARAM(Modifiers, 0));
+    SendMessageA(FHandle, HKM_SETHOTKEY, FieldFromShortCut(FHotKey), 0);
+}
+
+uint16_t THotKey::HotKey() const {
+    if (!FHandle)
+        return FHotKey;
+    return ShortCutFromField(LOWORD(SendMessageA(FHandle, HKM_GETHOTKEY, 0, 0)));
+}
+
+void THotKey::SetHotKey(uint16_t shortcut) {
+    FHotKey = shortcut;
+    if (FHandle)
+        SendMessageA(FHandle, HKM_SETHOTKEY, FieldFromShortCut(shortcut), 0);
+}

@@ -1,0 +1,297 @@
+#include "Controls.h"
+
+#include "Application.h"
+#include "Exception.h"
+#include "Forms.h"
+
+#include <commctrl.h>
+
+namespace {
+constexpr UINT_PTR kSubclassId = 1;
+// The window property that leads from a control's window to its object.
+constexpr char kControlProp[] = "TvobControl";
+} // namespace
+
+HWND TWinControl::Handle() {
+    if (!FHandle)
+        CreateHandle();
+    return FHandle;
+}
+
+int ScaleToScreen(int pixels) {
+    static const int dpi = [] {
+        HDC dc = GetDC(nullptr);
+        int value = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+        if (dc)
+            ReleaseDC(nullptr, dc);
+        return value > 0 ? value : 96;
+    }();
+    return MulDiv(pixels, dpi, 96);
+}
+
+TFontHandle MakeFont(const TFont& font, const TFont& base) {
+    const std::string& name = font.Name.empty() ? base.Name : font.Name;
+    int height = font.Height ? font.Height : base.Height;
+    HFONT handle = CreateFontA(-ScaleToScreen(height), 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL,
+                               FALSE, font.Underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                               name.c_str());
+    if (!handle)
+        throw Exception("Cannot create the font " + name);
+    return TFontHandle(handle);
+}
+
+TControl::TControl(TForm* AOwner, TControl* AParent)
+    : TWinControl(AOwner), FForm(AOwner), FParent(AParent), FId(AOwner->NewControlId()) {
+    FForm->ControlAdded();
+}
+
+TControl::~TControl() {
+    DestroyHandle();
+    FForm->ControlRemoved();
+}
+
+void TControl::DestroyHandle() noexcept {
+    if (!FHandle)
+        return;
+    HWND window = FHandle;
+    RemoveWindowSubclass(window, &TControl::SubclassProc, kSubclassId);
+    RemovePropA(window, kControlProp);
+    FHandle = nullptr;
+    DestroyWindow(window);
+}
+
+TControl* TControl::FromHandle(HWND window) {
+    return window ? static_cast<TControl*>(GetPropA(window, kControlProp)) : nullptr;
+}
+
+int TControl::Scale(int pixels) const {
+    return ScaleToScreen(pixels);
+}
+
+void TControl::CreateHandle() {
+    // The form makes its controls with its own window.
+    if (!FForm->HandleAllocated()) {
+        FForm->Handle();
+        if (FHandle)
+            return;
+    }
+    HWND parent = FParent ? FParent->Handle() : FForm->Handle();
+    DWORD style = WS_CHILD | Style() | (FVisible ? WS_VISIBLE : 0) | (FEnabled ? 0 : WS_DISABLED);
+    RECT r = CreationBounds();
+    HWND window = CreateWindowExA(
+        ExStyle(), ClassName(), FText.c_str(), style, Scale(r.left), Scale(r.top),
+        Scale(r.right - r.left), Scale(r.bottom - r.top), parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(FId)), MainInstance(), nullptr);
+    if (!window)
+        throw Exception("Cannot create the control " + Name());
+    if (!SetPropA(window, kControlProp, this) ||
+        !SetWindowSubclass(window, &TControl::SubclassProc, kSubclassId,
+                           reinterpret_cast<DWORD_PTR>(this))) {
+        DestroyWindow(window);
+        throw Exception("Cannot create the control " + Name());
+    }
+    FHandle = window;
+    if (FParent)
+        // Tab and accelerator navigation reaches into the container.
+        SetWindowLongPtrA(parent, GWL_EXSTYLE,
+                          GetWindowLongPtrA(parent, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+    ApplyFont();
+    Created();
+    if (!FHint.empty())
+        FForm->UpdateToolTip(this);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    FBounds = RECT{left, top, left + width, top + height};
+    if (FHandle)
+        MoveWindow(FHandle, Scale(left), Scale(top), Scale(width), Scale(height), TRUE);
+}
+
+std::string TControl::Text() const {
+    if (!FHandle)
+        return FText;
+    int length = GetWindowTextLengthA(FHandle);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(FHandle, text.data(), length + 1)));
+    return text;
+}
+
+void TControl::SetText(const std::string& text) {
+    FText = text;
+    if (FHandle)
+        SetWindowTextA(FHandle, text.c_str());
+}
+
+bool TControl::Enabled() const {
+    return FHandle ? IsWindowEnabled(FHandle) != FALSE : FEnabled;
+}
+
+void TControl::SetEnabled(bool value) {
+    FEnabled = value;
+    if (FHandle)
+        EnableWindow(FHandle, value);
+}
+
+bool TControl::Visible() const {
+    return FVisible;
+}
+
+void TControl::SetVisible(bool value) {
+    FVisible = value;
+    if (FHandle)
+        ShowWindow(FHandle, value ? SW_SHOW : SW_HIDE);
+}
+
+void TControl::SetFocus() {
+    ::SetFocus(Handle());
+}
+
+bool TControl::Focused() const {
+    return FHandle && GetFocus() == FHandle;
+}
+
+void TControl::SetFont(const TFont& font) {
+    FFont = font;
+    if (FHandle)
+        ApplyFont();
+}
+
+void TControl::SetFontColor(TColor color) {
+    FFont.Color = color;
+    if (FHandle)
+        InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TControl::ApplyFont() {
+    const TFont& base = FForm->Font;
+    bool own = (!FFont.Name.empty() && FFont.Name != base.Name) ||
+               (FFont.Height && FFont.Height != base.Height) || FFont.Bold != base.Bold ||
+               FFont.Underline != base.Underline;
+    // The old font stays selected until the new one is in.
+    TFontHandle previous = std::move(FOwnFont);
+    if (own)
+        FOwnFont = MakeFont(FFont, base);
+    HFONT font = own ? FOwnFont.get() : FForm->FontHandle();
+    SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void TControl::SetHint(std::string hint) {
+    FHint = std::move(hint);
+    if (FHandle)
+        FForm->UpdateToolTip(this);
+}
+
+void TControl::Click() {
+    if (OnClick && Enabled())
+        OnClick(this);
+}
+
+bool TControl::Command(int) {
+    return false;
+}
+
+HBRUSH TControl::CtlColor(HDC dc) {
+    if (FFont.Color == clDefault && !Transparent)
+        return nullptr;
+    SetTextColor(dc, FFont.Color == clDefault ? GetSysColor(COLOR_WINDOWTEXT) : FFont.Color);
+    if (Transparent) {
+        SetBkMode(dc, TRANSPARENT);
+        return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    }
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+bool TControl::Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_COMMAND:
+        if (TControl* control = FromHandle(reinterpret_cast<HWND>(lParam))) {
+            result = 0;
+            return control->Command(HIWORD(wParam));
+        }
+        return false;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        TControl* control = header ? FromHandle(header->hwndFrom) : nullptr;
+        return control && control->Notify(*header, result);
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+        if (TControl* control = FromHandle(reinterpret_cast<HWND>(lParam)))
+            if (HBRUSH brush = control->CtlColor(reinterpret_cast<HDC>(wParam))) {
+                result = reinterpret_cast<LRESULT>(brush);
+                return true;
+            }
+        return false;
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (!item || item->CtlType == ODT_MENU)
+            return false;
+        TControl* control = FromHandle(item->hwndItem);
+        if (!control)
+            return false;
+        control->DrawItem(*item);
+        result = TRUE;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+LRESULT TControl::Inherited(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefSubclassProc(FHandle, message, wParam, lParam);
+}
+
+LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    // A container's children report to it.
+    if (Reflect(message, wParam, lParam, result))
+        return result;
+    switch (message) {
+    case WM_MOUSEMOVE:
+        if (!FMouseInside) {
+            FMouseInside = true;
+            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, FHandle, 0};
+            TrackMouseEvent(&track);
+            if (OnMouseEnter)
+                OnMouseEnter(this);
+        }
+        break;
+    case WM_MOUSELEAVE:
+        FMouseInside = false;
+        if (OnMouseLeave)
+            OnMouseLeave(this);
+        break;
+    case WM_SETCURSOR:
+        if (Cursor && LOWORD(lParam) == HTCLIENT) {
+            ::SetCursor(LoadCursorA(nullptr, Cursor));
+            return TRUE;
+        }
+        break;
+    default:
+        break;
+    }
+    return Inherited(message, wParam, lParam);
+}
+
+LRESULT CALLBACK TControl::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR, DWORD_PTR data) noexcept {
+    auto* self = reinterpret_cast<TControl*>(data);
+    if (message == WM_NCDESTROY) {
+        // The window goes with its parent: the object lives on without it.
+        RemoveWindowSubclass(window, &TControl::SubclassProc, kSubclassId);
+        RemovePropA(window, kControlProp);
+        self->FHandle = nullptr;
+        return DefSubclassProc(window, message, wParam, lParam);
+    }
+    return GuardCallback([&] { return self->WndProc(message, wParam, lParam); }, LRESULT(0));
+}
+
+TRawControl::TRawControl(TForm* AOwner, const char* className, DWORD style, DWORD exStyle, int id)
+    : TControl(AOwner), FClassName(className), FStyle(style), FExStyle(exStyle) {
+    SetId(id);
+}

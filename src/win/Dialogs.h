@@ -1,0 +1,22 @@
+#pragma once
+// The platform's file-open dialog.
+#include "vobClasses.h"
+
+#include <commdlg.h>
+
+#include <string>
+
+class TOpenDialog : public TComponent {
+public:
+    using TComponent::TComponent;
+    // "Sound Files(*.wav; *.mid)|*.wav;*.mid": description and pattern pairs.
+    std::string Filter;
+    // OFN_* flags.
+    DWORD Options = OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    std::string Title;
+    std::string InitialDir;
+    // The chosen file's full path; also the name proposed when the dialog opens.
+    std::string FileName;
+    // Runs the dialog over the owner's window; false when the user cancels.
+    bool Execute();
+};
