@@ -32,10 +32,10 @@ int ScaleToScreen(int pixels) {
 TFontHandle MakeFont(const TFont& font, const TFont& base) {
     const std::string& name = font.Name.empty() ? base.Name : font.Name;
     int height = font.Height ? font.Height : base.Height;
-    HFONT handle = CreateFontA(-ScaleToScreen(height), 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL,
-                               FALSE, font.Underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                               name.c_str());
+    HFONT handle =
+        CreateFontA(-ScaleToScreen(height), 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, FALSE,
+                    font.Underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, name.c_str());
     if (!handle)
         throw Exception("Cannot create the font " + name);
     return TFontHandle(handle);
@@ -79,10 +79,10 @@ void TControl::CreateHandle() {
     HWND parent = FParent ? FParent->Handle() : FForm->Handle();
     DWORD style = WS_CHILD | Style() | (FVisible ? WS_VISIBLE : 0) | (FEnabled ? 0 : WS_DISABLED);
     RECT r = CreationBounds();
-    HWND window = CreateWindowExA(
-        ExStyle(), ClassName(), FText.c_str(), style, Scale(r.left), Scale(r.top),
-        Scale(r.right - r.left), Scale(r.bottom - r.top), parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(FId)), MainInstance(), nullptr);
+    HWND window = CreateWindowExA(ExStyle(), ClassName(), FText.c_str(), style, Scale(r.left),
+                                  Scale(r.top), Scale(r.right - r.left), Scale(r.bottom - r.top),
+                                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(FId)),
+                                  MainInstance(), nullptr);
     if (!window)
         throw Exception("Cannot create the control " + Name());
     if (!SetPropA(window, kControlProp, this) ||
@@ -92,11 +92,13 @@ void TControl::CreateHandle() {
         throw Exception("Cannot create the control " + Name());
     }
     FHandle = window;
-    if (FParent)
+    if (FParent) {
         // Tab and accelerator navigation reaches into the container.
-        SetWindowLongPtrA(parent, GWL_EXSTYLE,
-                          GetWindowLongPtrA(parent, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
-    ApplyFont();
+        LONG_PTR exStyle = GetWindowLongPtrA(parent, GWL_EXSTYLE);
+        if (!(exStyle & WS_EX_CONTROLPARENT))
+            SetWindowLongPtrA(parent, GWL_EXSTYLE, exStyle | WS_EX_CONTROLPARENT);
+    }
+    ApplyFont(false);
     Created();
     if (!FHint.empty())
         FForm->UpdateToolTip(this);
@@ -154,7 +156,7 @@ bool TControl::Focused() const {
 void TControl::SetFont(const TFont& font) {
     FFont = font;
     if (FHandle)
-        ApplyFont();
+        ApplyFont(true);
 }
 
 void TControl::SetFontColor(TColor color) {
@@ -163,7 +165,7 @@ void TControl::SetFontColor(TColor color) {
         InvalidateRect(FHandle, nullptr, TRUE);
 }
 
-void TControl::ApplyFont() {
+void TControl::ApplyFont(bool redraw) {
     const TFont& base = FForm->Font;
     bool own = (!FFont.Name.empty() && FFont.Name != base.Name) ||
                (FFont.Height && FFont.Height != base.Height) || FFont.Bold != base.Bold ||
@@ -173,7 +175,7 @@ void TControl::ApplyFont() {
     if (own)
         FOwnFont = MakeFont(FFont, base);
     HFONT font = own ? FOwnFont.get() : FForm->FontHandle();
-    SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
 }
 
 void TControl::SetHint(std::string hint) {
@@ -252,15 +254,18 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (Reflect(message, wParam, lParam, result))
         return result;
     switch (message) {
-    case WM_MOUSEMOVE:
+    case WM_MOUSEMOVE: {
+        // Asked again at every move: a request made while the pointer position was not yet
+        // up to date is lost.
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, FHandle, 0};
+        TrackMouseEvent(&track);
         if (!FMouseInside) {
             FMouseInside = true;
-            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, FHandle, 0};
-            TrackMouseEvent(&track);
             if (OnMouseEnter)
                 OnMouseEnter(this);
         }
         break;
+    }
     case WM_MOUSELEAVE:
         FMouseInside = false;
         if (OnMouseLeave)

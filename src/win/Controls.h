@@ -121,7 +121,7 @@ protected:
     virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Inherited(UINT message, WPARAM wParam, LPARAM lParam);
     int Scale(int pixels) const;
-    void ApplyFont();
+    void ApplyFont(bool redraw);
     void SetId(int id) { FId = id; }
 
 private:

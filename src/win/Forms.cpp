@@ -330,9 +330,9 @@ bool TForm::DialogMessage(MSG& msg) {
     if (msg.message == WM_SYSCHAR || msg.message == WM_CHAR) {
         bool wanted = false;
         if (msg.message == WM_CHAR)
-            wanted = SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam,
-                                  reinterpret_cast<LPARAM>(&msg)) &
-                     (DLGC_WANTCHARS | DLGC_WANTMESSAGE | DLGC_WANTALLKEYS);
+            wanted =
+                SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) &
+                (DLGC_WANTCHARS | DLGC_WANTMESSAGE | DLGC_WANTALLKEYS);
         if (!wanted && FocusLabelTarget(static_cast<char>(msg.wParam)))
             return true;
     }

@@ -69,13 +69,13 @@ struct TLayoutRow {
     template <class T>
     TLayoutRow(T** field, const char* name, const char* caption, int left, int top, int width,
                int height)
-        : Make([field](TForm* form) { return *field = new T(form); }), Name(name),
-          Caption(caption), Left(left), Top(top), Width(width), Height(height) {}
+        : Make([field](TForm* form) { return *field = new T(form); }), Name(name), Caption(caption),
+          Left(left), Top(top), Width(width), Height(height) {}
     template <class T, class P>
     TLayoutRow(T** field, P** parent, const char* name, const char* caption, int left, int top,
                int width, int height)
-        : Make([field, parent](TForm* form) { return *field = new T(form, *parent); }),
-          Name(name), Caption(caption), Left(left), Top(top), Width(width), Height(height) {}
+        : Make([field, parent](TForm* form) { return *field = new T(form, *parent); }), Name(name),
+          Caption(caption), Left(left), Top(top), Width(width), Height(height) {}
 
     std::function<TControl*(TForm*)> Make;
     const char* Name;

@@ -12,11 +12,13 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <imm.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -117,14 +119,8 @@ protected:
             key->SetBevelOuter(chosen ? TBevelCut::bvLowered : TBevelCut::bvRaised);
         }
     }
-    void lblLinkMouseEnter(TComponent*) {
-        Log.push_back("enter");
-        lblLink->SetFont({"", 0, false, true, clBlue});
-    }
-    void lblLinkMouseLeave(TComponent*) {
-        Log.push_back("leave");
-        lblLink->SetFont({"", 0, false, false, clBlack});
-    }
+    void lblLinkMouseEnter(TComponent*) { lblLink->SetFont({"", 0, false, true, clBlue}); }
+    void lblLinkMouseLeave(TComponent*) { lblLink->SetFont({"", 0, false, false, clBlack}); }
 };
 
 // Lets our message loop run, with the forms' keyboard navigation.
@@ -188,7 +184,7 @@ INPUT MouseAt(HWND window, DWORD flags, int dx = 0) {
 void MoveMouse(HWND window, int dx = 0) {
     INPUT input = MouseAt(window, 0, dx);
     SendInput(1, &input, sizeof input);
-    Pump(150ms);
+    Pump(250ms);
 }
 
 void Click(HWND window) {
@@ -280,6 +276,18 @@ TEST(FormControls, OneFormDrivenByKeyboardAndMouse) {
     Press('A', VK_MENU);
     EXPECT_TRUE(form->chkAuto->Checked());
 
+    // The link label: hand cursor, and the look its enter and leave handlers give it.
+    MoveMouse(form->lblLink->Handle());
+    MoveMouse(form->lblLink->Handle(), 2);
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_HAND));
+    EXPECT_TRUE(form->lblLink->Font().Underline);
+    EXPECT_EQ(form->lblLink->Font().Color, clBlue);
+    MoveMouse(form->btnOk->Handle());
+    MoveMouse(form->btnOk->Handle(), 2);
+    Pump(500ms); // the platform looks for the leaving pointer on a timer
+    EXPECT_FALSE(form->lblLink->Font().Underline);
+    EXPECT_EQ(form->lblLink->Font().Color, clBlack);
+
     // Key panels in the container: a click reaches the handler with the panel as sender.
     form->edtName->SetFocus();
     form->Log.clear();
@@ -293,6 +301,7 @@ TEST(FormControls, OneFormDrivenByKeyboardAndMouse) {
     EXPECT_EQ(form->Log, (std::vector<std::string>{"click btnFile"}));
     EXPECT_TRUE(form->edtName->Focused());
 
+    // Last: under Wine, while a tooltip shows, no window tracks the pointer any more.
     // A panel with a hint shows it when the pointer rests on it.
     MoveMouse(form->pnlF1->Handle());
     MoveMouse(form->pnlF1->Handle(), 2);
@@ -312,16 +321,81 @@ TEST(FormControls, OneFormDrivenByKeyboardAndMouse) {
     }
     EXPECT_EQ(tip, "Function one");
 
-    // The link label: hand cursor and its enter and leave handlers.
-    form->Log.clear();
-    MoveMouse(form->lblLink->Handle());
-    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_HAND));
-    MoveMouse(form->btnOk->Handle());
-    Pump(500ms); // the platform looks for the leaving pointer on a timer
-    EXPECT_EQ(form->Log, (std::vector<std::string>{"enter", "leave"}));
-
     if (!wt::Env("TAPPOLO_SHOW_FORM").empty()) {
         form->lblLink->SetFont({"", 0, false, true, clBlue});
         Pump(std::chrono::seconds(std::stoi(wt::Env("TAPPOLO_SHOW_FORM"))));
     }
+}
+
+namespace {
+
+// Runs `reader` on the first visible dialog box of this caption, from another thread.
+std::thread OnDialogBox(const char* caption, std::function<void(HWND)> reader) {
+    return std::thread([caption, reader] {
+        auto end = std::chrono::steady_clock::now() + 5s;
+        while (std::chrono::steady_clock::now() < end) {
+            HWND box = FindWindowA("#32770", caption);
+            if (box && IsWindowVisible(box)) {
+                reader(box);
+                return;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+    });
+}
+
+class TFailingForm : public TForm {
+public:
+    explicit TFailingForm(TComponent* owner) : TForm(owner) {
+        Build({{&cbList, "cbList", "", 8, 8, 80, 21}});
+    }
+    TComboBox* cbList;
+
+protected:
+    void FormCreate() override {
+        cbList->Add("first");
+        throw Exception("Cannot fill the list");
+    }
+};
+
+} // namespace
+
+TEST(FormControls, AnErrorInFormCreateIsShownAndLeavesTheFormWithItsControls) {
+    Application.Initialize();
+    Application.SetTitle("Tappolo");
+    std::string shown;
+    std::thread reader = OnDialogBox("Tappolo", [&](HWND box) {
+        char text[128] = {};
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        shown = text;
+        SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    });
+    TOwned<TFailingForm> form(TForm::Create<TFailingForm>(nullptr));
+    reader.join();
+    EXPECT_EQ(shown, "Cannot fill the list.");
+    EXPECT_EQ(form->cbList->Count(), 1);
+}
+
+TEST(FormControls, TheOpenDialogTakesItsFilterAndGivesTheChosenFile) {
+    Application.Initialize();
+    std::string dir = wt::MakeTempDir("opendialog");
+    ASSERT_TRUE(wt::WriteFileBytes(dir + "ding.wav", "RIFF"));
+    TOwned<TOpenDialog> od(new TOpenDialog(nullptr));
+    od->Filter = "Sound Files(*.wav; *.mid)|*.wav;*.mid";
+    od->Options = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING;
+    std::string firstType;
+    std::thread chooser = OnDialogBox("Open", [&](HWND box) {
+        char text[128] = {};
+        SendDlgItemMessageA(box, cmb1, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+        firstType = text;
+        std::string path = dir + "ding.wav";
+        SendMessageA(box, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(path.c_str()));
+        SendMessageA(box, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(path.c_str()));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    bool chosen = od->Execute();
+    chooser.join();
+    EXPECT_EQ(firstType, "Sound Files(*.wav; *.mid)");
+    EXPECT_TRUE(chosen);
+    EXPECT_EQ(od->FileName, dir + "ding.wav");
 }
