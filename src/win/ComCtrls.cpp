@@ -25,18 +25,18 @@ WORD FieldFromShortCut(uint16_t shortcut) {
 } // namespace
 
 void THotKey::Created() {
-    SendMessageA(FHandle, HKM_SETRULES, InvalidKeys, MAKELPARAM(Modifiers, 0));
-    SendMessageA(FHandle, HKM_SETHOTKEY, FieldFromShortCut(FHotKey), 0);
+    SendMessageA(Window(), HKM_SETRULES, InvalidKeys, MAKELPARAM(Modifiers, 0));
+    SendMessageA(Window(), HKM_SETHOTKEY, FieldFromShortCut(FHotKey), 0);
 }
 
 uint16_t THotKey::HotKey() const {
-    if (!FHandle)
+    if (!Window())
         return FHotKey;
-    return ShortCutFromField(LOWORD(SendMessageA(FHandle, HKM_GETHOTKEY, 0, 0)));
+    return ShortCutFromField(LOWORD(SendMessageA(Window(), HKM_GETHOTKEY, 0, 0)));
 }
 
 void THotKey::SetHotKey(uint16_t shortcut) {
     FHotKey = shortcut;
-    if (FHandle)
-        SendMessageA(FHandle, HKM_SETHOTKEY, FieldFromShortCut(shortcut), 0);
+    if (Window())
+        SendMessageA(Window(), HKM_SETHOTKEY, FieldFromShortCut(shortcut), 0);
 }

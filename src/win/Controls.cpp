@@ -1,8 +1,8 @@
 #include "Controls.h"
 
 #include "Application.h"
-#include "Exception.h"
 #include "Forms.h"
+#include "LastError.h"
 
 #include <commctrl.h>
 
@@ -15,7 +15,7 @@ constexpr char kControlProp[] = "TvobControl";
 HWND TWinControl::Handle() {
     if (!FHandle)
         CreateHandle();
-    return FHandle;
+    return FHandle.Get();
 }
 
 int ScaleToScreen(int pixels) {
@@ -29,16 +29,15 @@ int ScaleToScreen(int pixels) {
     return MulDiv(pixels, dpi, 96);
 }
 
-TFontHandle MakeFont(const TFont& font, const TFont& base) {
+UniqueFont MakeFont(const TFont& font, const TFont& base) {
     const std::string& name = font.Name.empty() ? base.Name : font.Name;
     int height = font.Height ? font.Height : base.Height;
     HFONT handle =
         CreateFontA(-ScaleToScreen(height), 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, FALSE,
                     font.Underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, name.c_str());
-    if (!handle)
-        throw Exception("Cannot create the font " + name);
-    return TFontHandle(handle);
+    ThrowLastErrorIf(!handle, "Cannot create the font " + name);
+    return UniqueFont(handle);
 }
 
 TControl::TControl(TForm* AOwner, TControl* AParent)
@@ -52,13 +51,11 @@ TControl::~TControl() {
 }
 
 void TControl::DestroyHandle() noexcept {
-    if (!FHandle)
+    if (!Window())
         return;
-    HWND window = FHandle;
-    RemoveWindowSubclass(window, &TControl::SubclassProc, kSubclassId);
-    RemovePropA(window, kControlProp);
-    FHandle = nullptr;
-    DestroyWindow(window);
+    RemoveWindowSubclass(Window(), &TControl::SubclassProc, kSubclassId);
+    RemovePropA(Window(), kControlProp);
+    FHandle.Reset();
 }
 
 TControl* TControl::FromHandle(HWND window) {
@@ -73,25 +70,24 @@ void TControl::CreateHandle() {
     // The form makes its controls with its own window.
     if (!FForm->HandleAllocated()) {
         FForm->Handle();
-        if (FHandle)
+        if (Window())
             return;
     }
     HWND parent = FParent ? FParent->Handle() : FForm->Handle();
     DWORD style = WS_CHILD | Style() | (FVisible ? WS_VISIBLE : 0) | (FEnabled ? 0 : WS_DISABLED);
     RECT r = CreationBounds();
-    HWND window = CreateWindowExA(ExStyle(), ClassName(), FText.c_str(), style, Scale(r.left),
-                                  Scale(r.top), Scale(r.right - r.left), Scale(r.bottom - r.top),
-                                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(FId)),
-                                  MainInstance(), nullptr);
-    if (!window)
-        throw Exception("Cannot create the control " + Name());
-    if (!SetPropA(window, kControlProp, this) ||
-        !SetWindowSubclass(window, &TControl::SubclassProc, kSubclassId,
-                           reinterpret_cast<DWORD_PTR>(this))) {
-        DestroyWindow(window);
-        throw Exception("Cannot create the control " + Name());
-    }
-    FHandle = window;
+    UniqueWindow window(CreateWindowExA(
+        ExStyle(), ClassName(), FText.c_str(), style, Scale(r.left), Scale(r.top),
+        Scale(r.right - r.left), Scale(r.bottom - r.top), parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(FId)), MainInstance(), nullptr));
+    ThrowLastErrorIf(!window, "Cannot create the control " + Name());
+    ThrowLastErrorIf(!SetPropA(window.Get(), kControlProp, this),
+                     "Cannot create the control " + Name());
+    // The subclass removes the property when the window goes.
+    ThrowLastErrorIf(!SetWindowSubclass(window.Get(), &TControl::SubclassProc, kSubclassId,
+                                        reinterpret_cast<DWORD_PTR>(this)),
+                     "Cannot create the control " + Name());
+    FHandle = std::move(window);
     if (FParent) {
         // Tab and accelerator navigation reaches into the container.
         LONG_PTR exStyle = GetWindowLongPtrA(parent, GWL_EXSTYLE);
@@ -106,33 +102,33 @@ void TControl::CreateHandle() {
 
 void TControl::SetBounds(int left, int top, int width, int height) {
     FBounds = RECT{left, top, left + width, top + height};
-    if (FHandle)
-        MoveWindow(FHandle, Scale(left), Scale(top), Scale(width), Scale(height), TRUE);
+    if (Window())
+        MoveWindow(Window(), Scale(left), Scale(top), Scale(width), Scale(height), TRUE);
 }
 
 std::string TControl::Text() const {
-    if (!FHandle)
+    if (!Window())
         return FText;
-    int length = GetWindowTextLengthA(FHandle);
+    int length = GetWindowTextLengthA(Window());
     std::string text(static_cast<size_t>(length) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(FHandle, text.data(), length + 1)));
+    text.resize(static_cast<size_t>(GetWindowTextA(Window(), text.data(), length + 1)));
     return text;
 }
 
 void TControl::SetText(const std::string& text) {
     FText = text;
-    if (FHandle)
-        SetWindowTextA(FHandle, text.c_str());
+    if (Window())
+        SetWindowTextA(Window(), text.c_str());
 }
 
 bool TControl::Enabled() const {
-    return FHandle ? IsWindowEnabled(FHandle) != FALSE : FEnabled;
+    return Window() ? IsWindowEnabled(Window()) != FALSE : FEnabled;
 }
 
 void TControl::SetEnabled(bool value) {
     FEnabled = value;
-    if (FHandle)
-        EnableWindow(FHandle, value);
+    if (Window())
+        EnableWindow(Window(), value);
 }
 
 bool TControl::Visible() const {
@@ -141,8 +137,8 @@ bool TControl::Visible() const {
 
 void TControl::SetVisible(bool value) {
     FVisible = value;
-    if (FHandle)
-        ShowWindow(FHandle, value ? SW_SHOW : SW_HIDE);
+    if (Window())
+        ShowWindow(Window(), value ? SW_SHOW : SW_HIDE);
 }
 
 void TControl::SetFocus() {
@@ -150,19 +146,19 @@ void TControl::SetFocus() {
 }
 
 bool TControl::Focused() const {
-    return FHandle && GetFocus() == FHandle;
+    return Window() && GetFocus() == Window();
 }
 
 void TControl::SetFont(const TFont& font) {
     FFont = font;
-    if (FHandle)
+    if (Window())
         ApplyFont(true);
 }
 
 void TControl::SetFontColor(TColor color) {
     FFont.Color = color;
-    if (FHandle)
-        InvalidateRect(FHandle, nullptr, TRUE);
+    if (Window())
+        InvalidateRect(Window(), nullptr, TRUE);
 }
 
 void TControl::ApplyFont(bool redraw) {
@@ -171,16 +167,16 @@ void TControl::ApplyFont(bool redraw) {
                (FFont.Height && FFont.Height != base.Height) || FFont.Bold != base.Bold ||
                FFont.Underline != base.Underline;
     // The old font stays selected until the new one is in.
-    TFontHandle previous = std::move(FOwnFont);
+    UniqueFont previous = std::move(FOwnFont);
     if (own)
         FOwnFont = MakeFont(FFont, base);
-    HFONT font = own ? FOwnFont.get() : FForm->FontHandle();
-    SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+    HFONT font = own ? FOwnFont.Get() : FForm->FontHandle();
+    SendMessageA(Window(), WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
 }
 
 void TControl::SetHint(std::string hint) {
     FHint = std::move(hint);
-    if (FHandle)
+    if (Window())
         FForm->UpdateToolTip(this);
 }
 
@@ -245,7 +241,7 @@ bool TControl::Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resu
 }
 
 LRESULT TControl::Inherited(UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefSubclassProc(FHandle, message, wParam, lParam);
+    return DefSubclassProc(Window(), message, wParam, lParam);
 }
 
 LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -257,7 +253,7 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE: {
         // Asked again at every move: a request made while the pointer position was not yet
         // up to date is lost.
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, FHandle, 0};
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Window(), 0};
         TrackMouseEvent(&track);
         if (!FMouseInside) {
             FMouseInside = true;
@@ -290,7 +286,7 @@ LRESULT CALLBACK TControl::SubclassProc(HWND window, UINT message, WPARAM wParam
         // The window goes with its parent: the object lives on without it.
         RemoveWindowSubclass(window, &TControl::SubclassProc, kSubclassId);
         RemovePropA(window, kControlProp);
-        self->FHandle = nullptr;
+        self->FHandle.Release();
         return DefSubclassProc(window, message, wParam, lParam);
     }
     return GuardCallback([&] { return self->WndProc(message, wParam, lParam); }, LRESULT(0));

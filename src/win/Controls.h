@@ -2,12 +2,13 @@
 // The controls of a form: one object per child window, found again from the window's handle,
 // with the events a dialog binds its handlers to. The windows are the platform's own classes;
 // each is subclassed (comctl32's SetWindowSubclass) so the object sees its messages first.
-#include "vobClasses.h"
+#include "CallbackGuard.h"
+#include "Component.h"
+#include "ModuleInstance.h"
+#include "UniqueHandle_win.h"
 
 #include <functional>
-#include <memory>
 #include <string>
-#include <type_traits>
 
 class TForm;
 
@@ -16,11 +17,14 @@ class TWinControl : public TComponent {
 public:
     using TComponent::TComponent;
     HWND Handle();
-    bool HandleAllocated() const { return FHandle != nullptr; }
+    bool HandleAllocated() const { return static_cast<bool>(FHandle); }
 
 protected:
     virtual void CreateHandle() = 0;
-    HWND FHandle = nullptr;
+    // The window, or null; never creates it.
+    HWND Window() const { return FHandle.Get(); }
+    // Given up, not destroyed, when the window goes with its parent.
+    UniqueWindow FHandle;
 };
 
 using TColor = COLORREF;
@@ -38,13 +42,8 @@ struct TFont {
     TColor Color = clDefault;
 };
 
-// An owned font.
-struct TFontDelete {
-    void operator()(HFONT font) const noexcept { DeleteObject(font); }
-};
-using TFontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, TFontDelete>;
 // `font` at the screen's size; an empty name or zero height takes `base`'s.
-TFontHandle MakeFont(const TFont& font, const TFont& base);
+UniqueFont MakeFont(const TFont& font, const TFont& base);
 
 // 96-dpi pixels to screen pixels at the system's DPI, read once: the program declares itself
 // aware of the system DPI only, so it never changes while the program runs.
@@ -137,7 +136,7 @@ private:
     bool FEnabled = true, FVisible = true;
     bool FMouseInside = false;
     TFont FFont;
-    TFontHandle FOwnFont;
+    UniqueFont FOwnFont;
     std::string FHint;
 };
 

@@ -1,6 +1,7 @@
 #include "Dialogs.h"
 
 #include "Application.h"
+#include "Forms.h"
 
 #include <vector>
 

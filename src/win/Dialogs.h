@@ -1,6 +1,8 @@
 #pragma once
 // The platform's file-open dialog.
-#include "vobClasses.h"
+#include "Component.h"
+
+#include <windows.h>
 
 #include <commdlg.h>
 

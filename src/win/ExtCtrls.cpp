@@ -1,6 +1,6 @@
 #include "ExtCtrls.h"
 
-#include "Exception.h"
+#include "LastError.h"
 
 #include <windowsx.h>
 
@@ -10,8 +10,8 @@ DWORD TPanel::Style() const {
 
 void TPanel::SetBevelOuter(TBevelCut value) {
     FBevelOuter = value;
-    if (FHandle)
-        InvalidateRect(FHandle, nullptr, TRUE);
+    if (Window())
+        InvalidateRect(Window(), nullptr, TRUE);
 }
 
 bool TPanel::Command(int code) {
@@ -34,7 +34,7 @@ void TPanel::DrawItem(const DRAWITEMSTRUCT& item) {
     if (caption.empty())
         return;
     HGDIOBJ oldFont = nullptr;
-    if (auto font = reinterpret_cast<HFONT>(SendMessageA(FHandle, WM_GETFONT, 0, 0)))
+    if (auto font = reinterpret_cast<HFONT>(SendMessageA(Window(), WM_GETFONT, 0, 0)))
         oldFont = SelectObject(dc, font);
     TColor color = Font().Color == clDefault ? GetSysColor(COLOR_BTNTEXT) : Font().Color;
     SetTextColor(dc, (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT) : color);
@@ -52,17 +52,17 @@ LRESULT TSpeedButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         // Not passed on: the panel would report a click at once, and nothing here may take the
         // focus.
         FDown = FInside = true;
-        SetCapture(FHandle);
-        InvalidateRect(FHandle, nullptr, TRUE);
+        SetCapture(Window());
+        InvalidateRect(Window(), nullptr, TRUE);
         return 0;
     case WM_MOUSEMOVE:
         if (FDown) {
             RECT client;
-            GetClientRect(FHandle, &client);
+            GetClientRect(Window(), &client);
             bool inside = PtInRect(&client, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             if (inside != FInside) {
                 FInside = inside;
-                InvalidateRect(FHandle, nullptr, TRUE);
+                InvalidateRect(Window(), nullptr, TRUE);
             }
         }
         break;
@@ -71,7 +71,7 @@ LRESULT TSpeedButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             bool click = FInside;
             FDown = false;
             ReleaseCapture();
-            InvalidateRect(FHandle, nullptr, TRUE);
+            InvalidateRect(Window(), nullptr, TRUE);
             if (click)
                 Click();
         }
@@ -79,7 +79,7 @@ LRESULT TSpeedButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CAPTURECHANGED:
         if (FDown) {
             FDown = false;
-            InvalidateRect(FHandle, nullptr, TRUE);
+            InvalidateRect(Window(), nullptr, TRUE);
         }
         break;
     default:
@@ -89,34 +89,28 @@ LRESULT TSpeedButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 TImage::~TImage() {
-    if (FOwnIcon) {
-        if (FHandle)
-            SendMessageA(FHandle, STM_SETICON, 0, 0);
-        DestroyIcon(FOwnIcon);
-    }
+    // The window lets go of the icon before the icon goes.
+    if (FOwnIcon && Window())
+        SendMessageA(Window(), STM_SETICON, 0, 0);
 }
 
 void TImage::LoadIcon(const char* resourceName) {
     RECT r = BoundsRect();
-    auto icon = static_cast<HICON>(LoadImageA(MainInstance(), resourceName, IMAGE_ICON,
-                                              Scale(r.right - r.left), Scale(r.bottom - r.top),
-                                              LR_DEFAULTCOLOR));
-    if (!icon)
-        throw Exception(std::string("Cannot load the icon ") + resourceName);
-    HICON previous = FOwnIcon;
-    SetIcon(icon);
-    FOwnIcon = icon;
-    if (previous)
-        DestroyIcon(previous);
+    UniqueIcon icon(static_cast<HICON>(LoadImageA(MainInstance(), resourceName, IMAGE_ICON,
+                                                  Scale(r.right - r.left), Scale(r.bottom - r.top),
+                                                  LR_DEFAULTCOLOR)));
+    ThrowLastErrorIf(!icon, std::string("Cannot load the icon ") + resourceName);
+    SetIcon(icon.Get());
+    FOwnIcon = std::move(icon);
 }
 
 void TImage::SetIcon(HICON icon) {
     FIcon = icon;
-    if (FHandle)
-        SendMessageA(FHandle, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    if (Window())
+        SendMessageA(Window(), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
 }
 
 void TImage::Created() {
     if (FIcon)
-        SendMessageA(FHandle, STM_SETICON, reinterpret_cast<WPARAM>(FIcon), 0);
+        SendMessageA(Window(), STM_SETICON, reinterpret_cast<WPARAM>(FIcon), 0);
 }

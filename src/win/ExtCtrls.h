@@ -68,5 +68,5 @@ protected:
 
 private:
     HICON FIcon = nullptr;
-    HICON FOwnIcon = nullptr;
+    UniqueIcon FOwnIcon;
 };

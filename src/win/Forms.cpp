@@ -2,7 +2,9 @@
 
 #include "Application.h"
 #include "Exception.h"
+#include "LastError.h"
 #include "StdCtrls.h"
+#include "WindowClass.h"
 
 #include <commctrl.h>
 
@@ -101,9 +103,7 @@ void TForm::BeforeDestruction() {
 void TForm::DestroyHandle() noexcept {
     if (Application.ActiveForm() == this)
         Application.SetActiveForm(nullptr);
-    if (FHandle)
-        DestroyWindow(FHandle);
-    FHandle = nullptr;
+    FHandle.Reset();
 }
 
 TForm* TForm::FromHandle(HWND window) {
@@ -118,19 +118,14 @@ int TForm::Scale(int pixels) const {
 }
 
 void TForm::CreateHandle() {
-    WNDCLASSA existing{};
-    if (!GetClassInfoA(MainInstance(), kFormClass, &existing)) {
-        WNDCLASSA wc{};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = &TForm::StaticWndProc;
-        wc.hInstance = MainInstance();
-        wc.hIcon = LoadIconA(MainInstance(), "MAINICON");
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kFormClass;
-        if (!RegisterClassA(&wc))
-            throw Exception("Cannot register the form window class");
-    }
+    WNDCLASSA wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &TForm::StaticWndProc;
+    wc.hIcon = LoadIconA(MainInstance(), "MAINICON");
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kFormClass;
+    RegisterWindowClass(wc);
     DWORD style = WS_CLIPCHILDREN, exStyle = 0;
     switch (BorderStyle) {
     case TBorderStyle::bsSizeable:
@@ -166,11 +161,10 @@ void TForm::CreateHandle() {
         parent = ownerForm->Handle();
     else
         parent = Application.Handle();
+    // The window is ours from WM_NCCREATE on.
     HWND window = CreateWindowExA(exStyle, kFormClass, Caption.c_str(), style, x, y, width, height,
                                   parent, nullptr, MainInstance(), this);
-    if (!window)
-        throw Exception("Cannot create the window of " + (Name().empty() ? Caption : Name()));
-    FHandle = window;
+    ThrowLastErrorIf(!window, "Cannot create the window of " + (Name().empty() ? Caption : Name()));
     if (!FFont)
         FFont = MakeFont(Font, Font);
     CreateControls();
@@ -196,10 +190,9 @@ void TForm::UpdateToolTip(TControl* control) {
     if (!FToolTip) {
         FToolTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                                    WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, FHandle, nullptr,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Window(), nullptr,
                                    MainInstance(), nullptr);
-        if (!FToolTip)
-            throw Exception("Cannot create the tooltips of " + Caption);
+        ThrowLastErrorIf(!FToolTip, "Cannot create the tooltips of " + Caption);
     }
     // The first version of the record: every version of the common controls takes it.
     TTTOOLINFOA tool{};
@@ -216,18 +209,18 @@ void TForm::UpdateToolTip(TControl* control) {
 
 void TForm::SetCaption(std::string caption) {
     Caption = std::move(caption);
-    if (FHandle)
-        SetWindowTextA(FHandle, Caption.c_str());
+    if (Window())
+        SetWindowTextA(Window(), Caption.c_str());
 }
 
 bool TForm::Visible() const {
-    return FHandle && IsWindowVisible(FHandle);
+    return Window() && IsWindowVisible(Window());
 }
 
 void TForm::SetVisible(bool value) {
     if (!value) {
-        if (FHandle)
-            ShowWindow(FHandle, SW_HIDE);
+        if (Window())
+            ShowWindow(Window(), SW_HIDE);
         return;
     }
     HWND window = Handle();
@@ -297,14 +290,14 @@ void TForm::Close() {
 
 HWND TForm::FocusedControl() const {
     HWND focus = GetFocus();
-    if (focus && FHandle && IsChild(FHandle, focus))
+    if (focus && Window() && IsChild(Window(), focus))
         return focus;
     return FLastFocus && IsWindow(FLastFocus) ? FLastFocus : nullptr;
 }
 
 void TForm::Command(int id, int code, HWND) {
     // Esc in a form with a raw cancel button presses it; other forms keep Esc to themselves.
-    if (id == IDCANCEL && code == BN_CLICKED && GetDlgItem(FHandle, IDCANCEL))
+    if (id == IDCANCEL && code == BN_CLICKED && GetDlgItem(Window(), IDCANCEL))
         SetModalResult(mrCancel);
 }
 
@@ -318,14 +311,14 @@ bool TForm::FocusLabelTarget(char key) {
         TControl* target = label->FocusControl;
         if (!target->Enabled() || !target->Visible())
             continue;
-        SendMessageA(FHandle, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target->Handle()), TRUE);
+        SendMessageA(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target->Handle()), TRUE);
         return true;
     }
     return false;
 }
 
 bool TForm::DialogMessage(MSG& msg) {
-    if (!HasControls() || !FHandle)
+    if (!HasControls() || !Window())
         return false;
     if (msg.message == WM_SYSCHAR || msg.message == WM_CHAR) {
         bool wanted = false;
@@ -336,7 +329,7 @@ bool TForm::DialogMessage(MSG& msg) {
         if (!wanted && FocusLabelTarget(static_cast<char>(msg.wParam)))
             return true;
     }
-    return IsDialogMessageA(FHandle, &msg) != FALSE;
+    return IsDialogMessageA(Window(), &msg) != FALSE;
 }
 
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -362,7 +355,7 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NEXTDLGCTL: {
         HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
-                                     : GetNextDlgTabItem(FHandle, GetFocus(), wParam != 0);
+                                     : GetNextDlgTabItem(Window(), GetFocus(), wParam != 0);
         if (target) {
             ::SetFocus(target);
             // As the dialog manager does: a field entered by the keyboard is selected whole.
@@ -377,7 +370,7 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
             HWND focus = GetFocus();
-            if (focus && IsChild(FHandle, focus))
+            if (focus && IsChild(Window(), focus))
                 FLastFocus = focus;
         } else {
             Application.SetActiveForm(this);
@@ -399,14 +392,14 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return DefWindowProcA(FHandle, message, wParam, lParam);
+    return DefWindowProcA(Window(), message, wParam, lParam);
 }
 
 LRESULT CALLBACK TForm::StaticWndProc(HWND window, UINT message, WPARAM wParam,
                                       LPARAM lParam) noexcept {
     if (message == WM_NCCREATE) {
         auto* form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        form->FHandle = window;
+        form->FHandle.Reset(window);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
     auto* self = reinterpret_cast<TForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -414,7 +407,7 @@ LRESULT CALLBACK TForm::StaticWndProc(HWND window, UINT message, WPARAM wParam,
         return DefWindowProcA(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        self->FHandle = nullptr;
+        self->FHandle.Release();
         return DefWindowProcA(window, message, wParam, lParam);
     }
     return GuardCallback([&] { return self->WndProc(message, wParam, lParam); }, LRESULT(0));

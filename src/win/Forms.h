@@ -134,10 +134,10 @@ public:
 
     void SetCaption(std::string caption);
     bool HasControls() const { return FControlCount > 0; }
-    HWND Control(int id) const { return GetDlgItem(FHandle, id); }
+    HWND Control(int id) const { return GetDlgItem(FHandle.Get(), id); }
     // 96-dpi pixels to screen pixels: the system's DPI, read once.
     int Scale(int pixels) const;
-    HFONT FontHandle() const { return FFont.get(); }
+    HFONT FontHandle() const { return FFont.Get(); }
 
     bool Visible() const;
     void SetVisible(bool value);
@@ -180,7 +180,7 @@ private:
     void UpdateToolTip(TControl* control);
     bool FocusLabelTarget(char key);
 
-    TFontHandle FFont;
+    UniqueFont FFont;
     HWND FToolTip = nullptr;
     HWND FLastFocus = nullptr;
     TButton* FDefaultButton = nullptr;

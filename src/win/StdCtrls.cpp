@@ -52,17 +52,17 @@ DWORD TCheckBox::Style() const {
 }
 
 void TCheckBox::Created() {
-    SendMessageA(FHandle, BM_SETCHECK, FChecked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(Window(), BM_SETCHECK, FChecked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 bool TCheckBox::Checked() const {
-    return FHandle ? SendMessageA(FHandle, BM_GETCHECK, 0, 0) == BST_CHECKED : FChecked;
+    return Window() ? SendMessageA(Window(), BM_GETCHECK, 0, 0) == BST_CHECKED : FChecked;
 }
 
 void TCheckBox::SetChecked(bool value) {
     FChecked = value;
-    if (FHandle)
-        SendMessageA(FHandle, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (Window())
+        SendMessageA(Window(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 bool TCheckBox::Command(int code) {
@@ -78,16 +78,16 @@ DWORD TEdit::Style() const {
 
 void TEdit::Created() {
     if (MaxLength > 0)
-        SendMessageA(FHandle, EM_LIMITTEXT, static_cast<WPARAM>(MaxLength), 0);
+        SendMessageA(Window(), EM_LIMITTEXT, static_cast<WPARAM>(MaxLength), 0);
     if (ImeOff)
         // A window without an input context gets no input method.
-        ImmAssociateContext(FHandle, nullptr);
+        ImmAssociateContext(Window(), nullptr);
 }
 
 void TEdit::SetReadOnly(bool value) {
     FReadOnly = value;
-    if (FHandle)
-        SendMessageA(FHandle, EM_SETREADONLY, value, 0);
+    if (Window())
+        SendMessageA(Window(), EM_SETREADONLY, value, 0);
 }
 
 void TEdit::SelectAll() {
@@ -147,24 +147,24 @@ void TComboBox::Delete(int index) {
 }
 
 int TComboBox::Count() const {
-    return FHandle ? static_cast<int>(SendMessageA(FHandle, CB_GETCOUNT, 0, 0)) : 0;
+    return Window() ? static_cast<int>(SendMessageA(Window(), CB_GETCOUNT, 0, 0)) : 0;
 }
 
 std::string TComboBox::Items(int index) const {
-    if (!FHandle)
+    if (!Window())
         return {};
-    LRESULT length = SendMessageA(FHandle, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    LRESULT length = SendMessageA(Window(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == CB_ERR)
         return {};
     std::string text(static_cast<size_t>(length) + 1, '\0');
-    LRESULT got = SendMessageA(FHandle, CB_GETLBTEXT, static_cast<WPARAM>(index),
+    LRESULT got = SendMessageA(Window(), CB_GETLBTEXT, static_cast<WPARAM>(index),
                                reinterpret_cast<LPARAM>(text.data()));
     text.resize(got == CB_ERR ? 0 : static_cast<size_t>(got));
     return text;
 }
 
 int TComboBox::ItemIndex() const {
-    return FHandle ? static_cast<int>(SendMessageA(FHandle, CB_GETCURSEL, 0, 0)) : -1;
+    return Window() ? static_cast<int>(SendMessageA(Window(), CB_GETCURSEL, 0, 0)) : -1;
 }
 
 void TComboBox::SetItemIndex(int index) {
