@@ -20,10 +20,8 @@ HWND TWinControl::Handle() {
 
 int ScaleToScreen(int pixels) {
     static const int dpi = [] {
-        HDC dc = GetDC(nullptr);
-        int value = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-        if (dc)
-            ReleaseDC(nullptr, dc);
+        UniqueScreenDC dc(GetDC(nullptr));
+        int value = dc ? GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
         return value > 0 ? value : 96;
     }();
     return MulDiv(pixels, dpi, 96);
@@ -81,11 +79,11 @@ void TControl::CreateHandle() {
         Scale(r.right - r.left), Scale(r.bottom - r.top), parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(FId)), MainInstance(), nullptr));
     ThrowLastErrorIf(!window, "Cannot create the control " + Name());
-    ThrowLastErrorIf(!SetPropA(window.Get(), kControlProp, this),
-                     "Cannot create the control " + Name());
-    // The subclass removes the property when the window goes.
     ThrowLastErrorIf(!SetWindowSubclass(window.Get(), &TControl::SubclassProc, kSubclassId,
                                         reinterpret_cast<DWORD_PTR>(this)),
+                     "Cannot create the control " + Name());
+    // Taken away with the subclass when the window goes.
+    ThrowLastErrorIf(!SetPropA(window.Get(), kControlProp, this),
                      "Cannot create the control " + Name());
     FHandle = std::move(window);
     if (FParent) {

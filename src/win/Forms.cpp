@@ -44,6 +44,8 @@ void TForm::AfterConstruction() {
     LoadedTree();
     try {
         Handle();
+        // Controls made after the window (a component may ask for it in the constructor) get
+        // theirs here.
         CreateControls();
         FormCreate();
     } catch (...) {
@@ -68,17 +70,14 @@ void TForm::SetDefaultButton(TButton* button) {
     restyle(FDefaultButton, BS_PUSHBUTTON);
     FDefaultButton = button;
     restyle(FDefaultButton, BS_DEFPUSHBUTTON);
-    if (FDefaultButton)
-        FDefaultButton->FreeNotification(this);
 }
 
 void TForm::SetCancelButton(TButton* button) {
     FCancelButton = button;
-    if (FCancelButton)
-        FCancelButton->FreeNotification(this);
 }
 
 void TForm::Notification(TComponent* AComponent, TOperation Operation) {
+    // The buttons are the form's own components: it hears of their going as their owner.
     TWinControl::Notification(AComponent, Operation);
     if (Operation != TOperation::opRemove)
         return;
@@ -103,6 +102,8 @@ void TForm::BeforeDestruction() {
 void TForm::DestroyHandle() noexcept {
     if (Application.ActiveForm() == this)
         Application.SetActiveForm(nullptr);
+    // The tooltip window is owned by the form's and goes with it.
+    FToolTip = nullptr;
     FHandle.Reset();
 }
 

@@ -35,9 +35,10 @@ DWORD TButton::Style() const {
 void TButton::Click() {
     if (!Enabled())
         return;
+    TControl::Click();
+    // Not reached when the handler fails: the form stays open.
     if (ModalResult != mrNone)
         Form()->SetModalResult(ModalResult);
-    TControl::Click();
 }
 
 bool TButton::Command(int code) {

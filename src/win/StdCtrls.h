@@ -25,7 +25,7 @@ protected:
 class TButton : public TControl {
 public:
     using TControl::TControl;
-    // Ends a modal form with this result when pressed (before OnClick runs).
+    // Ends a modal form with this result when pressed, once OnClick has run without an error.
     TModalResult ModalResult = mrNone;
     void Click() override;
 

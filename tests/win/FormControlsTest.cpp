@@ -347,9 +347,12 @@ std::thread OnDialogBox(const char* caption, std::function<void(HWND)> reader) {
 class TFailingForm : public TForm {
 public:
     explicit TFailingForm(TComponent* owner) : TForm(owner) {
-        Build({{&cbList, "cbList", "", 8, 8, 80, 21}});
+        Build({{&cbList, "cbList", "", 8, 8, 80, 21}, {&btnOk, "btnOk", "&Ok", 8, 40, 75, 25}});
+        btnOk->ModalResult = mrOk;
+        btnOk->OnClick = [](TComponent*) { throw Exception("Cannot save"); };
     }
     TComboBox* cbList;
+    TButton* btnOk;
 
 protected:
     void FormCreate() override {
@@ -360,7 +363,7 @@ protected:
 
 } // namespace
 
-TEST(FormControls, AnErrorInFormCreateIsShownAndLeavesTheFormWithItsControls) {
+TEST(FormControls, ErrorsInFormCreateAndInAButtonHandlerCloseNothing) {
     Application.Initialize();
     Application.SetTitle("Tappolo");
     std::string shown;
@@ -374,6 +377,9 @@ TEST(FormControls, AnErrorInFormCreateIsShownAndLeavesTheFormWithItsControls) {
     reader.join();
     EXPECT_EQ(shown, "Cannot fill the list.");
     EXPECT_EQ(form->cbList->Count(), 1);
+    // A button whose handler fails does not end the form with its result.
+    EXPECT_THROW(form->btnOk->Click(), Exception);
+    EXPECT_EQ(form->ModalResult(), mrNone);
 }
 
 TEST(FormControls, TheOpenDialogTakesItsFilterAndGivesTheChosenFile) {
