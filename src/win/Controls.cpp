@@ -53,7 +53,11 @@ void TControl::DestroyHandle() noexcept {
         return;
     RemoveWindowSubclass(Window(), &TControl::SubclassProc, kSubclassId);
     RemovePropA(Window(), kControlProp);
-    FHandle.Reset();
+    // The form's window is about to take all of its children at once.
+    if (FForm->FDestroyingControls)
+        FHandle.Release();
+    else
+        FHandle.Reset();
 }
 
 TControl* TControl::FromHandle(HWND window) {

@@ -94,7 +94,8 @@ void TForm::BeforeDestruction() {
         Application.HandleException();
     }
     // Components leave while the window still exists: some have replaced its procedure and
-    // must put it back.
+    // must put it back. The controls' windows go with it afterwards, in one call.
+    FDestroyingControls = true;
     DestroyComponents();
     DestroyHandle();
 }

@@ -188,6 +188,7 @@ private:
     TModalResult FModalResult = mrNone;
     bool FModal = false;
     bool FRawMade = false;
+    bool FDestroyingControls = false;
     int FNextId = 1000;
     int FControlCount = 0;
 };
