@@ -34,14 +34,23 @@
 //   TOwned<TNameForm> form(TForm::Create<TNameForm>(owner));
 //   if (form->ShowModal() == mrOk) ...
 //
+// Handlers take the sender first: void btnSaveClick(TComponent* Sender). A handler's error goes
+// to the application's error box and closes nothing (a button's ModalResult is applied only
+// after its OnClick returned). The first control in the tab order has the focus when ShowModal
+// opens the form; a focused push button takes Enter itself, as everywhere on the platform.
+//
 // A container: a row {&pnlKeyboard, "pnlKeyboard", "", 8, 37, 492, 158}; its children are
-// made with it as parent, e.g. in a loop over a key table:
+// made with it as parent, as a row {&pnlEsc, &pnlKeyboard, "pnlEsc", "Esc", 5, 6, 20, 21} or in
+// a loop over a key table:
 //   auto* key = new TPanel(this, pnlKeyboard);   // owned by the form, placed in the panel
 //   key->SetBounds(5, 6, 20, 21); key->SetText("Esc"); key->Tag = 14;
 //   key->OnClick = Handler(&TSchemeForm::Panel2Click);
-// Their notifications reach their objects through the container. Controls of the standard
-// kinds are in StdCtrls.h, panels, bevels and images in ExtCtrls.h, the hotkey field in
-// ComCtrls.h, the file-open dialog in Dialogs.h.
+//   key->SetHint("Print Screen");                // a tooltip
+// Their notifications reach their objects through the container. A panel looks pressed with
+// SetBevelOuter(TBevelCut::bvLowered) and SetFontColor(clMaroon). Standard controls (TLabel,
+// TButton, TCheckBox, TEdit, TComboBox) are in StdCtrls.h; TPanel, TSpeedButton (never takes
+// the focus), TBevel and TImage in ExtCtrls.h; THotKey in ComCtrls.h; TOpenDialog in
+// Dialogs.h.
 #include "Controls.h"
 
 #include <functional>
