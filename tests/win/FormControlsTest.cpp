@@ -295,6 +295,17 @@ TEST(FormControls, OneFormDrivenByKeyboardAndMouse) {
     Click(form->pnlEnter->Handle());
     EXPECT_EQ(form->Log, (std::vector<std::string>{"key 4", "key 7"}));
     EXPECT_EQ(form->pnlEnter->BevelOuter(), TBevelCut::bvLowered);
+    // Drawn by their objects through the container: a lowered bevel is dark at its top left,
+    // a raised one light.
+    UpdateWindow(form->pnlKeys->Handle());
+    auto corner = [](TControl* key) {
+        HDC dc = GetDC(key->Handle());
+        COLORREF color = GetPixel(dc, 0, 0);
+        ReleaseDC(key->Handle(), dc);
+        return color;
+    };
+    EXPECT_EQ(corner(form->pnlEnter), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(corner(form->pnlF1), GetSysColor(COLOR_3DLIGHT));
     // The speed button clicks and leaves the focus where it was.
     form->Log.clear();
     Click(form->btnFile->Handle());
