@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "FileSystem.h"
+#include "UniqueHandle_win.h"
 
 #include <windows.h>
 
@@ -35,7 +36,9 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) {
 }
 
 TFileStream::~TFileStream() {
-    CloseHandle(H(FHandle));
+    // The handle field is shared with the POSIX descriptor in the portable header; it leaves
+    // through the file owner like every other handle.
+    UniqueFile owned(H(FHandle));
 }
 
 size_t TFileStream::Read(void* buffer, size_t count) {
