@@ -2,7 +2,7 @@
 // afterwards (existence test, PlaySound) is measured under Wine by key_path_bench.
 #include "KeyTypes.h"
 #include "PubClassUnit.h"
-#include "PubFunction.h"
+#include "DataPaths.h"
 
 #include <benchmark/benchmark.h>
 

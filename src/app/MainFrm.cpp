@@ -17,46 +17,25 @@ namespace {
 
 constexpr const char* kTitle = "Tappolo";
 constexpr const char* kTrayHint = "Click here for Tappolo Options";
-constexpr const char* kSpeechMode = "TTS";
 constexpr const char* kNoScheme = "No scheme can use, Please reinstall!";
 constexpr int kSchemeGroup = 1;
 
-// Blanks and control characters off both ends.
-std::string Trim(const std::string& text) {
-    size_t first = 0, last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) <= ' ')
-        ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ')
-        --last;
-    return text.substr(first, last - first);
+// Captions compare as the user reads them: ignoring letter case in the system code page.
+bool SameCaptionText(std::string_view a, std::string_view b) {
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
+                          static_cast<int>(a.size()), b.data(),
+                          static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
-// Every ".tss" goes, not only the extension: "x.tss.tss" shows as "x".
-std::string SchemeCaption(std::string name) {
-    static const std::string ext = ".tss";
-    for (size_t at = name.find(ext); at != std::string::npos; at = name.find(ext, at))
-        name.erase(at, ext.size());
-    return name;
+std::string SettingsPath() {
+    return SettingsFilePath(GetProgramDir());
 }
 
-// Menu captions compare as the user reads them: without accelerator marks, ignoring case in
-// the system code page.
-bool SameCaption(const std::string& a, const std::string& b) {
-    std::string x = StripHotkey(a), y = StripHotkey(b);
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, x.data(),
-                          static_cast<int>(x.size()), y.data(),
-                          static_cast<int>(y.size())) == CSTR_EQUAL;
+std::string SchemePath(const std::string& name) {
+    return SchemeFilePath(GetProgramDir(), name);
 }
 
 } // namespace
-
-std::string SettingsPath() {
-    return GetProgramDir() + "schemeinfo.tsc";
-}
-
-std::string SchemeFilePath(const std::string& name) {
-    return GetProgramDir() + "schemes" + "\\" + name + ".tss";
-}
 
 TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
     SetName("MainForm");
@@ -158,11 +137,11 @@ void TMainForm::FormDestroy() {
 
 void TMainForm::BuildSchemeMenu() {
     std::vector<std::string> names;
-    ListFiles(GetProgramDir() + "schemes", "*.tss", names);
+    ListFiles(SchemesFolder(GetProgramDir()), "*.tss", names);
     for (size_t i = 0; i < names.size(); ++i) {
         auto* item = new TMenuItem(this);
         item->SetName("mii" + std::to_string(i));
-        item->SetCaption(SchemeCaption(Trim(names[i])));
+        item->SetCaption(SchemeListName(names[i]));
         item->RadioItem = true;
         item->GroupIndex = kSchemeGroup;
         item->OnClick = [this](TComponent* Sender) { SchemeListItemClick(Sender); };
@@ -176,38 +155,47 @@ void TMainForm::ClearSchemeMenu() {
 }
 
 bool TMainForm::SelectCurrentScheme() {
-    if (MySetInfo->CurrentScheme == kSpeechMode) {
-        if (FSpeech.DetectSpeechEngine() != SpeechEngineNone) {
-            miTTSSpeak->SetChecked(true);
-            return true;
-        }
-    } else {
-        // From position 1: "TTS Speak" is no scheme, and checking it for a stored name that
-        // merely reads like it would show speech mode while keys look for sound files.
-        for (int i = 1; i < miSchemes->Count(); ++i) {
-            TMenuItem* item = miSchemes->Items(i);
-            if (SameCaption(item->Caption(), MySetInfo->CurrentScheme)) {
-                MySchemeInfo->LoadFromFile(SchemeFilePath(MySetInfo->CurrentScheme), false);
-                item->SetChecked(true);
-                return true;
-            }
-        }
-    }
-    if (miSchemes->Count() <= 1) {
-        ShowError(kNoScheme);
-        Application.Terminate();
-        return false;
-    }
-    UseFirstScheme();
-    return true;
+    // The engine is looked for only in speech mode.
+    const bool engineFound =
+        MySetInfo->CurrentScheme == kSpeechMode && FSpeech.DetectSpeechEngine() != SpeechEngineNone;
+    return ApplyModeChoice(ChooseMode(TModeOccasion::StartUp, MySetInfo->CurrentScheme,
+                                      SchemeCaptions(), engineFound, &SameCaptionText));
 }
 
 void TMainForm::UseFirstScheme() {
-    TMenuItem* item = miSchemes->Items(1);
-    MySetInfo->SetSchemeMode(item->Caption(), false);
-    MySetInfo->SaveToFile(SettingsPath());
-    MySchemeInfo->LoadFromFile(SchemeFilePath(MySetInfo->CurrentScheme), false);
+    TModeChoice first;
+    first.Item = 1;
+    first.Save = true;
+    first.LoadScheme = true;
+    ApplyModeChoice(first);
+}
+
+std::vector<std::string> TMainForm::SchemeCaptions() const {
+    std::vector<std::string> captions;
+    for (int i = 1; i < miSchemes->Count(); ++i)
+        captions.push_back(miSchemes->Items(i)->Caption());
+    return captions;
+}
+
+bool TMainForm::ApplyModeChoice(const TModeChoice& choice) {
+    if (choice.NoScheme)
+        ShowError(kNoScheme);
+    if (choice.End) {
+        Application.Terminate();
+        return false;
+    }
+    if (choice.Item < 0)
+        return true;
+    TMenuItem* item = miSchemes->Items(choice.Item);
+    if (choice.Save) {
+        MySetInfo->SetSchemeMode(item->Caption(), false);
+        MySetInfo->SaveToFile(SettingsPath());
+    }
+    // The stored name, not the caption, names the file: they may differ in letter case.
+    if (choice.LoadScheme)
+        MySchemeInfo->LoadFromFile(SchemePath(MySetInfo->CurrentScheme), false);
     item->SetChecked(true);
+    return true;
 }
 
 void TMainForm::RegisterSoundHotKeys() {
@@ -244,7 +232,7 @@ void TMainForm::miEndHookClick(TComponent*) {
 void TMainForm::SchemeListItemClick(TComponent* Sender) {
     auto* item = static_cast<TMenuItem*>(Sender);
     const std::string name = item->Caption();
-    MySchemeInfo->LoadFromFile(SchemeFilePath(name), false);
+    MySchemeInfo->LoadFromFile(SchemePath(name), false);
     MySetInfo->SetSchemeMode(name, true);
     MySetInfo->SaveToFile(SettingsPath());
     item->SetChecked(true);
@@ -254,12 +242,9 @@ void TMainForm::miTTSSpeakClick(TComponent*) {
     MySetInfo->SetSpeechMode();
     MySetInfo->SaveToFile(SettingsPath());
     miTTSSpeak->SetChecked(true);
-    if (FSpeech.DetectSpeechEngine() != SpeechEngineNone)
-        return;
-    if (miSchemes->Count() > 1)
-        UseFirstScheme();
-    else
-        ShowError(kNoScheme);
+    const bool engineFound = FSpeech.DetectSpeechEngine() != SpeechEngineNone;
+    ApplyModeChoice(ChooseMode(TModeOccasion::SpeechPicked, MySetInfo->CurrentScheme,
+                               SchemeCaptions(), engineFound, &SameCaptionText));
 }
 
 void TMainForm::ShowMainForm1Click(TComponent*) {

@@ -5,6 +5,7 @@
 #include "Forms.h"
 #include "HotKeyManager.h"
 #include "Menus.h"
+#include "ModeChoice.h"
 #include "MySetInfo.h"
 #include "PubClassUnit.h"
 #include "SpeechEngine.h"
@@ -14,15 +15,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 // The program-wide records: the settings live from the program main to the main window's
 // destruction, the active scheme with the main window.
 extern std::unique_ptr<TMySetInfo> MySetInfo;
 extern std::unique_ptr<TMySchemeInfo> MySchemeInfo;
-
-// The settings file and the schemes folder, both in the program directory.
-std::string SettingsPath();
-std::string SchemeFilePath(const std::string& name);
 
 class TMainForm : public TForm {
 public:
@@ -71,6 +69,10 @@ protected:
 
 private:
     void WMKeyMessage(WPARAM wParam);
+    // Checks, loads and saves what the mode fallbacks chose; false when the program is to end.
+    bool ApplyModeChoice(const TModeChoice& choice);
+    // The captions of the scheme items, from position 1 of the Schemes submenu on.
+    std::vector<std::string> SchemeCaptions() const;
     TMenuItem* NewItem(TMenuItem* parent, const char* name, const char* caption,
                        void (TMainForm::*handler)(TComponent*));
 

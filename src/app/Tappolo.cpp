@@ -23,7 +23,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     GetProgramDir();
     MySetInfo = std::make_unique<TMySetInfo>();
     try {
-        MySetInfo->LoadFromFile(SettingsPath(), false);
+        MySetInfo->LoadFromFile(SettingsFilePath(GetProgramDir()), false);
     } catch (...) {
         // The settings are read before the instance check: a damaged file always says so.
         ShowError("Load application data error, Please reinstall!");

@@ -22,3 +22,9 @@ std::string Format(std::string_view format, std::initializer_list<std::string_vi
     }
     return out;
 }
+
+std::string ErrorBoxText(std::string message) {
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+        message += '.';
+    return message;
+}

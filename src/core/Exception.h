@@ -17,3 +17,8 @@ private:
 
 // Fills a message format: each "%s" takes the next argument, in order; "%%" is a percent sign.
 std::string Format(std::string_view format, std::initializer_list<std::string_view> args);
+
+// The text of the error box that shows an error no code handled: a full stop is added when the
+// last byte sorts after "." (so "Failed" gets one, "Done." and "Stop!" do not, an empty text
+// stays empty).
+std::string ErrorBoxText(std::string message);

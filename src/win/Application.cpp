@@ -12,12 +12,6 @@
 
 TApplication Application;
 
-std::string ErrorBoxText(std::string message) {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
-        message += '.';
-    return message;
-}
-
 namespace {
 
 constexpr const char* kApplicationClass = "TApplication";

@@ -9,10 +9,6 @@
 
 class TForm;
 
-// The text of the error box: a full stop is added when the last byte sorts after "." (so
-// "Failed" gets one, "Done." and "Stop!" do not, an empty text stays empty).
-std::string ErrorBoxText(std::string message);
-
 class TApplication : public TComponent {
 public:
     TApplication();

@@ -2,11 +2,8 @@
 
 #include <algorithm>
 
-std::string HotKeyAtomName(uint32_t code) {
-    std::string name = "HotKeyManagerHotKey";
-    name += std::to_string(code);
-    return name;
-}
+static_assert(kModAlt == MOD_ALT && kModControl == MOD_CONTROL && kModShift == MOD_SHIFT &&
+              kModWin == MOD_WIN);
 
 THotKeyManager::THotKeyManager(TComponent* AOwner)
     : TComponent(AOwner), FWindow([this](UINT message, WPARAM wParam, LPARAM lParam) {
@@ -19,30 +16,11 @@ THotKeyManager::~THotKeyManager() {
 }
 
 TSplitShortCut THotKeyManager::SplitShortCut(uint32_t code) {
-    TSplitShortCut split{0, static_cast<uint16_t>(code & 0xFF)};
-    if (code & hkWin)
-        split.Modifiers |= MOD_WIN;
-    if (code & hkAlt)
-        split.Modifiers |= MOD_ALT;
-    if (code & hkCtrl)
-        split.Modifiers |= MOD_CONTROL;
-    if (code & hkShift)
-        split.Modifiers |= MOD_SHIFT;
-    return split;
+    return ::SplitShortCut(code);
 }
 
 uint32_t THotKeyManager::HotKeyFromMessage(LPARAM lParam) {
-    uint32_t modifiers = LOWORD(lParam);
-    uint32_t code = HIWORD(lParam);
-    if (modifiers & MOD_SHIFT)
-        code += hkShift;
-    if (modifiers & MOD_CONTROL)
-        code += hkCtrl;
-    if (modifiers & MOD_ALT)
-        code += hkAlt;
-    if (modifiers & MOD_WIN)
-        code += hkWin;
-    return code;
+    return ::HotKeyFromMessage(LOWORD(lParam), HIWORD(lParam));
 }
 
 uint16_t THotKeyManager::RegisterShortCutKey(uint32_t code) {

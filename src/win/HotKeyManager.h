@@ -1,6 +1,7 @@
 #pragma once
 // System-wide hotkeys: registered under global atoms, each press reported with its code.
 #include "Component.h"
+#include "ShortCut.h"
 #include "UtilWindow.h"
 
 #include <cstdint>
@@ -9,23 +10,12 @@
 #include <string>
 #include <vector>
 
-// Hotkey code bits beside the virtual key (bits 0-7).
-constexpr uint32_t hkShift = 0x2000, hkCtrl = 0x4000, hkAlt = 0x8000, hkWin = 0x10000;
-
 struct HotKeyEntry {
     uint32_t HotKey; // the code it was registered with
     uint16_t Id;     // the global atom that is the platform's hotkey id
 };
 
-struct TSplitShortCut {
-    uint16_t Modifiers; // MOD_ALT, MOD_CONTROL, MOD_SHIFT, MOD_WIN
-    uint16_t Key;
-};
-
 using TOnHotKeyPressed = std::function<void(uint32_t HotKey, uint16_t Index)>;
-
-// "HotKeyManagerHotKey" followed by the code in decimal.
-std::string HotKeyAtomName(uint32_t code);
 
 class THotKeyManager : public TComponent {
 public:

@@ -27,84 +27,6 @@ uint16_t NewCommand(TMenuItem* item) {
     return next;
 }
 
-std::string KeyName(uint8_t key) {
-    if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))
-        return std::string(1, static_cast<char>(key));
-    if (key >= VK_F1 && key <= VK_F24)
-        return std::string("F").append(std::to_string(key - VK_F1 + 1));
-    if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9)
-        return std::string("Num ").append(std::to_string(key - VK_NUMPAD0));
-    switch (key) {
-    case VK_BACK:
-        return "BkSp";
-    case VK_TAB:
-        return "Tab";
-    case VK_RETURN:
-        return "Enter";
-    case VK_ESCAPE:
-        return "Esc";
-    case VK_SPACE:
-        return "Space";
-    case VK_PRIOR:
-        return "PgUp";
-    case VK_NEXT:
-        return "PgDn";
-    case VK_END:
-        return "End";
-    case VK_HOME:
-        return "Home";
-    case VK_LEFT:
-        return "Left";
-    case VK_UP:
-        return "Up";
-    case VK_RIGHT:
-        return "Right";
-    case VK_DOWN:
-        return "Down";
-    case VK_INSERT:
-        return "Ins";
-    case VK_DELETE:
-        return "Del";
-    case VK_MULTIPLY:
-        return "Num *";
-    case VK_ADD:
-        return "Num +";
-    case VK_SUBTRACT:
-        return "Num -";
-    case VK_DECIMAL:
-        return "Num Del";
-    case VK_DIVIDE:
-        return "Num /";
-    case VK_PAUSE:
-        return "Pause";
-    // The punctuation keys, named by what they write on a US keyboard.
-    case VK_OEM_1:
-        return ";";
-    case VK_OEM_PLUS:
-        return "=";
-    case VK_OEM_COMMA:
-        return ",";
-    case VK_OEM_MINUS:
-        return "-";
-    case VK_OEM_PERIOD:
-        return ".";
-    case VK_OEM_2:
-        return "/";
-    case VK_OEM_3:
-        return "`";
-    case VK_OEM_4:
-        return "[";
-    case VK_OEM_5:
-        return "\\";
-    case VK_OEM_6:
-        return "]";
-    case VK_OEM_7:
-        return "'";
-    default:
-        return {};
-    }
-}
-
 // Adds the visible items of `parent` to the platform menu `menu`.
 void BuildMenu(HMENU menu, const TMenuItem& parent) {
     UINT position = 0;
@@ -113,11 +35,8 @@ void BuildMenu(HMENU menu, const TMenuItem& parent) {
         if (!item.Visible)
             continue;
         std::string text = item.Caption();
-        if (item.ShortCut != 0) {
-            std::string keys = ShortCutToText(item.ShortCut);
-            if (!keys.empty())
-                text += "\t" + keys;
-        }
+        if (item.ShortCut != 0)
+            text.append("\t").append(ShortCutToText(item.ShortCut));
         MENUITEMINFOA info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID;
@@ -159,34 +78,6 @@ LRESULT PopupListProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 } // namespace
-
-std::string ShortCutToText(uint16_t ShortCut) {
-    std::string name = KeyName(static_cast<uint8_t>(ShortCut & 0xFF));
-    if (name.empty())
-        return {};
-    std::string text;
-    if (ShortCut & scShift)
-        text += "Shift+";
-    if (ShortCut & scCtrl)
-        text += "Ctrl+";
-    if (ShortCut & scAlt)
-        text += "Alt+";
-    text += name;
-    return text;
-}
-
-std::string StripHotkey(const std::string& caption) {
-    std::string out;
-    for (size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&') {
-            if (i + 1 < caption.size() && caption[i + 1] == '&')
-                out += '&', ++i;
-            continue;
-        }
-        out += caption[i];
-    }
-    return out;
-}
 
 TMenuItem* FindMenuItem(uint16_t command) {
     auto& items = ItemsByCommand();

@@ -2,20 +2,14 @@
 // Menu items and pop-up menus. The platform menu is built afresh at each pop-up, so items may be
 // added, moved and freed at any time in between.
 #include "Component.h"
+#include "NameRules.h"
+#include "ShortCut.h"
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-// Shortcut values: bits 0-7 the virtual key, 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt.
-constexpr uint16_t scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000;
-
-// "Ctrl+Alt+E", "Shift+F12", "Num 5"; empty when the key has no name.
-std::string ShortCutToText(uint16_t ShortCut);
-// The caption without its accelerator marks ("&&" stays as one "&").
-std::string StripHotkey(const std::string& caption);
 
 class TMenuItem : public TComponent {
 public:
@@ -33,6 +27,7 @@ public:
     bool Enabled = true;
     bool Visible = true;
     bool Default = false;
+    // A shortcut value (see ShortCut.h), shown after the caption; 0 shows none.
     uint16_t ShortCut = 0;
     TNotifyEvent OnClick;
 

@@ -1,8 +1,10 @@
 #pragma once
 // The shared utilities: message boxes, file listing, sound playback, deletion, file times and
-// version texts. One header gives the portable rules and the file-system layer as well.
-#include "../core/PubFunction.h"
+// version texts. One header gives the portable name and path rules and the file-system layer
+// as well.
+#include "DataPaths.h"
 #include "FileSystem.h"
+#include "NameRules.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "PubUnit.h"
 
-#include "../core/PubFunction.h"
+#include "DataPaths.h"
 
 #include <windows.h>
 

@@ -54,34 +54,6 @@ HWND WaitForWindow(const char* className, const char* caption, std::chrono::mill
 
 } // namespace
 
-TEST(Framework, ErrorBoxTextAddsAFullStopOnlyAfterBytesThatSortAfterIt) {
-    EXPECT_EQ(ErrorBoxText("Cannot open the file"), "Cannot open the file.");
-    EXPECT_EQ(ErrorBoxText("Done."), "Done.");
-    EXPECT_EQ(ErrorBoxText("Create Mapping File Error!"), "Create Mapping File Error!");
-    EXPECT_EQ(ErrorBoxText("ends in a blank "), "ends in a blank ");
-    EXPECT_EQ(ErrorBoxText("a-b,"), "a-b,"); // ',' and '-' sort before '.'
-    EXPECT_EQ(ErrorBoxText("path/"), "path/.");
-    EXPECT_EQ(ErrorBoxText("code 12"), "code 12.");
-    EXPECT_EQ(ErrorBoxText("caf\xE9"), "caf\xE9."); // compared as an unsigned byte
-    EXPECT_EQ(ErrorBoxText(""), "");
-}
-
-TEST(Framework, ShortCutTextNamesModifiersAndKeys) {
-    EXPECT_EQ(ShortCutToText(0xC045), "Ctrl+Alt+E");
-    EXPECT_EQ(ShortCutToText(scShift | VK_F12), "Shift+F12");
-    EXPECT_EQ(ShortCutToText(scShift | scCtrl | scAlt | '7'), "Shift+Ctrl+Alt+7");
-    EXPECT_EQ(ShortCutToText(scCtrl | VK_F24), "Ctrl+F24");
-    EXPECT_EQ(ShortCutToText(scAlt | VK_DELETE), "Alt+Del");
-    EXPECT_EQ(ShortCutToText(VK_PRIOR), "PgUp");
-    EXPECT_EQ(ShortCutToText(VK_NEXT), "PgDn");
-    EXPECT_EQ(ShortCutToText(VK_INSERT), "Ins");
-    EXPECT_EQ(ShortCutToText(VK_BACK), "BkSp");
-    EXPECT_EQ(ShortCutToText(scCtrl | VK_NUMPAD5), "Ctrl+Num 5");
-    EXPECT_EQ(ShortCutToText(VK_ESCAPE), "Esc");
-    EXPECT_EQ(ShortCutToText(scCtrl | 0x07), ""); // a key without a name gives no text
-    EXPECT_EQ(StripHotkey("&Save && Exit"), "Save & Exit");
-}
-
 TEST(Framework, OwnerFreesInReverseOrderAndReferencesHearOfDestruction) {
     std::vector<std::string> log;
     {

@@ -22,7 +22,7 @@ const char kReadyEvent[] = "TappoloHotKeyChildReady";
 const char kDoneEvent[] = "TappoloHotKeyChildDone";
 
 constexpr uint32_t kCtrlAltE = 0xC045;
-constexpr uint32_t kCtrlShiftF9 = hkCtrl | hkShift | VK_F9;
+constexpr uint32_t kCtrlShiftF9 = kHotKeyCtrl | kHotKeyShift | VK_F9;
 
 void SendKeys(std::vector<WORD> modifiers, WORD key) {
     std::vector<INPUT> inputs;
@@ -110,19 +110,6 @@ TEST(HotKeyChild, Run) {
     SetEvent(ready);
     WaitForSingleObject(done, 20000);
     ExitProcess(ok ? 10 : 11);
-}
-
-TEST(HotKey, CodesSplitIntoPlatformModifiersAndComeBackFromTheMessage) {
-    auto split = THotKeyManager::SplitShortCut(kCtrlAltE);
-    EXPECT_EQ(split.Modifiers, MOD_CONTROL | MOD_ALT);
-    EXPECT_EQ(split.Key, 'E');
-    split = THotKeyManager::SplitShortCut(hkWin | hkShift | 0x1F00 | 0xFFFE0000u | VK_F1);
-    EXPECT_EQ(split.Modifiers, MOD_WIN | MOD_SHIFT);
-    EXPECT_EQ(split.Key, VK_F1);
-    EXPECT_EQ(THotKeyManager::HotKeyFromMessage(0x00450003), kCtrlAltE);
-    EXPECT_EQ(THotKeyManager::HotKeyFromMessage(MAKELPARAM(MOD_WIN | MOD_SHIFT, VK_F1)),
-              hkWin | hkShift | VK_F1);
-    EXPECT_EQ(HotKeyAtomName(kCtrlAltE), "HotKeyManagerHotKey49221");
 }
 
 TEST(HotKey, PressesReachTheHandlerWithCodeAndIdUntilReleased) {

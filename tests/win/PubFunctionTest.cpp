@@ -50,35 +50,6 @@ std::string TinyMidi() {
 
 } // namespace
 
-TEST(PubFunction, SameNameFoldsOnlyAsciiLetters) {
-    EXPECT_TRUE(SameName("fight", "Fight"));
-    EXPECT_TRUE(SameName("My Scheme 2", "mY sCHEME 2"));
-    EXPECT_FALSE(SameName("fight", "fights"));
-    EXPECT_FALSE(SameName("fights", "fight"));
-    // Pairs 0x20 apart that are not letters, and Latin-1 letters, must not fold.
-    EXPECT_FALSE(SameName("[", "{"));
-    EXPECT_FALSE(SameName("@", "`"));
-    EXPECT_FALSE(SameName("\xC4", "\xE4"));
-    EXPECT_TRUE(SameName("", ""));
-}
-
-TEST(PubFunction, OnlyAnExactLowerCaseMidExtensionCountsAsMidi) {
-    EXPECT_TRUE(IsMidiFile("C:\\s\\tune.mid"));
-    EXPECT_FALSE(IsMidiFile("C:\\s\\tune.MID"));
-    EXPECT_FALSE(IsMidiFile("C:\\s\\tune.midi"));
-    EXPECT_FALSE(IsMidiFile("C:\\s\\tune.mid.wav"));
-    EXPECT_FALSE(IsMidiFile("C:\\old.mid\\tune"));
-    EXPECT_EQ(FileExtension("a.b.c"), ".c");
-    EXPECT_EQ(FileExtension("C:\\dir.x\\name"), "");
-}
-
-TEST(PubFunction, KeySoundPathJoinsProgramDirSchemeAndName) {
-    EXPECT_EQ(KeySoundPath("C:\\Tappolo\\", "tts", "a.wav"), "C:\\Tappolo\\schemes\\tts\\a.wav");
-    // An empty name leaves a folder path, which never plays.
-    EXPECT_EQ(KeySoundPath("C:\\T\\", "Fight", ""), "C:\\T\\schemes\\Fight\\");
-    EXPECT_EQ(FolderOf("Z:\\a b\\Tappolo.exe"), "Z:\\a b\\");
-}
-
 TEST(PubUnit, ProgramDirIsTheExecutablesFolderEndingInBackslash) {
     const std::string& dir = GetProgramDir();
     ASSERT_FALSE(dir.empty());
