@@ -1,6 +1,6 @@
 #include "ComCtrls.h"
 
-#include "Menus.h"
+#include "ShortCut.h"
 
 namespace {
 // The field's modifier bits sit in the high byte: Shift 1, Ctrl 2, Alt 4 (Extended 8 is not a
@@ -8,18 +8,18 @@ namespace {
 uint16_t ShortCutFromField(WORD value) {
     uint16_t modifiers = HIBYTE(value), shortcut = LOBYTE(value);
     if (modifiers & HOTKEYF_SHIFT)
-        shortcut |= scShift;
+        shortcut |= kHotKeyShift;
     if (modifiers & HOTKEYF_CONTROL)
-        shortcut |= scCtrl;
+        shortcut |= kHotKeyCtrl;
     if (modifiers & HOTKEYF_ALT)
-        shortcut |= scAlt;
+        shortcut |= kHotKeyAlt;
     return shortcut;
 }
 
 WORD FieldFromShortCut(uint16_t shortcut) {
-    BYTE modifiers = static_cast<BYTE>(((shortcut & scShift) ? HOTKEYF_SHIFT : 0) |
-                                       ((shortcut & scCtrl) ? HOTKEYF_CONTROL : 0) |
-                                       ((shortcut & scAlt) ? HOTKEYF_ALT : 0));
+    BYTE modifiers = static_cast<BYTE>(((shortcut & kHotKeyShift) ? HOTKEYF_SHIFT : 0) |
+                                       ((shortcut & kHotKeyCtrl) ? HOTKEYF_CONTROL : 0) |
+                                       ((shortcut & kHotKeyAlt) ? HOTKEYF_ALT : 0));
     return MAKEWORD(LOBYTE(shortcut), modifiers);
 }
 } // namespace
