@@ -1,0 +1,141 @@
+#include "SchemeStore.h"
+
+#include <array>
+#include <cstdint>
+
+namespace {
+
+constexpr std::string_view kExtension = ".tss";
+
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+char FoldAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool SameAscii(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldAscii(a[i]) != FoldAscii(b[i]))
+            return false;
+    return true;
+}
+
+// Bit c - 32 is set for each forbidden character c.
+constexpr std::array<uint32_t, 3> MakeForbiddenSet() {
+    std::array<uint32_t, 3> set{};
+    for (char c : std::string_view("\"*/:<>?\\|")) {
+        const unsigned bit = static_cast<unsigned char>(c) - 32u;
+        set[bit / 32] |= 1u << (bit % 32);
+    }
+    return set;
+}
+constexpr std::array<uint32_t, 3> kForbidden = MakeForbiddenSet();
+
+// Windows takes these as devices whatever the folder and whatever follows the first dot. The
+// digit of COM and LPT may also be a superscript one, two or three (0xB9, 0xB2, 0xB3 in the
+// Western code page; refusing those bytes in other code pages costs little).
+bool IsDeviceName(std::string_view name) {
+    std::string_view base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ')
+        base.remove_suffix(1);
+    for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (SameAscii(base, device))
+            return true;
+    if (base.size() == 4 &&
+        (SameAscii(base.substr(0, 3), "COM") || SameAscii(base.substr(0, 3), "LPT"))) {
+        const unsigned char digit = static_cast<unsigned char>(base[3]);
+        return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    }
+    return false;
+}
+
+bool HasShortNameMark(std::string_view name) {
+    for (std::size_t at = name.find('~'); at != std::string_view::npos; at = name.find('~', at + 1))
+        if (at + 1 < name.size() && name[at + 1] >= '0' && name[at + 1] <= '9')
+            return true;
+    return false;
+}
+
+} // namespace
+
+std::string TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return std::string(text);
+}
+
+std::string SchemeListName(std::string_view fileName) {
+    std::string name = TrimBlanks(fileName);
+    // The search goes on after each removal, so a ".tss" that the removal brings together is
+    // kept: "a.t.tssss" lists as "a.tss".
+    for (std::size_t at = name.find(kExtension); at != std::string::npos;
+         at = name.find(kExtension, at))
+        name.erase(at, kExtension.size());
+    return name;
+}
+
+bool NamesOwnSchemeFile(std::string_view name, std::string_view fileName) {
+    return fileName.size() == name.size() + kExtension.size() &&
+           fileName.substr(0, name.size()) == name && fileName.substr(name.size()) == kExtension;
+}
+
+std::string SchemesFolder(const std::string& programDir) {
+    return programDir + "schemes";
+}
+
+std::string SchemeFilePath(const std::string& programDir, const std::string& name) {
+    return SchemesFolder(programDir) + "\\" + name + std::string(kExtension);
+}
+
+std::string SchemeSoundFolder(const std::string& programDir, const std::string& name) {
+    return SchemesFolder(programDir) + "\\" + name;
+}
+
+bool IsForbiddenNameChar(unsigned code) {
+    if (code < 32 || code > 127)
+        return false;
+    const unsigned bit = code - 32;
+    return (kForbidden[bit / 32] >> (bit % 32)) & 1u;
+}
+
+std::string StripForbiddenNameChars(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (char c : name)
+        if (!IsForbiddenNameChar(static_cast<unsigned char>(c)))
+            out += c;
+    return out;
+}
+
+SchemeNameFault CheckSchemeName(std::string_view name) {
+    if (name.empty())
+        return SchemeNameFault::Empty;
+    for (char c : name)
+        if (static_cast<unsigned char>(c) < 32 ||
+            IsForbiddenNameChar(static_cast<unsigned char>(c)))
+            return SchemeNameFault::ForbiddenChar;
+    if (name.front() == ' ' || name.back() == ' ' || name.back() == '.')
+        return SchemeNameFault::LooseEnd;
+    if (IsDeviceName(name))
+        return SchemeNameFault::DeviceName;
+    if (HasShortNameMark(name))
+        return SchemeNameFault::ShortNameAlias;
+    if (name.size() + kExtension.size() > MaxNameLength)
+        return SchemeNameFault::TooLong;
+    return SchemeNameFault::Usable;
+}
+
+SchemeNameFault CheckSchemeName(const std::string& programDir, std::string_view name) {
+    const SchemeNameFault fault = CheckSchemeName(name);
+    if (fault != SchemeNameFault::Usable)
+        return fault;
+    if (SchemeFilePath(programDir, std::string(name)).size() > MaxPathLength)
+        return SchemeNameFault::TooLong;
+    return SchemeNameFault::Usable;
+}

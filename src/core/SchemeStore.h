@@ -1,0 +1,58 @@
+#pragma once
+// The rules of the scheme store: where a scheme's file and sound folder lie, how a file on disk
+// becomes a list entry, and which names may reach the disk at all.
+//
+// A scheme N is the file schemes\N.tss and the folder schemes\N. Windows reads a path much
+// more loosely than the concatenation suggests: it drops trailing dots and blanks ("Rock."
+// is the folder of "Rock"), takes device names in any folder ("CON", "nul.tss"), climbs with
+// "..", splits at "\" and "/", lets the shell's delete expand "*" and "?", and finds a long
+// name through its 8.3 alias ("MYSCHE~1"). A name that could mean anything but its own file
+// and folder is not usable: the store leaves the disk alone for it.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Blanks and control characters (every byte up to 32) off both ends.
+std::string TrimBlanks(std::string_view text);
+
+// The list entry of a scheme file's bare name: trimmed, then every ".tss" (exact lower case)
+// removed, so "x.tss.tss" lists as "x" and "A.TSS" as "A.TSS".
+std::string SchemeListName(std::string_view fileName);
+
+// Whether a list entry made from `fileName` names that very file: N + ".tss" is the file's
+// name byte for byte. An entry that does not (" x.tss" listed as "x") may share its name with
+// another scheme, whose file and folder are then not its own.
+bool NamesOwnSchemeFile(std::string_view name, std::string_view fileName);
+
+// programDir (ending in "\") + "schemes", + "\" + N + ".tss", + "\" + N.
+std::string SchemesFolder(const std::string& programDir);
+std::string SchemeFilePath(const std::string& programDir, const std::string& name);
+std::string SchemeSoundFolder(const std::string& programDir, const std::string& name);
+
+// The nine characters that file names cannot hold: " * / : < > ? \ |. A set of 96 bits over
+// the codes 32 to 127; no code outside that range is in it.
+bool IsForbiddenNameChar(unsigned code);
+// The name with every forbidden character taken out (text pasted into the name field passes
+// the typed-character filter).
+std::string StripForbiddenNameChars(std::string_view name);
+
+// Why a name is not usable, or Usable. The path check needs the program directory.
+enum class SchemeNameFault {
+    Usable,
+    Empty,
+    ForbiddenChar,  // one of the nine, or a control character
+    LooseEnd,       // starts or ends with a blank, or ends with a dot: "Rock." is "Rock"
+    DeviceName,     // CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, with any extension
+    ShortNameAlias, // "~" and a digit: could be the 8.3 alias of another scheme's long name
+    TooLong,        // the scheme file's path or name does not fit the platform's limits
+};
+SchemeNameFault CheckSchemeName(std::string_view name);
+SchemeNameFault CheckSchemeName(const std::string& programDir, std::string_view name);
+inline bool SchemeNameUsable(const std::string& programDir, std::string_view name) {
+    return CheckSchemeName(programDir, name) == SchemeNameFault::Usable;
+}
+
+// The longest path the platform's ANSI file calls take, without the closing NUL.
+constexpr std::size_t MaxPathLength = 259;
+// The longest single name in a path.
+constexpr std::size_t MaxNameLength = 255;

@@ -1,0 +1,107 @@
+#include "SchemeStore.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using namespace std::string_literals;
+
+TEST(SchemeStore, FileNamesBecomeListEntries) {
+    struct Case {
+        std::string file, entry;
+        bool own;
+    };
+    const Case cases[] = {
+        {"Fight.tss", "Fight", true},
+        {"A.TSS", "A.TSS", false}, // only the lower-case extension goes
+        {"x.tss.tss", "x", false},
+        {" x.tss", "x", false},
+        {"\tTabbed.tss\x7F", "Tabbed\x7F", false}, // DEL is no control character here
+        {"a .tss", "a ", true},                    // trimmed before ".tss" goes
+        {"a.t.tssss", "a.tss", false},
+        {"Rock..tss", "Rock.", true},
+        {".tss", "", true}, // its own, and refused by the name guard
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SchemeListName(c.file), c.entry) << c.file;
+        EXPECT_EQ(NamesOwnSchemeFile(SchemeListName(c.file), c.file), c.own) << c.file;
+    }
+    EXPECT_EQ(TrimBlanks("\x01 \xA0x y\r\n"s), "\xA0x y");
+}
+
+TEST(SchemeStore, PathsAreConcatenated) {
+    const std::string dir = "C:\\Prog\\";
+    EXPECT_EQ(SchemesFolder(dir), "C:\\Prog\\schemes");
+    EXPECT_EQ(SchemeFilePath(dir, "Rock"), "C:\\Prog\\schemes\\Rock.tss");
+    EXPECT_EQ(SchemeSoundFolder(dir, "Rock"), "C:\\Prog\\schemes\\Rock");
+}
+
+TEST(SchemeStore, ExactlyNineCharactersAreForbidden) {
+    const std::string nine = "\"*/:<>?\\|";
+    for (unsigned code = 0; code < 512; ++code) {
+        const bool listed = code < 256 && nine.find(static_cast<char>(code)) != std::string::npos;
+        EXPECT_EQ(IsForbiddenNameChar(code), listed) << code;
+    }
+    EXPECT_EQ(StripForbiddenNameChars("<a:b>|\"c*?/\\ d.\xE9"), "abc d.\xE9");
+}
+
+TEST(SchemeStore, NameGuard) {
+    using F = SchemeNameFault;
+    struct Case {
+        std::string name;
+        F fault;
+    };
+    const Case cases[] = {
+        {"Rock", F::Usable},
+        {"My Scheme 2.0", F::Usable},
+        {".hidden", F::Usable},
+        {"\xC9t\xE9", F::Usable}, // beyond ASCII
+        {"TTS", F::Usable},
+        {"CONSOLE", F::Usable},
+        {"COM10", F::Usable},
+        {"a~b", F::Usable},
+        {"", F::Empty},
+        {".", F::LooseEnd},
+        {"..", F::LooseEnd},
+        {"...", F::LooseEnd},
+        {"   ", F::LooseEnd},
+        {"Rock.", F::LooseEnd},
+        {"Rock ", F::LooseEnd},
+        {" Rock", F::LooseEnd},
+        {"a\\..\\..", F::ForbiddenChar},
+        {"..\\x", F::ForbiddenChar},
+        {"../x", F::ForbiddenChar},
+        {"C:x", F::ForbiddenChar},
+        {"*", F::ForbiddenChar}, // the shell's delete would expand it
+        {"a?", F::ForbiddenChar},
+        {"tab\there", F::ForbiddenChar},
+        {"CON", F::DeviceName},
+        {"nul", F::DeviceName},
+        {"Aux.wav", F::DeviceName},
+        {"COM1", F::DeviceName},
+        {"com9", F::DeviceName},
+        {"LPT1.txt", F::DeviceName},
+        {"prn .x", F::DeviceName},
+        {"COM\xB9", F::DeviceName},
+        {"CONOUT$", F::DeviceName},
+        {"MYSCHE~1", F::ShortNameAlias},
+        {"a~12b", F::ShortNameAlias},
+        {std::string(251, 'n'), F::Usable},
+        {std::string(252, 'n'), F::TooLong},
+        {std::string(300, 'n'), F::TooLong},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CheckSchemeName(c.name), c.fault) << '"' << c.name << '"';
+}
+
+TEST(SchemeStore, NameGuardCountsTheWholePath) {
+    // "C:\" + 220 + "\" (224) + "schemes\" (232) + name + ".tss": 259 characters with 23.
+    const std::string dir = "C:\\" + std::string(220, 'd') + "\\";
+    EXPECT_TRUE(SchemeNameUsable(dir, std::string(23, 'n')));
+    EXPECT_EQ(CheckSchemeName(dir, std::string(24, 'n')), SchemeNameFault::TooLong);
+    EXPECT_EQ(CheckSchemeName(dir, ".."), SchemeNameFault::LooseEnd);
+}
+
+} // namespace
