@@ -1,0 +1,89 @@
+#include "SchemeDisk.h"
+
+#include "PubFunction.h"
+#include "SchemeStore.h"
+
+#include <windows.h>
+
+namespace {
+
+// Whether two paths lead to one file, however each is written (another letter case, a short
+// name, "..", another drive letter for the same folder).
+bool SameFile(const std::string& a, const std::string& b) {
+    auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+        HANDLE file =
+            CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        const bool known = GetFileInformationByHandle(file, &info) != 0;
+        CloseHandle(file);
+        return known;
+    };
+    BY_HANDLE_FILE_INFORMATION x{}, y{};
+    return identify(a, x) && identify(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+}
+
+} // namespace
+
+std::vector<SchemeEntry> ListSchemes(const std::string& programDir) {
+    std::vector<std::string> files;
+    ListFiles(SchemesFolder(programDir), "*.tss", files);
+    std::vector<SchemeEntry> entries;
+    entries.reserve(files.size());
+    for (const std::string& file : files) {
+        SchemeEntry entry;
+        entry.Name = SchemeListName(file);
+        entry.Own = NamesOwnSchemeFile(entry.Name, file);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+bool CreateScheme(const std::string& programDir, const std::string& name) {
+    if (!SchemeNameUsable(programDir, name))
+        return false;
+    // The program directory exists (the program runs from it): only the two folders below it
+    // can be missing.
+    const std::string folder = SchemeSoundFolder(programDir, name);
+    CreateDirectoryA(SchemesFolder(programDir).c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return DirectoryExists(folder);
+}
+
+bool SaveScheme(const std::string& programDir, const std::string& name,
+                const TMySchemeInfo& scheme) {
+    if (!SchemeNameUsable(programDir, name))
+        return false;
+    scheme.SaveToFile(SchemeFilePath(programDir, name));
+    return true;
+}
+
+std::string BringSoundIn(const std::string& programDir, const std::string& name,
+                         const std::string& chosenPath) {
+    const std::string chosenFolder = FolderOf(chosenPath);
+    const std::size_t slash = chosenPath.find_last_of("\\/:");
+    const std::string fileName =
+        slash == std::string::npos ? chosenPath : chosenPath.substr(slash + 1);
+    if (!SchemeNameUsable(programDir, name))
+        return fileName;
+    const std::string target = SchemeSoundFolder(programDir, name) + "\\";
+    const std::string targetFile = target + fileName;
+    // Deleting the target first would destroy the chosen file itself if both were one file
+    // written two ways.
+    if (!SameName(chosenFolder, target) && !SameFile(chosenPath, targetFile)) {
+        if (FileExists(targetFile))
+            DeleteFileA(targetFile.c_str());
+        CopyFileA(chosenPath.c_str(), targetFile.c_str(), TRUE);
+    }
+    return fileName;
+}
+
+bool DeleteScheme(const std::string& programDir, const SchemeEntry& entry) {
+    if (!entry.Own || !SchemeNameUsable(programDir, entry.Name))
+        return false;
+    DeleteFolder(SchemeSoundFolder(programDir, entry.Name));
+    ForceDeleteFile(SchemeFilePath(programDir, entry.Name));
+    return true;
+}

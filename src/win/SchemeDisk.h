@@ -1,0 +1,36 @@
+#pragma once
+// The scheme store's operations on disk. Every one of them leaves the disk alone for a name
+// that the name guard refuses, and none reports a failure of its own: the caller carries on.
+#include "PubClassUnit.h"
+
+#include <string>
+#include <vector>
+
+// One entry of the scheme list. `Own` says the entry names its own scheme file and folder: a
+// file on disk whose name is exactly Name + ".tss", or a scheme just created under Name.
+struct SchemeEntry {
+    std::string Name;
+    bool Own = false;
+};
+
+// The plain "*.tss" files of the schemes folder as list entries, in the file system's order.
+std::vector<SchemeEntry> ListSchemes(const std::string& programDir);
+
+// Creates the scheme's sound folder, with the schemes folder if it is missing. No scheme file
+// is written. True when the folder is there afterwards.
+bool CreateScheme(const std::string& programDir, const std::string& name);
+
+// Writes the record to the scheme's file (replacing it). False, with nothing written, for a
+// refused name. Errors of the write itself go to the caller.
+bool SaveScheme(const std::string& programDir, const std::string& name,
+                const TMySchemeInfo& scheme);
+
+// Brings the chosen sound file into the scheme's sound folder and gives the bare name to
+// record. A file from elsewhere replaces one of the same name there; a file already in the
+// folder is left as it is. A failed copy goes unnoticed.
+std::string BringSoundIn(const std::string& programDir, const std::string& name,
+                         const std::string& chosenPath);
+
+// Removes the scheme's sound folder for good, then its file; false when the entry may not
+// touch the disk (a refused name, or an entry that does not name its own file).
+bool DeleteScheme(const std::string& programDir, const SchemeEntry& entry);

@@ -1,0 +1,99 @@
+// The scheme store's operations on the real file system: what they copy, create and delete,
+// and what they leave alone.
+#include "SchemeDisk.h"
+#include "WineTest.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void Folder(const std::string& path) {
+    ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
+}
+
+void File(const std::string& path, const std::string& bytes) {
+    ASSERT_TRUE(wt::WriteFileBytes(path, bytes)) << path;
+}
+
+TEST(SchemeDisk, ListedEntriesKnowWhetherTheyNameTheirOwnFile) {
+    const std::string dir = wt::MakeTempDir("schemelist");
+    Folder(dir + "schemes");
+    Folder(dir + "schemes\\Fight");
+    for (const char* name : {"Fight.tss", "A.TSS", "x.tss.tss", " y.tss", "Rock..tss"})
+        File(dir + "schemes\\" + name, "");
+    std::vector<std::string> seen;
+    for (const SchemeEntry& entry : ListSchemes(dir))
+        seen.push_back("[" + entry.Name + "]" + (entry.Own ? "own" : ""));
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"[A.TSS]", "[Fight]own", "[Rock.]own", "[x]", "[y]"}));
+}
+
+TEST(SchemeDisk, CreateMakesTheMissingFoldersOnly) {
+    const std::string dir = wt::MakeTempDir("schemecreate");
+    EXPECT_TRUE(CreateScheme(dir, "Rock"));
+    EXPECT_TRUE(Exists(dir + "schemes\\Rock\\"));
+    EXPECT_FALSE(Exists(dir + "schemes\\Rock.tss"));
+    EXPECT_FALSE(CreateScheme(dir, "Rock."));
+    EXPECT_FALSE(CreateScheme(dir, "new\\..\\..\\up"));
+    EXPECT_FALSE(Exists(dir + "schemes\\new"));
+    EXPECT_FALSE(Exists(dir + "up"));
+}
+
+TEST(SchemeDisk, BringingASoundInNeverLosesTheChosenFile) {
+    const std::string dir = wt::MakeTempDir("schemebring");
+    const std::string other = wt::MakeTempDir("schemebringfrom");
+    ASSERT_TRUE(CreateScheme(dir, "Rock"));
+    const std::string inScheme = dir + "schemes\\Rock\\ding.wav";
+    File(inScheme, "old");
+    File(other + "ding.wav", "new");
+
+    // From elsewhere: replaces the file of the same name.
+    EXPECT_EQ(BringSoundIn(dir, "Rock", other + "ding.wav"), "ding.wav");
+    EXPECT_EQ(wt::ReadFileBytes(inScheme), "new");
+
+    // The scheme's own file, written another way: left as it is.
+    File(inScheme, "mine");
+    EXPECT_EQ(BringSoundIn(dir, "Rock", dir + "schemes\\Rock\\..\\Rock\\ding.wav"), "ding.wav");
+    EXPECT_EQ(wt::ReadFileBytes(inScheme), "mine");
+
+    // "Rock." would address Rock's folder: nothing is written, the name is still given.
+    File(other + "ding.wav", "other");
+    EXPECT_EQ(BringSoundIn(dir, "Rock.", other + "ding.wav"), "ding.wav");
+    EXPECT_EQ(wt::ReadFileBytes(inScheme), "mine");
+}
+
+TEST(SchemeDisk, DeleteRemovesOnlyTheSchemesOwnFolderAndFile) {
+    const std::string dir = wt::MakeTempDir("schemedelete");
+    ASSERT_TRUE(CreateScheme(dir, "Rock"));
+    ASSERT_TRUE(CreateScheme(dir, "x"));
+    File(dir + "schemes\\Rock\\a.wav", "a");
+    File(dir + "schemes\\Rock.tss", "");
+    File(dir + "schemes\\x.tss", "");
+    File(dir + "keep.txt", "");
+    const std::vector<SchemeEntry> refused = {
+        {"", true},      {".", true},   {"..", true},    {"a\\..\\..", true},
+        {"..\\x", true}, {"   ", true}, {"Rock.", true}, {"Rock ", true},
+        {"CON", true},   {"*", true},   {"x", false},    {std::string(300, 'n'), true}};
+    for (const SchemeEntry& entry : refused)
+        EXPECT_FALSE(DeleteScheme(dir, entry)) << "[" << entry.Name << "]";
+    for (const char* path : {"keep.txt", "schemes\\Rock\\a.wav", "schemes\\Rock.tss",
+                             "schemes\\x.tss", "schemes\\x\\"})
+        EXPECT_TRUE(Exists(dir + path)) << path;
+
+    EXPECT_TRUE(DeleteScheme(dir, {"Rock", true}));
+    EXPECT_FALSE(Exists(dir + "schemes\\Rock"));
+    EXPECT_FALSE(Exists(dir + "schemes\\Rock.tss"));
+    EXPECT_TRUE(Exists(dir + "schemes\\x.tss"));
+    EXPECT_TRUE(Exists(dir + "keep.txt"));
+}
+
+} // namespace
