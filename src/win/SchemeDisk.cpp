@@ -41,6 +41,15 @@ std::vector<SchemeEntry> ListSchemes(const std::string& programDir) {
     return entries;
 }
 
+bool MayTouchScheme(const std::string& programDir, const SchemeEntry& entry) {
+    return entry.Own && SchemeNameUsable(programDir, entry.Name);
+}
+
+void LoadScheme(const std::string& programDir, const SchemeEntry& entry, TMySchemeInfo& scheme) {
+    if (MayTouchScheme(programDir, entry))
+        scheme.LoadFromFile(SchemeFilePath(programDir, entry.Name), false);
+}
+
 bool CreateScheme(const std::string& programDir, const std::string& name) {
     if (!SchemeNameUsable(programDir, name))
         return false;
@@ -52,23 +61,23 @@ bool CreateScheme(const std::string& programDir, const std::string& name) {
     return DirectoryExists(folder);
 }
 
-bool SaveScheme(const std::string& programDir, const std::string& name,
+bool SaveScheme(const std::string& programDir, const SchemeEntry& entry,
                 const TMySchemeInfo& scheme) {
-    if (!SchemeNameUsable(programDir, name))
+    if (!MayTouchScheme(programDir, entry))
         return false;
-    scheme.SaveToFile(SchemeFilePath(programDir, name));
+    scheme.SaveToFile(SchemeFilePath(programDir, entry.Name));
     return true;
 }
 
-std::string BringSoundIn(const std::string& programDir, const std::string& name,
+std::string BringSoundIn(const std::string& programDir, const SchemeEntry& entry,
                          const std::string& chosenPath) {
     const std::string chosenFolder = FolderOf(chosenPath);
     const std::size_t slash = chosenPath.find_last_of("\\/:");
     const std::string fileName =
         slash == std::string::npos ? chosenPath : chosenPath.substr(slash + 1);
-    if (!SchemeNameUsable(programDir, name))
+    if (!MayTouchScheme(programDir, entry))
         return fileName;
-    const std::string target = SchemeSoundFolder(programDir, name) + "\\";
+    const std::string target = SchemeSoundFolder(programDir, entry.Name) + "\\";
     const std::string targetFile = target + fileName;
     // Deleting the target first would destroy the chosen file itself if both were one file
     // written two ways.
@@ -81,7 +90,7 @@ std::string BringSoundIn(const std::string& programDir, const std::string& name,
 }
 
 bool DeleteScheme(const std::string& programDir, const SchemeEntry& entry) {
-    if (!entry.Own || !SchemeNameUsable(programDir, entry.Name))
+    if (!MayTouchScheme(programDir, entry))
         return false;
     DeleteFolder(SchemeSoundFolder(programDir, entry.Name));
     ForceDeleteFile(SchemeFilePath(programDir, entry.Name));

@@ -1,6 +1,6 @@
 #pragma once
-// The scheme store's operations on disk. Every one of them leaves the disk alone for a name
-// that the name guard refuses, and none reports a failure of its own: the caller carries on.
+// The scheme store's operations on disk. Each leaves the disk alone for an entry that may not
+// touch it, and none reports a failure of its own: the caller carries on.
 #include "PubClassUnit.h"
 
 #include <string>
@@ -16,21 +16,30 @@ struct SchemeEntry {
 // The plain "*.tss" files of the schemes folder as list entries, in the file system's order.
 std::vector<SchemeEntry> ListSchemes(const std::string& programDir);
 
+// Whether the entry may read or write its scheme's file and folder: it names its own file, and
+// the name guard takes the name. Any other entry could reach another scheme's file or folder,
+// or something outside the schemes folder.
+bool MayTouchScheme(const std::string& programDir, const SchemeEntry& entry);
+
+// Loads the scheme's file into the record; a missing file, or an entry that may not touch the
+// disk, leaves the record as it is.
+void LoadScheme(const std::string& programDir, const SchemeEntry& entry, TMySchemeInfo& scheme);
+
 // Creates the scheme's sound folder, with the schemes folder if it is missing. No scheme file
 // is written. True when the folder is there afterwards.
 bool CreateScheme(const std::string& programDir, const std::string& name);
 
-// Writes the record to the scheme's file (replacing it). False, with nothing written, for a
-// refused name. Errors of the write itself go to the caller.
-bool SaveScheme(const std::string& programDir, const std::string& name,
+// Writes the record to the scheme's file (replacing it). False, with nothing written, for an
+// entry that may not touch the disk. Errors of the write itself go to the caller.
+bool SaveScheme(const std::string& programDir, const SchemeEntry& entry,
                 const TMySchemeInfo& scheme);
 
 // Brings the chosen sound file into the scheme's sound folder and gives the bare name to
 // record. A file from elsewhere replaces one of the same name there; a file already in the
 // folder is left as it is. A failed copy goes unnoticed.
-std::string BringSoundIn(const std::string& programDir, const std::string& name,
+std::string BringSoundIn(const std::string& programDir, const SchemeEntry& entry,
                          const std::string& chosenPath);
 
 // Removes the scheme's sound folder for good, then its file; false when the entry may not
-// touch the disk (a refused name, or an entry that does not name its own file).
+// touch the disk.
 bool DeleteScheme(const std::string& programDir, const SchemeEntry& entry);

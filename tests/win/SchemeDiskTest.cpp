@@ -57,17 +57,20 @@ TEST(SchemeDisk, BringingASoundInNeverLosesTheChosenFile) {
     File(other + "ding.wav", "new");
 
     // From elsewhere: replaces the file of the same name.
-    EXPECT_EQ(BringSoundIn(dir, "Rock", other + "ding.wav"), "ding.wav");
+    EXPECT_EQ(BringSoundIn(dir, {"Rock", true}, other + "ding.wav"), "ding.wav");
     EXPECT_EQ(wt::ReadFileBytes(inScheme), "new");
 
     // The scheme's own file, written another way: left as it is.
     File(inScheme, "mine");
-    EXPECT_EQ(BringSoundIn(dir, "Rock", dir + "schemes\\Rock\\..\\Rock\\ding.wav"), "ding.wav");
+    EXPECT_EQ(BringSoundIn(dir, {"Rock", true}, dir + "schemes\\Rock\\..\\Rock\\ding.wav"),
+              "ding.wav");
     EXPECT_EQ(wt::ReadFileBytes(inScheme), "mine");
 
-    // "Rock." would address Rock's folder: nothing is written, the name is still given.
+    // "Rock." would address Rock's folder, and so would an entry "Rock" listed from another
+    // file: nothing is written, the name is still given.
     File(other + "ding.wav", "other");
-    EXPECT_EQ(BringSoundIn(dir, "Rock.", other + "ding.wav"), "ding.wav");
+    EXPECT_EQ(BringSoundIn(dir, {"Rock.", true}, other + "ding.wav"), "ding.wav");
+    EXPECT_EQ(BringSoundIn(dir, {"Rock", false}, other + "ding.wav"), "ding.wav");
     EXPECT_EQ(wt::ReadFileBytes(inScheme), "mine");
 }
 
