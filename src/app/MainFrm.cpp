@@ -6,6 +6,7 @@
 #include "KeySpeech.h"
 #include "PubFunction.h"
 #include "PubUnit.h"
+#include "SchemeFrm.h"
 #include "Support.h"
 
 #include <shellapi.h>
@@ -56,7 +57,8 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
     miTTSSpeak->RadioItem = true;
     miTTSSpeak->GroupIndex = kSchemeGroup;
     // The three dialogs' commands come with the dialogs.
-    miSchemeSet = NewItem(root, "miSchemeSet", "S&cheme Set", nullptr);
+    miSchemeSet =
+        NewItem(root, "miSchemeSet", "S&cheme Set", &TMainForm::miSchemeSetClick);
     ShowMainForm1 =
         NewItem(root, "ShowMainForm1", "Show Main&Form", &TMainForm::ShowMainForm1Click);
     ShowMainForm1->Visible = false;
@@ -245,6 +247,15 @@ void TMainForm::miTTSSpeakClick(TComponent*) {
     const bool engineFound = FSpeech.DetectSpeechEngine() != SpeechEngineNone;
     ApplyModeChoice(ChooseMode(TModeOccasion::SpeechPicked, MySetInfo->CurrentScheme,
                                SchemeCaptions(), engineFound, &SameCaptionText));
+}
+
+void TMainForm::miSchemeSetClick(TComponent*) {
+    // Key sounds go on while the dialog is open, with the scheme loaded before it; what the
+    // dialog saved or deleted takes effect here.
+    ShowSchemeSet(this);
+    ClearSchemeMenu();
+    BuildSchemeMenu();
+    SelectCurrentScheme();
 }
 
 void TMainForm::ShowMainForm1Click(TComponent*) {

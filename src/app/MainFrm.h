@@ -54,6 +54,7 @@ public:
     void miEndHookClick(TComponent* Sender);
     void SchemeListItemClick(TComponent* Sender);
     void miTTSSpeakClick(TComponent* Sender);
+    void miSchemeSetClick(TComponent* Sender);
     void ShowMainForm1Click(TComponent* Sender);
     void miSendaquestionClick(TComponent* Sender);
     void miHelpClick(TComponent* Sender);

@@ -1,0 +1,256 @@
+#include "SchemeFrm.h"
+
+#include "Application.h"
+#include "KeyTypes.h"
+#include "KeyboardPicture.h"
+#include "NewSchemeFrm.h"
+#include "PubFunction.h"
+#include "PubUnit.h"
+#include "SchemeStore.h"
+
+namespace {
+
+constexpr const char* kSystemScheme = "Fight";
+
+// The program's messages put the scheme name where the text says %s.
+std::string Format(const char* text, const std::string& name) {
+    std::string out = text;
+    const std::size_t at = out.find("%s");
+    if (at != std::string::npos)
+        out.replace(at, 2, name);
+    return out;
+}
+
+} // namespace
+
+TSchemeForm::TSchemeForm(TComponent* AOwner) : TForm(AOwner) {
+    SetName("SchemeForm");
+    Caption = "Scheme Set";
+    BorderStyle = TBorderStyle::bsDialog;
+    Position = TPosition::poScreenCenter;
+    ClientWidth = 505;
+    ClientHeight = 243;
+    // Rows in tab order: the scheme list, the buttons (Test Sound before Delete), the key type
+    // list and the sound file; the rest takes no focus.
+    Build({
+        {&lblScheme, "lblScheme", "Sc&heme", 8, 12, 40, 13},
+        {&cbSchemeList, "cbSchemeList", "", 50, 8, 83, 21},
+        {&btnNew, "btnNew", "&New", 8, 210, 75, 25},
+        {&btnEdit, "btnEdit", "&Edit", 91, 210, 75, 25},
+        {&btnSave, "btnSave", "&Save", 174, 210, 75, 25},
+        {&btnTestSound, "btnTestSound", "&Test Sound", 340, 210, 75, 25},
+        {&btnDelete, "btnDelete", "&Delete", 257, 210, 75, 25},
+        {&btnClose, "btnClose", "&Close", 423, 210, 75, 25},
+        {&lblKeys, "lblKeys", "&Keys", 143, 12, 26, 13},
+        {&cbKeyTypeList, "cbKeyTypeList", "", 171, 8, 89, 21},
+        {&lblSoundFile, "lblSoundFile", "S&ound File", 270, 12, 54, 13},
+        {&edtSoundFile, "edtSoundFile", "", 326, 8, 130, 21},
+        {&btnFile, "btnFile", "...", 458, 8, 21, 21},
+        {&pnlKeyborad, "pnlKeyborad", "", 8, 37, 492, 158},
+        {&Bevel1, "Bevel1", "", 0, 202, 505, 2},
+    });
+    lblScheme->FocusControl = cbSchemeList;
+    lblKeys->FocusControl = cbKeyTypeList;
+    lblSoundFile->FocusControl = edtSoundFile;
+    cbSchemeList->OnSelect = Handler(&TSchemeForm::cbSchemeListSelect);
+    cbKeyTypeList->OnSelect = Handler(&TSchemeForm::cbKeyTypeListSelect);
+    cbKeyTypeList->DropDownCount = KeyTypeCount;
+    edtSoundFile->SetReadOnly(true);
+    btnFile->OnClick = Handler(&TSchemeForm::btnFileClick);
+    btnNew->OnClick = Handler(&TSchemeForm::btnNewClick);
+    btnEdit->OnClick = Handler(&TSchemeForm::btnEditClick);
+    btnSave->OnClick = Handler(&TSchemeForm::btnSaveClick);
+    btnTestSound->OnClick = Handler(&TSchemeForm::btnTestSoundClick);
+    btnDelete->OnClick = Handler(&TSchemeForm::btnDeleteClick);
+    btnClose->OnClick = Handler(&TSchemeForm::btnCloseClick);
+    pnlKeyborad->SetBevelOuter(TBevelCut::bvLowered);
+
+    FKeyPanels.reserve(KeyPanels.size());
+    for (const KeyPanel& key : KeyPanels) {
+        auto* panel = new TPanel(this, pnlKeyborad);
+        panel->SetBounds(key.Left, key.Top, key.Width, key.Height);
+        panel->SetText(key.Caption);
+        panel->Tag = key.KeyType;
+        if (key.Hint)
+            panel->SetHint(key.Hint);
+        panel->OnClick = Handler(&TSchemeForm::Panel2Click);
+        FKeyPanels.push_back(panel);
+    }
+
+    OD = new TOpenDialog(this);
+    OD->SetName("OD");
+    OD->Filter = "Sound Files(*.wav; *.mid)|*.wav;*.mid";
+    OD->Options = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING;
+}
+
+void TSchemeForm::FormCreate() {
+    FEditedScheme = std::make_unique<TMySchemeInfo>();
+    FillSchemeList();
+    FillKeyTypeList();
+    SetEditMode(false);
+    FModified = false;
+}
+
+void TSchemeForm::FormDestroy() {
+    FEditedScheme.reset();
+}
+
+void TSchemeForm::AddEntry(SchemeEntry entry) {
+    cbSchemeList->Add(entry.Name);
+    FEntries.push_back(std::move(entry));
+}
+
+SchemeEntry TSchemeForm::CurrentScheme() const {
+    const int index = cbSchemeList->ItemIndex();
+    if (index < 0 || index >= static_cast<int>(FEntries.size()))
+        return {};
+    return FEntries[static_cast<std::size_t>(index)];
+}
+
+void TSchemeForm::FillSchemeList() {
+    for (SchemeEntry& entry : ListSchemes(GetProgramDir()))
+        AddEntry(std::move(entry));
+    if (cbSchemeList->Count() > 0) {
+        cbSchemeList->SetItemIndex(0);
+        LoadScheme(GetProgramDir(), CurrentScheme(), *FEditedScheme);
+        edtSoundFile->SetText(FEditedScheme->GetSound(0));
+    }
+}
+
+void TSchemeForm::FillKeyTypeList() {
+    cbKeyTypeList->Clear();
+    for (int type = 0; type < KeyTypeCount; ++type)
+        cbKeyTypeList->Add(KeyTypeName(type));
+    cbKeyTypeList->SetItemIndex(0);
+}
+
+void TSchemeForm::SetEditMode(bool on) {
+    btnSave->SetEnabled(on);
+    btnFile->SetEnabled(on);
+    btnNew->SetEnabled(!on);
+    btnEdit->SetEnabled(!on);
+    btnDelete->SetEnabled(!on);
+    cbSchemeList->SetEnabled(!on);
+}
+
+void TSchemeForm::HighlightKeyType(int keyType) {
+    for (TPanel* panel : FKeyPanels) {
+        const bool chosen = panel->Tag == keyType;
+        panel->SetFontColor(chosen ? clMaroon : clBlack);
+        panel->SetBevelOuter(chosen ? TBevelCut::bvLowered : TBevelCut::bvRaised);
+    }
+}
+
+void TSchemeForm::SelectionSteps() {
+    LoadScheme(GetProgramDir(), CurrentScheme(), *FEditedScheme);
+    cbKeyTypeList->SetItemIndex(0);
+    edtSoundFile->SetText(FEditedScheme->GetSound(0));
+}
+
+void TSchemeForm::cbSchemeListSelect(TComponent*) {
+    SelectionSteps();
+}
+
+void TSchemeForm::cbKeyTypeListSelect(TComponent*) {
+    const int keyType = cbKeyTypeList->ItemIndex();
+    HighlightKeyType(keyType);
+    edtSoundFile->SetText(FEditedScheme->GetSound(keyType));
+}
+
+void TSchemeForm::Panel2Click(TComponent* Sender) {
+    const int keyType = Sender->Tag;
+    cbKeyTypeList->SetItemIndex(keyType);
+    edtSoundFile->SetText(FEditedScheme->GetSound(keyType));
+    HighlightKeyType(keyType);
+}
+
+void TSchemeForm::btnFileClick(TComponent*) {
+    if (!OD->Execute())
+        return;
+    const std::string name = BringSoundIn(GetProgramDir(), CurrentScheme(), OD->FileName);
+    edtSoundFile->SetText(name);
+    FEditedScheme->SetSound(cbKeyTypeList->ItemIndex(), name);
+    FModified = true;
+}
+
+void TSchemeForm::btnSaveClick(TComponent*) {
+    SaveScheme(GetProgramDir(), CurrentScheme(), *FEditedScheme);
+    SetEditMode(false);
+    FModified = false;
+}
+
+void TSchemeForm::btnEditClick(TComponent*) {
+    SetEditMode(true);
+}
+
+void TSchemeForm::btnTestSoundClick(TComponent*) {
+    PlaySoundFile(SchemeSoundFolder(GetProgramDir(), CurrentScheme().Name) + "\\" +
+                  FEditedScheme->GetSound(cbKeyTypeList->ItemIndex()));
+}
+
+void TSchemeForm::btnNewClick(TComponent*) {
+    std::string name;
+    if (!AskNewSchemeName(this, name))
+        return;
+    if (FileExists(SchemeFilePath(GetProgramDir(), name))) {
+        ShowInfo(Format("Scheme %s Exists!", name));
+        for (int i = 0; i < cbSchemeList->Count(); ++i)
+            if (SameName(cbSchemeList->Items(i), name)) {
+                cbSchemeList->SetItemIndex(i);
+                SelectionSteps();
+                break;
+            }
+        if (!DirectoryExists(SchemeSoundFolder(GetProgramDir(), name)))
+            CreateScheme(GetProgramDir(), name);
+        return;
+    }
+    AddEntry({name, true});
+    cbSchemeList->SetItemIndex(cbSchemeList->Count() - 1);
+    FEditedScheme->Clear();
+    SelectionSteps();
+    if (!DirectoryExists(SchemeSoundFolder(GetProgramDir(), name)))
+        CreateScheme(GetProgramDir(), name);
+    SetEditMode(true);
+}
+
+void TSchemeForm::btnDeleteClick(TComponent*) {
+    const SchemeEntry entry = CurrentScheme();
+    if (SameName(entry.Name, kSystemScheme)) {
+        ShowInfo("The \"Fight\" is System Scheme, Can't delete!");
+        return;
+    }
+    if (!AskYesNo(Format("Confirm delete %s?", entry.Name)))
+        return;
+    DeleteScheme(GetProgramDir(), entry);
+    const int index = cbSchemeList->ItemIndex();
+    if (index >= 0) {
+        cbSchemeList->Delete(index);
+        FEntries.erase(FEntries.begin() + index);
+    }
+    if (cbSchemeList->Count() > 0)
+        cbSchemeList->SetItemIndex(0);
+    SelectionSteps();
+}
+
+void TSchemeForm::btnCloseClick(TComponent*) {
+    Close();
+}
+
+bool TSchemeForm::FormCloseQuery() {
+    if (btnSave->Enabled() && FModified &&
+        AskYesNo(Format("Scheme %s have modify, Save it?", CurrentScheme().Name))) {
+        // The dialog closes whatever happens: an error of the save is shown, not left to stop
+        // the closing (and the tray menu's rebuilding after it).
+        try {
+            btnSaveClick(this);
+        } catch (...) {
+            Application.HandleException();
+        }
+    }
+    return true;
+}
+
+void ShowSchemeSet(TComponent* owner) {
+    TOwned<TSchemeForm> form(TForm::Create<TSchemeForm>(owner));
+    form->ShowModal();
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The Scheme Set dialog: the schemes on disk, the sound file of each key type chosen on a
+// keyboard picture or in a list, tried, saved; schemes created and deleted.
+#include "Dialogs.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "PubClassUnit.h"
+#include "SchemeDisk.h"
+#include "StdCtrls.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TSchemeForm : public TForm {
+public:
+    explicit TSchemeForm(TComponent* AOwner);
+
+    TLabel* lblScheme;
+    TComboBox* cbSchemeList;
+    TButton* btnNew;
+    TButton* btnEdit;
+    TButton* btnSave;
+    TButton* btnTestSound;
+    TButton* btnDelete;
+    TButton* btnClose;
+    TLabel* lblKeys;
+    TComboBox* cbKeyTypeList;
+    TLabel* lblSoundFile;
+    TEdit* edtSoundFile;
+    TSpeedButton* btnFile;
+    TPanel* pnlKeyborad;
+    TBevel* Bevel1;
+    TOpenDialog* OD;
+
+protected:
+    void FormCreate() override;
+    void FormDestroy() override;
+    bool FormCloseQuery() override;
+
+    void cbSchemeListSelect(TComponent* Sender);
+    void cbKeyTypeListSelect(TComponent* Sender);
+    void Panel2Click(TComponent* Sender);
+    void btnFileClick(TComponent* Sender);
+    void btnNewClick(TComponent* Sender);
+    void btnEditClick(TComponent* Sender);
+    void btnSaveClick(TComponent* Sender);
+    void btnTestSoundClick(TComponent* Sender);
+    void btnDeleteClick(TComponent* Sender);
+    void btnCloseClick(TComponent* Sender);
+
+private:
+    void FillSchemeList();
+    void FillKeyTypeList();
+    void HighlightKeyType(int keyType);
+    void SetEditMode(bool on);
+    // Loads the selected scheme and shows key type 0; the picture keeps its highlight.
+    void SelectionSteps();
+    // The selected list entry; an empty name that may touch nothing when none is selected.
+    SchemeEntry CurrentScheme() const;
+    void AddEntry(SchemeEntry entry);
+
+    std::unique_ptr<TMySchemeInfo> FEditedScheme;
+    bool FModified = false;
+    // One per list entry, in the list's order: whether it names its own file.
+    std::vector<SchemeEntry> FEntries;
+    std::vector<TPanel*> FKeyPanels;
+};
+
+// Runs the dialog modally over `owner` and frees it.
+void ShowSchemeSet(TComponent* owner);

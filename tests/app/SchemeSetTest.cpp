@@ -1,0 +1,266 @@
+// The Scheme Set and New Scheme dialogs on the real program, opened from the tray menu and
+// driven with the mouse and the keyboard; observed through the files they write, the window
+// tree, the screen, the message boxes and the sounds played afterwards.
+#include "AppTestUtil.h"
+#include "DialogDriver.h"
+
+#include <algorithm>
+
+using namespace std::chrono_literals;
+using namespace app;
+
+namespace {
+
+using namespace std::string_literals;
+
+// The scheme file's bytes for sixteen names: each a short text value 06, length, bytes.
+std::string SchemeBytes(const std::vector<std::string>& names) {
+    std::string bytes;
+    for (const std::string& name : names)
+        bytes += "\x06"s + static_cast<char>(name.size()) + name;
+    return bytes;
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The program with the Scheme Set dialog open.
+class SchemeSet : public testing::Test {
+protected:
+    HWND Open(const ProgramDir& dir) {
+        EXPECT_TRUE(FProgram.Start(dir));
+        EXPECT_NE(FProgram.WaitTray(10s), nullptr);
+        EXPECT_TRUE(FProgram.ChooseItem(mpSchemeSet));
+        FDialog = WaitWindow(FProgram.Id(), "Scheme Set", 5s);
+        return FDialog;
+    }
+    HWND Button(const char* caption) const { return ChildByText(FDialog, caption); }
+    HWND SchemeList() const { return ChildOfClass(FDialog, "ComboBox", 0); }
+    HWND KeyTypeList() const { return ChildOfClass(FDialog, "ComboBox", 1); }
+    HWND SoundFile() const { return ChildOfClass(FDialog, "Edit", 0); }
+    // The key panel with this caption (the first, for keys the picture has twice).
+    HWND Key(const char* caption) const { return ChildByText(FDialog, caption); }
+    bool EditMode() const {
+        return Enabled(Button("&Save")) && Enabled(Button("...")) && !Enabled(Button("&New")) &&
+               !Enabled(Button("&Edit")) && !Enabled(Button("&Delete")) && !Enabled(SchemeList());
+    }
+    bool ViewMode() const {
+        return !Enabled(Button("&Save")) && !Enabled(Button("...")) && Enabled(Button("&New")) &&
+               Enabled(Button("&Edit")) && Enabled(Button("&Delete")) && Enabled(SchemeList());
+    }
+    // The box the program shows next, answered with `button`; gives its text.
+    std::string Answer(int button) {
+        MessageBoxInfo box = WaitMessageBox(FProgram.Id(), 5s);
+        if (!box.Window)
+            return "<no box>";
+        PressButton(box.Window, button);
+        WaitGone(box.Window, 3s);
+        return Narrow(box.Caption) + "|" + Narrow(box.Text);
+    }
+    void NewScheme(const std::string& typed) {
+        Click(Button("&New"));
+        HWND ask = WaitWindow(FProgram.Id(), "New Scheme", 5s);
+        ASSERT_NE(ask, nullptr);
+        TypeText(typed);
+        PressKey(VK_RETURN);
+        WaitGone(ask, 3s);
+    }
+
+    AppProcess FProgram;
+    HWND FDialog = nullptr;
+};
+
+const std::string kPrompt = "\xE6\x8F\x90\xE7\xA4\xBA";  // the information box
+const std::string kConfirm = "\xE7\xA1\xAE\xE8\xAE\xA4"; // the question box
+const std::string kError = "\xE9\x94\x99\xE8\xAF\xAF";   // the error box
+
+} // namespace
+
+TEST_F(SchemeSet, NewSchemeGetsACopiedSoundIsSavedListedAndPlayed) {
+    ProgramDir dir("schemenew");
+    dir.WriteSettings("Fight");
+    const std::string elsewhere = wt::MakeTempDir("schemesounds") + "ding.wav";
+    ASSERT_TRUE(wt::WriteFileBytes(elsewhere, wt::MakeToneWav(880, 120)));
+    ASSERT_NE(Open(dir), nullptr);
+    EXPECT_TRUE(ViewMode());
+    EXPECT_EQ(ComboItems(SchemeList()), std::vector<std::string>{"Fight"});
+    GUITHREADINFO gui{sizeof gui};
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(FDialog, nullptr), &gui));
+    EXPECT_EQ(gui.hwndFocus, SchemeList());
+
+    // The typed colon is kept out of the name.
+    NewScheme("Ro:ck");
+    EXPECT_EQ(ComboItems(SchemeList()), (std::vector<std::string>{"Fight", "Rock"}));
+    EXPECT_EQ(ComboIndex(SchemeList()), 1);
+    EXPECT_TRUE(EditMode());
+    EXPECT_EQ(TextOf(SoundFile()), "");
+    EXPECT_TRUE(Exists(dir.SchemesPath() + "Rock\\"));
+    EXPECT_FALSE(Exists(dir.SchemesPath() + "Rock.tss"));
+
+    Click(Key("Q"));
+    EXPECT_EQ(ComboIndex(KeyTypeList()), 12);
+    Click(Button("..."));
+    ASSERT_TRUE(ChooseFile(FProgram.Id(), elsewhere, 5s));
+    EXPECT_EQ(TextOf(SoundFile()), "ding.wav");
+    EXPECT_EQ(wt::ReadFileBytes(dir.SchemesPath() + "Rock\\ding.wav"), wt::MakeToneWav(880, 120));
+
+    Click(Button("&Save"));
+    std::vector<std::string> names(16);
+    names[12] = "ding.wav";
+    EXPECT_EQ(wt::ReadFileBytes(dir.SchemesPath() + "Rock.tss"), SchemeBytes(names));
+    EXPECT_TRUE(ViewMode());
+    // The dialog is open: keys still sound with the scheme current when it opened.
+    EXPECT_EQ(SoundsOf('Q', dir), std::vector<std::string>{"schemes\\Fight\\letter.wav"});
+
+    Click(Button("&Close"));
+    EXPECT_TRUE(WaitGone(FDialog, 3s));
+    ASSERT_TRUE(FProgram.ChooseItem(mpSchemes, 2));
+    EXPECT_EQ(ReadSettings(dir.SettingsPath()).CurrentScheme, "Rock");
+    EXPECT_EQ(SoundsOf('Q', dir), std::vector<std::string>{"schemes\\Rock\\ding.wav"});
+}
+
+TEST_F(SchemeSet, DeleteAsksRemovesAndTheMenuFallsBackWhileFightInAnyCaseStays) {
+    ProgramDir dir("schemedelete", false);
+    dir.AddScheme("Alpha.tss", DistinctSounds(), "Alpha");
+    dir.AddScheme("fIGHT.tss", DistinctSounds(), "fIGHT");
+    dir.WriteSettings("Alpha");
+    ASSERT_NE(Open(dir), nullptr);
+    ASSERT_EQ(ComboItems(SchemeList()), (std::vector<std::string>{"Alpha", "fIGHT"}));
+
+    Click(Button("&Delete"));
+    EXPECT_EQ(Answer(IDYES), kConfirm + "|Confirm delete Alpha?");
+    EXPECT_FALSE(Exists(dir.SchemesPath() + "Alpha.tss"));
+    EXPECT_FALSE(Exists(dir.SchemesPath() + "Alpha"));
+    EXPECT_EQ(ComboItems(SchemeList()), std::vector<std::string>{"fIGHT"});
+    EXPECT_EQ(ComboIndex(SchemeList()), 0);
+
+    Click(Button("&Delete"));
+    EXPECT_EQ(Answer(IDOK), kPrompt + "|The \"Fight\" is System Scheme, Can't delete!");
+    EXPECT_TRUE(Exists(dir.SchemesPath() + "fIGHT.tss"));
+    EXPECT_TRUE(Exists(dir.SchemesPath() + "fIGHT\\t12.wav"));
+
+    Click(Button("&Close"));
+    EXPECT_TRUE(WaitGone(FDialog, 3s));
+    EXPECT_EQ(ReadSettings(dir.SettingsPath()).CurrentScheme, "fIGHT");
+    EXPECT_EQ(SoundsOf('Q', dir), std::vector<std::string>{"schemes\\fIGHT\\t12.wav"});
+}
+
+TEST_F(SchemeSet, DeletingTheLastSchemeEndsTheProgram) {
+    ProgramDir dir("schemelast", false);
+    dir.AddScheme("Alpha.tss", DistinctSounds(), "Alpha");
+    dir.WriteSettings("Alpha");
+    ASSERT_NE(Open(dir), nullptr);
+    Click(Button("&Delete"));
+    EXPECT_EQ(Answer(IDYES), kConfirm + "|Confirm delete Alpha?");
+    Click(Button("&Close"));
+    EXPECT_EQ(Answer(IDOK), kError + "|No scheme can use, Please reinstall!");
+    EXPECT_NE(FProgram.WaitExit(5s), static_cast<DWORD>(STILL_ACTIVE));
+}
+
+TEST_F(SchemeSet, AnExistingNameIsShownAndAnUnsavedChoiceIsOfferedAtClosing) {
+    ProgramDir dir("schemeexists");
+    dir.AddScheme("Alpha.tss", DistinctSounds(), "Alpha");
+    dir.WriteSettings("Fight");
+    ASSERT_NE(Open(dir), nullptr);
+    ASSERT_EQ(ComboItems(SchemeList()), (std::vector<std::string>{"Alpha", "Fight"}));
+    ChooseComboItem(SchemeList(), 1);
+    EXPECT_EQ(TextOf(SoundFile()), "pageup.wav");
+
+    NewScheme("alpha");
+    EXPECT_EQ(Answer(IDOK), kPrompt + "|Scheme alpha Exists!");
+    EXPECT_EQ(ComboIndex(SchemeList()), 0);
+    EXPECT_EQ(TextOf(SoundFile()), "t00.wav");
+    EXPECT_TRUE(ViewMode());
+
+    // A file of the scheme's own folder is only recorded.
+    Click(Button("&Edit"));
+    EXPECT_TRUE(EditMode());
+    Click(Button("..."));
+    ASSERT_TRUE(ChooseFile(FProgram.Id(), dir.SchemesPath() + "Alpha\\t05.wav", 5s));
+    EXPECT_EQ(TextOf(SoundFile()), "t05.wav");
+    Click(Button("&Close"));
+    EXPECT_EQ(Answer(IDYES), kConfirm + "|Scheme Alpha have modify, Save it?");
+    EXPECT_TRUE(WaitGone(FDialog, 3s));
+    std::vector<std::string> names = DistinctSounds();
+    names[0] = "t05.wav";
+    EXPECT_EQ(wt::ReadFileBytes(dir.SchemesPath() + "Alpha.tss"), SchemeBytes(names));
+    EXPECT_EQ(wt::ReadFileBytes(dir.SchemesPath() + "Alpha\\t05.wav"),
+              wt::MakeToneWav(ToneOf(5), 120));
+}
+
+TEST_F(SchemeSet, TheHighlightFollowsKeyPanelsAndTheKeyTypeList) {
+    ProgramDir dir("schemelight");
+    dir.WriteSettings("Fight");
+    ASSERT_NE(Open(dir), nullptr);
+    for (const char* key : {"Q", "Esc", "Page Up"}) {
+        PanelLook look = LookOf(Key(key));
+        EXPECT_FALSE(look.Lowered) << key;
+        EXPECT_FALSE(look.Maroon) << key;
+        EXPECT_TRUE(look.Black) << key;
+    }
+
+    Click(Key("Q"));
+    EXPECT_EQ(ComboIndex(KeyTypeList()), 12);
+    EXPECT_EQ(TextOf(SoundFile()), "letter.wav");
+    for (const char* key : {"Q", "M"}) {
+        PanelLook look = LookOf(Key(key));
+        EXPECT_TRUE(look.Lowered && look.Maroon && !look.Black) << key;
+    }
+    PanelLook esc = LookOf(Key("Esc"));
+    EXPECT_TRUE(!esc.Lowered && !esc.Maroon && esc.Black);
+
+    // Alt+K reaches the key type list; Home picks its first type.
+    PressCombo({VK_MENU, 'K'});
+    PressKey(VK_HOME);
+    wt::PumpMessages(200ms);
+    EXPECT_EQ(ComboIndex(KeyTypeList()), 0);
+    EXPECT_EQ(TextOf(SoundFile()), "pageup.wav");
+    PanelLook pageUp = LookOf(Key("Page Up")), q = LookOf(Key("Q"));
+    EXPECT_TRUE(pageUp.Lowered && pageUp.Maroon);
+    EXPECT_TRUE(!q.Lowered && !q.Maroon);
+}
+
+TEST_F(SchemeSet, DeletingOddNamesTouchesNothingOfAnotherScheme) {
+    ProgramDir dir("schemeodd");
+    dir.WriteSettings("Fight");
+    dir.AddScheme("x.tss", DistinctSounds(), "x");
+    dir.AddScheme("Rock.tss", DistinctSounds(), "Rock");
+    ASSERT_TRUE(CreateDirectoryA((dir.SchemesPath() + "a").c_str(), nullptr));
+    // Listed as "x" twice, "A.TSS", "Rock.", "a ", "" and "..".
+    const std::vector<std::string> odd = {" x.tss", "x.tss.tss", "A.TSS", "Rock..tss",
+                                          "a .tss", ".tss",      "...tss"};
+    for (const std::string& name : odd)
+        ASSERT_TRUE(wt::WriteFileBytes(dir.SchemesPath() + name, SchemeBytes(DistinctSounds())));
+    // The list has the file system's order, which this search sees too.
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((dir.SchemesPath() + "*.tss").c_str(), &entry);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do
+        files.emplace_back(entry.cFileName);
+    while (FindNextFileA(search, &entry));
+    FindClose(search);
+
+    ASSERT_NE(Open(dir), nullptr);
+    ASSERT_EQ(ComboItems(SchemeList()).size(), files.size());
+    // From the last entry up, so the indexes of the ones before stay as they are.
+    int deleted = 0;
+    for (int i = static_cast<int>(files.size()) - 1; i >= 0; --i) {
+        if (std::find(odd.begin(), odd.end(), files[i]) == odd.end())
+            continue;
+        ChooseComboItem(SchemeList(), i);
+        const std::string name = ComboItems(SchemeList())[static_cast<std::size_t>(i)];
+        Click(Button("&Delete"));
+        EXPECT_EQ(Answer(IDYES), kConfirm + "|Confirm delete " + name + "?") << files[i];
+        ++deleted;
+    }
+    EXPECT_EQ(deleted, static_cast<int>(odd.size()));
+    EXPECT_EQ(ComboItems(SchemeList()).size(), files.size() - odd.size());
+    for (const std::string& path :
+         {"x.tss"s, "x\\t12.wav"s, "Rock.tss"s, "Rock\\t12.wav"s, "a\\"s, "Fight.tss"s})
+        EXPECT_TRUE(Exists(dir.SchemesPath() + path)) << path;
+    for (const std::string& name : odd)
+        EXPECT_TRUE(Exists(dir.SchemesPath() + name)) << name;
+    EXPECT_TRUE(Exists(dir.Path() + "Tappolo.exe"));
+}
