@@ -59,7 +59,7 @@ HWND WaitWindow(DWORD processId, const std::string& caption, milliseconds timeou
         EnumWindows(&MatchCaption, reinterpret_cast<LPARAM>(&search));
         if (search.found || std::chrono::steady_clock::now() >= end) {
             // Let it finish showing itself before it is driven.
-            std::this_thread::sleep_for(milliseconds(150));
+            std::this_thread::sleep_for(milliseconds(300));
             return search.found;
         }
         std::this_thread::sleep_for(milliseconds(30));
@@ -103,14 +103,21 @@ bool Enabled(HWND window) {
 void Click(HWND window) {
     RECT r;
     GetWindowRect(window, &r);
-    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    std::this_thread::sleep_for(milliseconds(50));
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, input, sizeof(INPUT));
-    std::this_thread::sleep_for(milliseconds(250));
+    // Every event carries the position: under Wine a press alone can land where the pointer
+    // was before it was moved.
+    const int x = MulDiv((r.left + r.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    const int y = MulDiv((r.top + r.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    const DWORD steps[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (DWORD step : steps) {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = x;
+        input.mi.dy = y;
+        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | step;
+        SendInput(1, &input, sizeof input);
+        std::this_thread::sleep_for(milliseconds(60));
+    }
+    std::this_thread::sleep_for(milliseconds(200));
 }
 
 void TypeText(const std::string& text) {
@@ -129,8 +136,12 @@ std::vector<std::string> ComboItems(HWND combo) {
     std::vector<std::string> items;
     const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        char text[512] = {};
-        SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        // Wine answers the ANSI request of another process in UTF-16: ask for that, and give
+        // the items in the code page the program holds them in.
+        wchar_t wide[512] = {};
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+        char text[1024] = {};
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
         items.emplace_back(text);
     }
     return items;

@@ -85,7 +85,8 @@ TEST_F(SchemeSet, NewSchemeGetsACopiedSoundIsSavedListedAndPlayed) {
     ASSERT_NE(Open(dir), nullptr);
     EXPECT_TRUE(ViewMode());
     EXPECT_EQ(ComboItems(SchemeList()), std::vector<std::string>{"Fight"});
-    GUITHREADINFO gui{sizeof gui};
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
     ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(FDialog, nullptr), &gui));
     EXPECT_EQ(gui.hwndFocus, SchemeList());
 
@@ -193,7 +194,10 @@ TEST_F(SchemeSet, TheHighlightFollowsKeyPanelsAndTheKeyTypeList) {
     ProgramDir dir("schemelight");
     dir.WriteSettings("Fight");
     ASSERT_NE(Open(dir), nullptr);
-    for (const char* key : {"Q", "Esc", "Page Up"}) {
+    // Key type 0 is shown, yet no key is highlighted.
+    EXPECT_EQ(ComboIndex(KeyTypeList()), 0);
+    EXPECT_EQ(TextOf(SoundFile()), "pageup.wav");
+    for (const char* key : {"Q", "Esc", "Page Up", "Break"}) {
         PanelLook look = LookOf(Key(key));
         EXPECT_FALSE(look.Lowered) << key;
         EXPECT_FALSE(look.Maroon) << key;
