@@ -8,6 +8,8 @@
 #include "PubUnit.h"
 #include "SchemeStore.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr const char* kSystemScheme = "Fight";
@@ -21,6 +23,63 @@ std::string Format(const char* text, const std::string& name) {
     return out;
 }
 
+// A key of the keyboard picture. Most captions are wider than a 20-pixel key in the dialog's
+// font: each is drawn in the largest of a few smaller sizes at which it fits, broken at its
+// blank ("Num" over "Lock"); only what fits at none is cut at the key's edges, and those keys
+// name themselves in a tooltip.
+class TKeyPanel : public TPanel {
+public:
+    TKeyPanel(TForm* form, TControl* parent, const std::vector<TFontHandle>& fonts)
+        : TPanel(form, parent), FFonts(fonts) {}
+
+protected:
+    void DrawItem(const DRAWITEMSTRUCT& item) override {
+        HDC dc = item.hDC;
+        RECT r = item.rcItem;
+        const bool sunken = BevelOuter() == TBevelCut::bvLowered;
+        // A pressed key is also a shade darker, so the chosen keys stand out at a glance.
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        SetDCBrushColor(dc, sunken ? RGB(GetRValue(face) * 7 / 8, GetGValue(face) * 7 / 8,
+                                         GetBValue(face) * 7 / 8)
+                                   : face);
+        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        DrawEdge(dc, &r, sunken ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
+        if (sunken)
+            OffsetRect(&r, 1, 1);
+        const std::string caption = Text();
+        const int length = static_cast<int>(caption.size());
+        const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
+        const int width = r.right - r.left, height = r.bottom - r.top;
+        HGDIOBJ previous = nullptr;
+        RECT need{};
+        for (const TFontHandle& font : FFonts) {
+            HGDIOBJ old = SelectObject(dc, font.get());
+            if (!previous)
+                previous = old;
+            need = {0, 0, width, 0};
+            DrawTextA(dc, caption.c_str(), length, &need, format | DT_CALCRECT);
+            if (need.right <= width && need.bottom <= height)
+                break;
+        }
+        SetTextColor(dc, Font().Color == clDefault ? GetSysColor(COLOR_BTNTEXT) : Font().Color);
+        SetBkMode(dc, TRANSPARENT);
+        RECT text = r;
+        text.top += std::max(0, (height - static_cast<int>(need.bottom)) / 2);
+        // A caption wider than the key is centred on it and cut at both edges alike.
+        if (need.right > width) {
+            text.left -= (need.right - width) / 2;
+            text.right = text.left + need.right;
+        }
+        IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+        DrawTextA(dc, caption.c_str(), length, &text, format);
+        if (previous)
+            SelectObject(dc, previous);
+    }
+
+private:
+    const std::vector<TFontHandle>& FFonts;
+};
+
 } // namespace
 
 TSchemeForm::TSchemeForm(TComponent* AOwner) : TForm(AOwner) {
@@ -33,19 +92,19 @@ TSchemeForm::TSchemeForm(TComponent* AOwner) : TForm(AOwner) {
     // Rows in tab order: the scheme list, the buttons (Test Sound before Delete), the key type
     // list and the sound file; the rest takes no focus.
     Build({
-        {&lblScheme, "lblScheme", "Sc&heme", 8, 12, 40, 13},
-        {&cbSchemeList, "cbSchemeList", "", 50, 8, 83, 21},
+        {&lblScheme, "lblScheme", "Sc&heme", 8, 12, 42, 13},
+        {&cbSchemeList, "cbSchemeList", "", 52, 8, 83, 21},
         {&btnNew, "btnNew", "&New", 8, 210, 75, 25},
         {&btnEdit, "btnEdit", "&Edit", 91, 210, 75, 25},
         {&btnSave, "btnSave", "&Save", 174, 210, 75, 25},
         {&btnTestSound, "btnTestSound", "&Test Sound", 340, 210, 75, 25},
         {&btnDelete, "btnDelete", "&Delete", 257, 210, 75, 25},
         {&btnClose, "btnClose", "&Close", 423, 210, 75, 25},
-        {&lblKeys, "lblKeys", "&Keys", 143, 12, 26, 13},
-        {&cbKeyTypeList, "cbKeyTypeList", "", 171, 8, 89, 21},
-        {&lblSoundFile, "lblSoundFile", "S&ound File", 270, 12, 54, 13},
-        {&edtSoundFile, "edtSoundFile", "", 326, 8, 130, 21},
-        {&btnFile, "btnFile", "...", 458, 8, 21, 21},
+        {&lblKeys, "lblKeys", "&Keys", 152, 12, 28, 13},
+        {&cbKeyTypeList, "cbKeyTypeList", "", 182, 8, 89, 21},
+        {&lblSoundFile, "lblSoundFile", "S&ound File", 288, 12, 56, 13},
+        {&edtSoundFile, "edtSoundFile", "", 346, 8, 130, 21},
+        {&btnFile, "btnFile", "...", 479, 8, 21, 21},
         {&pnlKeyborad, "pnlKeyborad", "", 8, 37, 492, 158},
         {&Bevel1, "Bevel1", "", 0, 202, 505, 2},
     });
@@ -65,9 +124,12 @@ TSchemeForm::TSchemeForm(TComponent* AOwner) : TForm(AOwner) {
     btnClose->OnClick = Handler(&TSchemeForm::btnCloseClick);
     pnlKeyborad->SetBevelOuter(TBevelCut::bvLowered);
 
+    // The dialog's own size first, down to the smallest that stays legible.
+    for (int height = Font.Height; height >= 8; --height)
+        FKeyFonts.push_back(MakeFont(TFont{"", height}, Font));
     FKeyPanels.reserve(KeyPanels.size());
     for (const KeyPanel& key : KeyPanels) {
-        auto* panel = new TPanel(this, pnlKeyborad);
+        auto* panel = new TKeyPanel(this, pnlKeyborad, FKeyFonts);
         panel->SetBounds(key.Left, key.Top, key.Width, key.Height);
         panel->SetText(key.Caption);
         panel->Tag = key.KeyType;

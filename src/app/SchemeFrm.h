@@ -65,6 +65,8 @@ private:
     // One per list entry, in the list's order: whether it names its own file.
     std::vector<SchemeEntry> FEntries;
     std::vector<TPanel*> FKeyPanels;
+    // The key captions' fonts, largest first.
+    std::vector<TFontHandle> FKeyFonts;
 };
 
 // Runs the dialog modally over `owner` and frees it.
