@@ -3,9 +3,9 @@
 #   With a display ($DISPLAY answers): starts Tappolo in it, in a private Wine prefix, and
 #   waits until you choose "Exit" from its tray menu.
 #   Without one: starts it headless (Xvfb, Wine's virtual desktop, a private PulseAudio null
-#   sink), types a short sentence through the keyboard hook, opens the tray menu, and leaves a
-#   screenshot and a WAV recording of the typing in build/run/. Every process it started ends
-#   with it.
+#   sink), types a short sentence through the keyboard hook, opens the tray menu and the Scheme
+#   Set dialog, and leaves screenshots and a WAV recording of the typing in build/run/. Every
+#   process it started ends with it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -51,5 +51,23 @@ xdotool mousemove 1012 757 click 1
 sleep 1
 import -window root "$run/tray-menu.png"
 xdotool key Escape
+sleep 0.5
+# The Scheme Set dialog ("S&cheme Set" in the menu), with the letter keys chosen in its key type
+# list (Alt+K, then "l" picks "Letter Keys"); the shot is cut to the dialog in the screen's
+# middle, where it opens.
+xdotool mousemove 1012 757 click 1
+sleep 1
+xdotool key c
+sleep 2
+xdotool key alt+k
+sleep 0.3
+xdotool key l
+sleep 0.7
+import -window root "$run/scheme-set-screen.png"
+convert "$run/scheme-set-screen.png" -crop 700x500+162+134 +repage -trim +repage \
+    "$run/scheme-set.png"
+rm -f "$run/scheme-set-screen.png"
+xdotool key alt+c
 echo "run: typing recorded in $run/typing.wav ($(soxi -D "$run/typing.wav") s)"
 echo "run: tray menu screenshot in $run/tray-menu.png"
+echo "run: Scheme Set screenshot in $run/scheme-set.png"

@@ -77,6 +77,11 @@ bool WaitGone(HWND window, milliseconds timeout) {
     return true;
 }
 
+void Sync(HWND window) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+}
+
 HWND ChildByText(HWND parent, const std::string& text) {
     ChildSearch search{&text, nullptr, 0, nullptr};
     EnumChildWindows(parent, &MatchChild, reinterpret_cast<LPARAM>(&search));
@@ -118,6 +123,9 @@ void Click(HWND window) {
         std::this_thread::sleep_for(milliseconds(60));
     }
     std::this_thread::sleep_for(milliseconds(200));
+    // A command the click started has finished, unless it waits for the user (a box).
+    if (IsWindow(window))
+        Sync(window);
 }
 
 void TypeText(const std::string& text) {

@@ -15,6 +15,10 @@ HWND WaitWindow(DWORD processId, const std::string& caption, milliseconds timeou
 // Whether the window is gone (closed or hidden) within the timeout.
 bool WaitGone(HWND window, milliseconds timeout);
 
+// Waits until the thread of the window has finished what it is doing (the command that is
+// running), by sending it a message it can answer only then.
+void Sync(HWND window);
+
 // The first child, at any depth, whose text is `text` (a caption with its "&" marks).
 HWND ChildByText(HWND parent, const std::string& text);
 // The n-th child (0-based, at any depth, in creation order) of a window class.

@@ -56,7 +56,17 @@ protected:
             return "<no box>";
         PressButton(box.Window, button);
         WaitGone(box.Window, 3s);
+        // The command that asked goes on after the box: let it finish.
+        Sync(FDialog && IsWindowVisible(FDialog) ? FDialog : FProgram.MainWindow());
         return Narrow(box.Caption) + "|" + Narrow(box.Text);
+    }
+    // Closes the dialog with its Close button; true when it is gone and the tray command that
+    // opened it has finished.
+    bool CloseDialog() {
+        Click(Button("&Close"));
+        const bool gone = WaitGone(FDialog, 3s);
+        Sync(FProgram.MainWindow());
+        return gone;
     }
     void NewScheme(const std::string& typed) {
         Click(Button("&New"));
@@ -114,8 +124,7 @@ TEST_F(SchemeSet, NewSchemeGetsACopiedSoundIsSavedListedAndPlayed) {
     // The dialog is open: keys still sound with the scheme current when it opened.
     EXPECT_EQ(SoundsOf('Q', dir), std::vector<std::string>{"schemes\\Fight\\letter.wav"});
 
-    Click(Button("&Close"));
-    EXPECT_TRUE(WaitGone(FDialog, 3s));
+    EXPECT_TRUE(CloseDialog());
     ASSERT_TRUE(FProgram.ChooseItem(mpSchemes, 2));
     EXPECT_EQ(ReadSettings(dir.SettingsPath()).CurrentScheme, "Rock");
     EXPECT_EQ(SoundsOf('Q', dir), std::vector<std::string>{"schemes\\Rock\\ding.wav"});
@@ -141,8 +150,7 @@ TEST_F(SchemeSet, DeleteAsksRemovesAndTheMenuFallsBackWhileFightInAnyCaseStays) 
     EXPECT_TRUE(Exists(dir.SchemesPath() + "fIGHT.tss"));
     EXPECT_TRUE(Exists(dir.SchemesPath() + "fIGHT\\t12.wav"));
 
-    Click(Button("&Close"));
-    EXPECT_TRUE(WaitGone(FDialog, 3s));
+    EXPECT_TRUE(CloseDialog());
     EXPECT_EQ(ReadSettings(dir.SettingsPath()).CurrentScheme, "fIGHT");
     EXPECT_EQ(SoundsOf('Q', dir), std::vector<std::string>{"schemes\\fIGHT\\t12.wav"});
 }
