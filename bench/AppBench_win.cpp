@@ -2,6 +2,9 @@
 //   StartupToTrayIcon   process start until the tray icon is in the notification area
 //   StartupToReady      process start until the start-up has finished (message loop idle)
 //   FormCreate          the main window's creation handler in this process, and its teardown
+//   SchemeSetOpen      the Scheme Set dialog in this process: creation (its 104 key panels, the
+//                      scheme list read from disk), showing with every control painted, and
+//                      separately its closing
 //   KeyToPlaySound      SendInput key press until the program's PlaySound call (Wine's trace
 //                       time stamps, 1 ms resolution) and until the sound's onset in the null
 //                       sink's recording; beside it the bare PlaySoundA call-to-onset
@@ -12,6 +15,7 @@
 #include "Application.h"
 #include "MainFrm.h"
 #include "PubUnit.h"
+#include "SchemeFrm.h"
 #include "WineTest.h"
 
 #include <windows.h>
@@ -62,11 +66,15 @@ void StartupToTrayIcon(benchmark::State& state) {
 }
 BENCHMARK(StartupToTrayIcon)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
-void FormCreate(benchmark::State& state) {
-    // The form reads the schemes beside this executable.
+// The forms read the schemes beside this executable.
+void CopyFight() {
     std::string dir = wt::UnixToWinPath(TAPPOLO_OUT_DIR) + "\\schemes\\Fight.tss";
     CreateDirectoryA((GetProgramDir() + "schemes").c_str(), nullptr);
     CopyFileA(dir.c_str(), (GetProgramDir() + "schemes\\Fight.tss").c_str(), FALSE);
+}
+
+void FormCreate(benchmark::State& state) {
+    CopyFight();
     Application.Initialize();
     for (auto _ : state) {
         MySetInfo = std::make_unique<TMySetInfo>();
@@ -79,6 +87,26 @@ void FormCreate(benchmark::State& state) {
     }
 }
 BENCHMARK(FormCreate)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+void SchemeSetOpen(benchmark::State& state) {
+    CopyFight();
+    Application.Initialize();
+    std::vector<double> closing;
+    for (auto _ : state) {
+        auto* form = TForm::Create<TSchemeForm>(&Application);
+        form->Show();
+        RedrawWindow(form->Handle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        state.PauseTiming();
+        const auto start = std::chrono::steady_clock::now();
+        TComponent::Free(form);
+        closing.push_back(Millis(std::chrono::steady_clock::now() - start));
+        wt::PumpMessages(1ms);
+        state.ResumeTiming();
+    }
+    Percentiles(state, "close", closing);
+}
+BENCHMARK(SchemeSetOpen)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 void KeyToPlaySound(benchmark::State& state) {
     app::ProgramDir dir("benchkeys");

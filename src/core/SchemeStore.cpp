@@ -126,6 +126,8 @@ SchemeNameFault CheckSchemeName(std::string_view name) {
         return SchemeNameFault::DeviceName;
     if (HasShortNameMark(name))
         return SchemeNameFault::ShortNameAlias;
+    if (name.find(kExtension) != std::string_view::npos)
+        return SchemeNameFault::ListsOtherwise;
     if (name.size() + kExtension.size() > MaxNameLength)
         return SchemeNameFault::TooLong;
     return SchemeNameFault::Usable;

@@ -6,8 +6,9 @@
 // more loosely than the concatenation suggests: it drops trailing dots and blanks ("Rock."
 // is the folder of "Rock"), takes device names in any folder ("CON", "nul.tss"), climbs with
 // "..", splits at "\" and "/", lets the shell's delete expand "*" and "?", and finds a long
-// name through its 8.3 alias ("MYSCHE~1"). A name that could mean anything but its own file
-// and folder is not usable: the store leaves the disk alone for it.
+// name through its 8.3 alias ("MYSCHE~1"); and a name holding ".tss" lists under another name
+// once saved. A name that could mean anything but its own file and folder is not usable: the
+// store leaves the disk alone for it.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -44,6 +45,7 @@ enum class SchemeNameFault {
     LooseEnd,       // starts or ends with a blank, or ends with a dot: "Rock." is "Rock"
     DeviceName,     // CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, with any extension
     ShortNameAlias, // "~" and a digit: could be the 8.3 alias of another scheme's long name
+    ListsOtherwise, // holds ".tss": its file would list under another name ("a.tss" as "a")
     TooLong,        // the scheme file's path or name does not fit the platform's limits
 };
 SchemeNameFault CheckSchemeName(std::string_view name);

@@ -1,5 +1,6 @@
 #include "DialogDriver.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -137,6 +138,24 @@ void TypeText(const std::string& text) {
         else
             PressKey(vk);
     }
+    std::this_thread::sleep_for(milliseconds(100));
+}
+
+void Paste(const std::string& text) {
+    if (!OpenClipboard(nullptr))
+        return;
+    EmptyClipboard();
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+        char* bytes = static_cast<char*>(GlobalLock(memory));
+        std::copy(text.begin(), text.end(), bytes);
+        bytes[text.size()] = '\0';
+        GlobalUnlock(memory);
+        // The clipboard owns the memory from here on.
+        if (!SetClipboardData(CF_TEXT, memory))
+            GlobalFree(memory);
+    }
+    CloseClipboard();
+    PressCombo({VK_CONTROL, 'V'});
     std::this_thread::sleep_for(milliseconds(100));
 }
 

@@ -31,6 +31,9 @@ void Click(HWND window);
 // Types text on the keyboard, character by character (US layout).
 void TypeText(const std::string& text);
 
+// Puts the text on the clipboard and pastes it with Ctrl+V where the focus is.
+void Paste(const std::string& text);
+
 // Drop-down lists: the items, the selection, and a choice made as the list reports a user's.
 std::vector<std::string> ComboItems(HWND combo);
 int ComboIndex(HWND combo);

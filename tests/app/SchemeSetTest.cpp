@@ -68,13 +68,21 @@ protected:
         Sync(FProgram.MainWindow());
         return gone;
     }
-    void NewScheme(const std::string& typed) {
+    // New, a name typed (or pasted) and Enter; gives what the name field held.
+    std::string NewScheme(const std::string& text, bool paste = false) {
         Click(Button("&New"));
         HWND ask = WaitWindow(FProgram.Id(), "New Scheme", 5s);
-        ASSERT_NE(ask, nullptr);
-        TypeText(typed);
+        if (!ask)
+            return "<no dialog>";
+        if (paste)
+            Paste(text);
+        else
+            TypeText(text);
+        const std::string field = TextOf(ChildOfClass(ask, "Edit"));
         PressKey(VK_RETURN);
         WaitGone(ask, 3s);
+        Sync(FDialog);
+        return field;
     }
 
     AppProcess FProgram;
@@ -101,7 +109,7 @@ TEST_F(SchemeSet, NewSchemeGetsACopiedSoundIsSavedListedAndPlayed) {
     EXPECT_EQ(gui.hwndFocus, SchemeList());
 
     // The typed colon is kept out of the name.
-    NewScheme("Ro:ck");
+    EXPECT_EQ(NewScheme("Ro:ck"), "Rock");
     EXPECT_EQ(ComboItems(SchemeList()), (std::vector<std::string>{"Fight", "Rock"}));
     EXPECT_EQ(ComboIndex(SchemeList()), 1);
     EXPECT_TRUE(EditMode());
@@ -176,7 +184,14 @@ TEST_F(SchemeSet, AnExistingNameIsShownAndAnUnsavedChoiceIsOfferedAtClosing) {
     ChooseComboItem(SchemeList(), 1);
     EXPECT_EQ(TextOf(SoundFile()), "pageup.wav");
 
-    NewScheme("alpha");
+    // Pasted text passes the typing filter; on OK its forbidden characters go, and a name
+    // still unusable ("CON", a device) counts as blank: no message, no scheme.
+    EXPECT_EQ(NewScheme("C<O>N", true), "C<O>N");
+    EXPECT_EQ(WaitMessageBox(FProgram.Id(), 500ms).Window, nullptr);
+    EXPECT_EQ(ComboItems(SchemeList()), (std::vector<std::string>{"Alpha", "Fight"}));
+    EXPECT_TRUE(ViewMode());
+
+    EXPECT_EQ(NewScheme("alpha"), "alpha");
     EXPECT_EQ(Answer(IDOK), kPrompt + "|Scheme alpha Exists!");
     EXPECT_EQ(ComboIndex(SchemeList()), 0);
     EXPECT_EQ(TextOf(SoundFile()), "t00.wav");
@@ -231,6 +246,12 @@ TEST_F(SchemeSet, TheHighlightFollowsKeyPanelsAndTheKeyTypeList) {
     PanelLook pageUp = LookOf(Key("Page Up")), q = LookOf(Key("Q"));
     EXPECT_TRUE(pageUp.Lowered && pageUp.Maroon);
     EXPECT_TRUE(!q.Lowered && !q.Maroon);
+
+    // No default and no cancel button: Enter and Esc leave the dialog open.
+    PressKey(VK_RETURN);
+    PressKey(VK_ESCAPE);
+    wt::PumpMessages(300ms);
+    EXPECT_TRUE(IsWindowVisible(FDialog));
 }
 
 TEST_F(SchemeSet, DeletingOddNamesTouchesNothingOfAnotherScheme) {

@@ -88,6 +88,9 @@ TEST(SchemeStore, NameGuard) {
         {"CONOUT$", F::DeviceName},
         {"MYSCHE~1", F::ShortNameAlias},
         {"a~12b", F::ShortNameAlias},
+        {"a.tss", F::ListsOtherwise},
+        {"x.tssy", F::ListsOtherwise},
+        {"A.TSS", F::Usable}, // lists as itself
         {std::string(251, 'n'), F::Usable},
         {std::string(252, 'n'), F::TooLong},
         {std::string(300, 'n'), F::TooLong},
