@@ -29,7 +29,7 @@ std::string Format(const char* text, const std::string& name) {
 // name themselves in a tooltip.
 class TKeyPanel : public TPanel {
 public:
-    TKeyPanel(TForm* form, TControl* parent, const std::vector<TFontHandle>& fonts)
+    TKeyPanel(TForm* form, TControl* parent, const std::vector<UniqueFont>& fonts)
         : TPanel(form, parent), FFonts(fonts) {}
 
 protected:
@@ -52,8 +52,8 @@ protected:
         const int width = r.right - r.left, height = r.bottom - r.top;
         HGDIOBJ previous = nullptr;
         RECT need{};
-        for (const TFontHandle& font : FFonts) {
-            HGDIOBJ old = SelectObject(dc, font.get());
+        for (const UniqueFont& font : FFonts) {
+            HGDIOBJ old = SelectObject(dc, font.Get());
             if (!previous)
                 previous = old;
             need = {0, 0, width, 0};
@@ -77,7 +77,7 @@ protected:
     }
 
 private:
-    const std::vector<TFontHandle>& FFonts;
+    const std::vector<UniqueFont>& FFonts;
 };
 
 } // namespace

@@ -66,7 +66,7 @@ private:
     std::vector<SchemeEntry> FEntries;
     std::vector<TPanel*> FKeyPanels;
     // The key captions' fonts, largest first.
-    std::vector<TFontHandle> FKeyFonts;
+    std::vector<UniqueFont> FKeyFonts;
 };
 
 // Runs the dialog modally over `owner` and frees it.

@@ -2,6 +2,7 @@
 
 #include "PubFunction.h"
 #include "SchemeStore.h"
+#include "UniqueHandle_win.h"
 
 #include <windows.h>
 
@@ -11,14 +12,10 @@ namespace {
 // name, "..", another drive letter for the same folder).
 bool SameFile(const std::string& a, const std::string& b) {
     auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-        HANDLE file =
-            CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return false;
-        const bool known = GetFileInformationByHandle(file, &info) != 0;
-        CloseHandle(file);
-        return known;
+        UniqueFile file(CreateFileA(path.c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file && GetFileInformationByHandle(file.Get(), &info) != 0;
     };
     BY_HANDLE_FILE_INFORMATION x{}, y{};
     return identify(a, x) && identify(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&

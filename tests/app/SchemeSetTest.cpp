@@ -3,6 +3,7 @@
 // tree, the screen, the message boxes and the sounds played afterwards.
 #include "AppTestUtil.h"
 #include "DialogDriver.h"
+#include "UniqueHandle_win.h"
 
 #include <algorithm>
 
@@ -268,12 +269,11 @@ TEST_F(SchemeSet, DeletingOddNamesTouchesNothingOfAnotherScheme) {
     // The list has the file system's order, which this search sees too.
     std::vector<std::string> files;
     WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((dir.SchemesPath() + "*.tss").c_str(), &entry);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    UniqueFind search(FindFirstFileA((dir.SchemesPath() + "*.tss").c_str(), &entry));
+    ASSERT_TRUE(search);
     do
         files.emplace_back(entry.cFileName);
-    while (FindNextFileA(search, &entry));
-    FindClose(search);
+    while (FindNextFileA(search.Get(), &entry));
 
     ASSERT_NE(Open(dir), nullptr);
     ASSERT_EQ(ComboItems(SchemeList()).size(), files.size());
