@@ -50,17 +50,22 @@ protected:
         const int length = static_cast<int>(caption.size());
         const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
         const int width = r.right - r.left, height = r.bottom - r.top;
-        HGDIOBJ previous = nullptr;
-        RECT need{};
-        for (const UniqueFont& font : FFonts) {
-            HGDIOBJ old = SelectObject(dc, font.Get());
-            if (!previous)
-                previous = old;
-            need = {0, 0, width, 0};
-            DrawTextA(dc, caption.c_str(), length, &need, format | DT_CALCRECT);
-            if (need.right <= width && need.bottom <= height)
-                break;
+        // The caption and the key's size never change: the font is chosen at the first painting.
+        if (FFontIndex < 0) {
+            FFontIndex = 0;
+            for (const UniqueFont& font : FFonts) {
+                HGDIOBJ old = SelectObject(dc, font.Get());
+                FNeed = {0, 0, width, 0};
+                DrawTextA(dc, caption.c_str(), length, &FNeed, format | DT_CALCRECT);
+                SelectObject(dc, old);
+                if (FNeed.right <= width && FNeed.bottom <= height)
+                    break;
+                if (FFontIndex + 1 < static_cast<int>(FFonts.size()))
+                    ++FFontIndex;
+            }
         }
+        const RECT need = FNeed;
+        HGDIOBJ previous = SelectObject(dc, FFonts[static_cast<std::size_t>(FFontIndex)].Get());
         SetTextColor(dc, Font().Color == clDefault ? GetSysColor(COLOR_BTNTEXT) : Font().Color);
         SetBkMode(dc, TRANSPARENT);
         RECT text = r;
@@ -72,12 +77,13 @@ protected:
         }
         IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
         DrawTextA(dc, caption.c_str(), length, &text, format);
-        if (previous)
-            SelectObject(dc, previous);
+        SelectObject(dc, previous);
     }
 
 private:
     const std::vector<UniqueFont>& FFonts;
+    int FFontIndex = -1;
+    RECT FNeed{};
 };
 
 } // namespace
