@@ -1,5 +1,5 @@
-// The scheme store's operations on the real file system: what they copy, create and delete,
-// and what they leave alone.
+// The scheme store's operations on the real file system: what they list, create and copy, and
+// what they leave alone. Deletion is driven through the dialog in the end-to-end tests.
 #include "SchemeDisk.h"
 #include "WineTest.h"
 
@@ -72,31 +72,6 @@ TEST(SchemeDisk, BringingASoundInNeverLosesTheChosenFile) {
     EXPECT_EQ(BringSoundIn(dir, {"Rock.", true}, other + "ding.wav"), "ding.wav");
     EXPECT_EQ(BringSoundIn(dir, {"Rock", false}, other + "ding.wav"), "ding.wav");
     EXPECT_EQ(wt::ReadFileBytes(inScheme), "mine");
-}
-
-TEST(SchemeDisk, DeleteRemovesOnlyTheSchemesOwnFolderAndFile) {
-    const std::string dir = wt::MakeTempDir("schemedelete");
-    ASSERT_TRUE(CreateScheme(dir, "Rock"));
-    ASSERT_TRUE(CreateScheme(dir, "x"));
-    File(dir + "schemes\\Rock\\a.wav", "a");
-    File(dir + "schemes\\Rock.tss", "");
-    File(dir + "schemes\\x.tss", "");
-    File(dir + "keep.txt", "");
-    const std::vector<SchemeEntry> refused = {
-        {"", true},      {".", true},   {"..", true},    {"a\\..\\..", true},
-        {"..\\x", true}, {"   ", true}, {"Rock.", true}, {"Rock ", true},
-        {"CON", true},   {"*", true},   {"x", false},    {std::string(300, 'n'), true}};
-    for (const SchemeEntry& entry : refused)
-        EXPECT_FALSE(DeleteScheme(dir, entry)) << "[" << entry.Name << "]";
-    for (const char* path : {"keep.txt", "schemes\\Rock\\a.wav", "schemes\\Rock.tss",
-                             "schemes\\x.tss", "schemes\\x\\"})
-        EXPECT_TRUE(Exists(dir + path)) << path;
-
-    EXPECT_TRUE(DeleteScheme(dir, {"Rock", true}));
-    EXPECT_FALSE(Exists(dir + "schemes\\Rock"));
-    EXPECT_FALSE(Exists(dir + "schemes\\Rock.tss"));
-    EXPECT_TRUE(Exists(dir + "schemes\\x.tss"));
-    EXPECT_TRUE(Exists(dir + "keep.txt"));
 }
 
 } // namespace
