@@ -248,6 +248,11 @@ TEST_F(SchemeSet, TheHighlightFollowsKeyPanelsAndTheKeyTypeList) {
     EXPECT_TRUE(pageUp.Lowered && pageUp.Maroon);
     EXPECT_TRUE(!q.Lowered && !q.Maroon);
 
+    wt::PlaySoundTrace trace;
+    Click(Button("&Test Sound"));
+    EXPECT_EQ(Relative(trace.WaitNames(1, 1500ms), dir),
+              std::vector<std::string>{"schemes\\Fight\\pageup.wav"});
+
     // No default and no cancel button: Enter and Esc leave the dialog open.
     PressKey(VK_RETURN);
     PressKey(VK_ESCAPE);
