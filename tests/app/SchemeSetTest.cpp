@@ -14,11 +14,11 @@ namespace {
 
 using namespace std::string_literals;
 
-// The scheme file's bytes for sixteen names: each a short text value 06, length, bytes.
+// The scheme file's bytes for sixteen names: each a short text value.
 std::string SchemeBytes(const std::vector<std::string>& names) {
     std::string bytes;
     for (const std::string& name : names)
-        bytes += "\x06"s + static_cast<char>(name.size()) + name;
+        bytes += TextValue(name);
     return bytes;
 }
 
@@ -110,33 +110,34 @@ TEST_F(SchemeSet, NewSchemeGetsACopiedSoundIsSavedListedAndPlayed) {
     EXPECT_EQ(gui.hwndFocus, SchemeList());
 
     // The typed colon is kept out of the name.
-    EXPECT_EQ(NewScheme("Ro:ck"), "Rock");
-    EXPECT_EQ(ComboItems(SchemeList()), (std::vector<std::string>{"Fight", "Rock"}));
+    EXPECT_EQ(NewScheme("Al:pha"), "Alpha");
+    EXPECT_EQ(ComboItems(SchemeList()), (std::vector<std::string>{"Fight", "Alpha"}));
     EXPECT_EQ(ComboIndex(SchemeList()), 1);
     EXPECT_TRUE(EditMode());
     EXPECT_EQ(TextOf(SoundFile()), "");
-    EXPECT_TRUE(Exists(dir.SchemesPath() + "Rock\\"));
-    EXPECT_FALSE(Exists(dir.SchemesPath() + "Rock.tss"));
+    EXPECT_TRUE(Exists(dir.SchemesPath() + "Alpha\\"));
+    EXPECT_FALSE(Exists(dir.SchemesPath() + "Alpha.tss"));
 
     Click(Key("Q"));
     EXPECT_EQ(ComboIndex(KeyTypeList()), 12);
     Click(Button("..."));
     ASSERT_TRUE(ChooseFile(FProgram.Id(), elsewhere, 5s));
     EXPECT_EQ(TextOf(SoundFile()), "ding.wav");
-    EXPECT_EQ(wt::ReadFileBytes(dir.SchemesPath() + "Rock\\ding.wav"), wt::MakeToneWav(880, 120));
+    EXPECT_EQ(wt::ReadFileBytes(dir.SchemesPath() + "Alpha\\ding.wav"), wt::MakeToneWav(880, 120));
 
     Click(Button("&Save"));
     std::vector<std::string> names(16);
     names[12] = "ding.wav";
-    EXPECT_EQ(wt::ReadFileBytes(dir.SchemesPath() + "Rock.tss"), SchemeBytes(names));
+    EXPECT_EQ(wt::ReadFileBytes(dir.SchemesPath() + "Alpha.tss"), SchemeBytes(names));
     EXPECT_TRUE(ViewMode());
     // The dialog is open: keys still sound with the scheme current when it opened.
     EXPECT_EQ(SoundsOf('Q', dir), std::vector<std::string>{"schemes\\Fight\\letter.wav"});
 
     EXPECT_TRUE(CloseDialog());
-    ASSERT_TRUE(FProgram.ChooseItem(mpSchemes, 2));
-    EXPECT_EQ(ReadSettings(dir.SettingsPath()).CurrentScheme, "Rock");
-    EXPECT_EQ(SoundsOf('Q', dir), std::vector<std::string>{"schemes\\Rock\\ding.wav"});
+    // Listed before Fight, in the file system's order.
+    ASSERT_TRUE(FProgram.ChooseItem(mpSchemes, 1));
+    EXPECT_EQ(wt::ReadFileBytes(dir.SettingsPath()), SettingsBytes("Alpha", "Alpha"));
+    EXPECT_EQ(SoundsOf('Q', dir), std::vector<std::string>{"schemes\\Alpha\\ding.wav"});
 }
 
 TEST_F(SchemeSet, DeleteAsksRemovesAndTheMenuFallsBackWhileFightInAnyCaseStays) {
@@ -160,7 +161,8 @@ TEST_F(SchemeSet, DeleteAsksRemovesAndTheMenuFallsBackWhileFightInAnyCaseStays) 
     EXPECT_TRUE(Exists(dir.SchemesPath() + "fIGHT\\t12.wav"));
 
     EXPECT_TRUE(CloseDialog());
-    EXPECT_EQ(ReadSettings(dir.SettingsPath()).CurrentScheme, "fIGHT");
+    // The first scheme is current now and saved (its name is the only plain text value).
+    EXPECT_NE(wt::ReadFileBytes(dir.SettingsPath()).find(TextValue("fIGHT")), std::string::npos);
     EXPECT_EQ(SoundsOf('Q', dir), std::vector<std::string>{"schemes\\fIGHT\\t12.wav"});
 }
 
