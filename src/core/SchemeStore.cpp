@@ -7,10 +7,6 @@ namespace {
 
 constexpr std::string_view kExtension = ".tss";
 
-bool IsBlank(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
 char FoldAscii(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -62,39 +58,9 @@ bool HasShortNameMark(std::string_view name) {
 
 } // namespace
 
-std::string TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return std::string(text);
-}
-
-std::string SchemeListName(std::string_view fileName) {
-    std::string name = TrimBlanks(fileName);
-    // The search goes on after each removal, so a ".tss" that the removal brings together is
-    // kept: "a.t.tssss" lists as "a.tss".
-    for (std::size_t at = name.find(kExtension); at != std::string::npos;
-         at = name.find(kExtension, at))
-        name.erase(at, kExtension.size());
-    return name;
-}
-
 bool NamesOwnSchemeFile(std::string_view name, std::string_view fileName) {
     return fileName.size() == name.size() + kExtension.size() &&
            fileName.substr(0, name.size()) == name && fileName.substr(name.size()) == kExtension;
-}
-
-std::string SchemesFolder(const std::string& programDir) {
-    return programDir + "schemes";
-}
-
-std::string SchemeFilePath(const std::string& programDir, const std::string& name) {
-    return SchemesFolder(programDir) + "\\" + name + std::string(kExtension);
-}
-
-std::string SchemeSoundFolder(const std::string& programDir, const std::string& name) {
-    return SchemesFolder(programDir) + "\\" + name;
 }
 
 bool IsForbiddenNameChar(unsigned code) {

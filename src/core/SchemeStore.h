@@ -1,6 +1,6 @@
 #pragma once
-// The rules of the scheme store: where a scheme's file and sound folder lie, how a file on disk
-// becomes a list entry, and which names may reach the disk at all.
+// The rules of the scheme store beside its paths (DataPaths.h) and list names (NameRules.h):
+// which list entries stand for their own scheme, and which names may reach the disk at all.
 //
 // A scheme N is the file schemes\N.tss and the folder schemes\N. Windows reads a path much
 // more loosely than the concatenation suggests: it drops trailing dots and blanks ("Rock."
@@ -9,26 +9,17 @@
 // name through its 8.3 alias ("MYSCHE~1"); and a name holding ".tss" lists under another name
 // once saved. A name that could mean anything but its own file and folder is not usable: the
 // store leaves the disk alone for it.
+#include "DataPaths.h"
+#include "NameRules.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-// Blanks and control characters (every byte up to 32) off both ends.
-std::string TrimBlanks(std::string_view text);
-
-// The list entry of a scheme file's bare name: trimmed, then every ".tss" (exact lower case)
-// removed, so "x.tss.tss" lists as "x" and "A.TSS" as "A.TSS".
-std::string SchemeListName(std::string_view fileName);
-
-// Whether a list entry made from `fileName` names that very file: N + ".tss" is the file's
-// name byte for byte. An entry that does not (" x.tss" listed as "x") may share its name with
-// another scheme, whose file and folder are then not its own.
+// Whether the list entry made from `fileName` (SchemeListName) names that very file: the
+// entry + ".tss" is the file's name byte for byte. An entry that does not (" x.tss" listed as
+// "x") may share its name with another scheme, whose file and folder are not its own.
 bool NamesOwnSchemeFile(std::string_view name, std::string_view fileName);
-
-// programDir (ending in "\") + "schemes", + "\" + N + ".tss", + "\" + N.
-std::string SchemesFolder(const std::string& programDir);
-std::string SchemeFilePath(const std::string& programDir, const std::string& name);
-std::string SchemeSoundFolder(const std::string& programDir, const std::string& name);
 
 // The nine characters that file names cannot hold: " * / : < > ? \ |. A set of 96 bits over
 // the codes 32 to 127; no code outside that range is in it.

@@ -8,7 +8,7 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(SchemeStore, FileNamesBecomeListEntries) {
+TEST(SchemeStore, ListEntriesKnowWhetherTheyNameTheirOwnFile) {
     struct Case {
         std::string file, entry;
         bool own;
@@ -28,14 +28,6 @@ TEST(SchemeStore, FileNamesBecomeListEntries) {
         EXPECT_EQ(SchemeListName(c.file), c.entry) << c.file;
         EXPECT_EQ(NamesOwnSchemeFile(SchemeListName(c.file), c.file), c.own) << c.file;
     }
-    EXPECT_EQ(TrimBlanks("\x01 \xA0x y\r\n"s), "\xA0x y");
-}
-
-TEST(SchemeStore, PathsAreConcatenated) {
-    const std::string dir = "C:\\Prog\\";
-    EXPECT_EQ(SchemesFolder(dir), "C:\\Prog\\schemes");
-    EXPECT_EQ(SchemeFilePath(dir, "Rock"), "C:\\Prog\\schemes\\Rock.tss");
-    EXPECT_EQ(SchemeSoundFolder(dir, "Rock"), "C:\\Prog\\schemes\\Rock");
 }
 
 TEST(SchemeStore, ExactlyNineCharactersAreForbidden) {
