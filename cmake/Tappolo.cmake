@@ -44,3 +44,19 @@ function(tappolo_winenv_fixture)
     set_tests_properties(winenv_start PROPERTIES FIXTURES_SETUP winenv TIMEOUT 300)
     set_tests_properties(winenv_stop PROPERTIES FIXTURES_CLEANUP winenv TIMEOUT 60)
 endfunction()
+
+# A shipped binary carries no debug information: the static runtime libraries bring theirs,
+# which is most of the file. The symbols stay beside the build, in symbols/<file>.debug, for
+# reading crash addresses with gdb (`symbol-file`) or addr2line.
+function(tappolo_strip target)
+    if(NOT WIN32 OR NOT CMAKE_OBJCOPY OR NOT CMAKE_STRIP)
+        return()
+    endif()
+    set(symbols ${CMAKE_BINARY_DIR}/symbols)
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${symbols}
+        COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}>
+                ${symbols}/$<TARGET_FILE_NAME:${target}>.debug
+        COMMAND ${CMAKE_STRIP} --strip-all $<TARGET_FILE:${target}>
+        VERBATIM)
+endfunction()

@@ -39,3 +39,13 @@ bool DeleteFolder(const std::string& path);
 
 // "major.minor.release.build" of the file's fixed version block, or empty without one.
 std::string GetFileVersionText(const std::string& path);
+
+// Auto-run at logon: the value `valueName` under the Run key of the machine when it can be
+// opened with full access (an administrator), else under the current user's own Run key. The
+// data is the quoted executable path. Enabling writes it, disabling removes it; false when
+// neither key could be opened. Raises "Failed to set data for '%s'" when the value cannot be
+// written, or when the machine-wide value names the program and cannot be removed.
+bool SetAutoRun(const std::string& valueName, const std::string& exePath, bool enable);
+// Whether the machine-wide or the per-user value names exePath (SamePathLoose). A value of
+// that name that is not a string raises "Invalid data type for '%s'".
+bool IsAutoRun(const std::string& valueName, const std::string& exePath);
