@@ -1,5 +1,37 @@
 #include "AutoRun.h"
 
+#include <string>
+
+namespace {
+
+std::string TrimUpper(std::string_view path) {
+    std::size_t first = 0, last = path.size();
+    while (first < last && static_cast<unsigned char>(path[first]) <= ' ')
+        ++first;
+    while (last > first && static_cast<unsigned char>(path[last - 1]) <= ' ')
+        --last;
+    std::string out(path.substr(first, last - first));
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+std::string LettersOnly(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        if (c >= 'A' && c <= 'Z')
+            out += c;
+    return out;
+}
+
+} // namespace
+
+bool SamePathLoose(std::string_view pathA, std::string_view pathB) {
+    const std::string a = TrimUpper(pathA), b = TrimUpper(pathB);
+    return a == b || LettersOnly(a) == LettersOnly(b);
+}
+
 AutoRunPlan PlanAutoRun(bool enable, bool machineWritable, bool machineOn) {
     AutoRunPlan plan;
     // The per-user value is only ever the stand-in for a machine-wide one that cannot be

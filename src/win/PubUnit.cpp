@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-namespace {
-
 std::string ExecutablePath() {
     std::string buffer(MAX_PATH, '\0');
     for (;;) {
@@ -21,8 +19,6 @@ std::string ExecutablePath() {
         buffer.resize(buffer.size() * 2);
     }
 }
-
-} // namespace
 
 const std::string& GetProgramDir() {
     static const std::string programDir = FolderOf(ExecutablePath());

@@ -5,3 +5,6 @@
 
 // Found on the first call and held for the whole run.
 const std::string& GetProgramDir();
+
+// The full path of the running executable, or empty when the system cannot give it.
+std::string ExecutablePath();

@@ -1,5 +1,4 @@
 #include "AutoRun.h"
-#include "PubFunction.h"
 
 #include <gtest/gtest.h>
 
