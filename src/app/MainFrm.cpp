@@ -1,6 +1,8 @@
 #include "MainFrm.h"
 
+#include "AboutFrm.h"
 #include "Exception.h"
+#include "HotKeyFrm.h"
 #include "KeyHook.h"
 #include "KeySound.h"
 #include "KeySpeech.h"
@@ -56,15 +58,14 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
     miTTSSpeak = NewItem(miSchemes, "miTTSSpeak", "TTS Speak", &TMainForm::miTTSSpeakClick);
     miTTSSpeak->RadioItem = true;
     miTTSSpeak->GroupIndex = kSchemeGroup;
-    // The three dialogs' commands come with the dialogs.
     miSchemeSet =
         NewItem(root, "miSchemeSet", "S&cheme Set", &TMainForm::miSchemeSetClick);
     ShowMainForm1 =
         NewItem(root, "ShowMainForm1", "Show Main&Form", &TMainForm::ShowMainForm1Click);
     ShowMainForm1->Visible = false;
-    miHotKey = NewItem(root, "miHotKey", "Hot&Key", nullptr);
+    miHotKey = NewItem(root, "miHotKey", "Hot&Key", &TMainForm::miHotKeyClick);
     N1 = NewItem(root, "N1", "-", nullptr);
-    miAbout = NewItem(root, "miAbout", "&About...", nullptr);
+    miAbout = NewItem(root, "miAbout", "&About...", &TMainForm::miAboutClick);
     miSendaquestion =
         NewItem(root, "miSendaquestion", "Se&nd a question", &TMainForm::miSendaquestionClick);
     miHelp = NewItem(root, "miHelp", "&Help", &TMainForm::miHelpClick);
@@ -256,6 +257,19 @@ void TMainForm::miSchemeSetClick(TComponent*) {
     ClearSchemeMenu();
     BuildSchemeMenu();
     SelectCurrentScheme();
+}
+
+void TMainForm::miHotKeyClick(TComponent*) {
+    if (!ExecuteHotKeySetup(this))
+        return;
+    // The new hotkeys act at once and the old combinations are free again.
+    HKM->ReleaseAllShortCutKeys();
+    RegisterSoundHotKeys();
+}
+
+void TMainForm::miAboutClick(TComponent*) {
+    TOwned<TAboutForm> form(TForm::Create<TAboutForm>(this));
+    form->ShowModal();
 }
 
 void TMainForm::ShowMainForm1Click(TComponent*) {

@@ -55,6 +55,8 @@ public:
     void SchemeListItemClick(TComponent* Sender);
     void miTTSSpeakClick(TComponent* Sender);
     void miSchemeSetClick(TComponent* Sender);
+    void miHotKeyClick(TComponent* Sender);
+    void miAboutClick(TComponent* Sender);
     void ShowMainForm1Click(TComponent* Sender);
     void miSendaquestionClick(TComponent* Sender);
     void miHelpClick(TComponent* Sender);

@@ -277,10 +277,16 @@ TModalResult TForm::ShowModal() {
     return FModalResult;
 }
 
+void TForm::SetModalResult(TModalResult value) {
+    FModalResult = value;
+    if (FModal && value != mrNone && FHandle)
+        PostMessageA(FHandle, WM_NULL, 0, 0);
+}
+
 void TForm::Close() {
     if (FModal) {
         if (FModalResult == mrNone)
-            FModalResult = mrCancel;
+            SetModalResult(mrCancel);
         return;
     }
     if (!FormCloseQuery())

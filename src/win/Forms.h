@@ -155,7 +155,9 @@ public:
     TModalResult ShowModal();
     bool Modal() const { return FModal; }
     TModalResult ModalResult() const { return FModalResult; }
-    void SetModalResult(TModalResult value) { FModalResult = value; }
+    // Ends the modal loop with this result; also from a message sent by another thread, which
+    // the loop would otherwise not see until its next queued message.
+    void SetModalResult(TModalResult value);
     // Modal: ends with mrCancel unless a result is set. Otherwise hides the form; closing the
     // main form ends the program.
     void Close();

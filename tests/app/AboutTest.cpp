@@ -79,10 +79,10 @@ protected:
         HWND dialog = Open();
         ASSERT_NE(dialog, nullptr);
         if (Checked() != checked)
-            Click(box);
+            PressButton(box);
         ASSERT_EQ(Checked(), checked);
-        Click(ChildByText(dialog, "&Ok"));
-        EXPECT_TRUE(WaitGone(dialog, 3s));
+        PressButton(ChildByText(dialog, "&Ok"));
+        EXPECT_TRUE(WaitGone(dialog, 5s));
     }
     std::string Quoted() const { return "\"" + dir.Path() + "Tappolo.exe\""; }
 
@@ -100,9 +100,9 @@ TEST_F(About, ShowsTheVersionAndOkStoresOrRemovesTheMachineWideValue) {
     EXPECT_NE(ChildByText(dialog, "Ver 1.0.0.1"), nullptr) << "the executable's version block";
     EXPECT_FALSE(Checked());
     // The close box writes nothing, whatever the box says.
-    Click(box);
+    PressButton(box);
     SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(WaitGone(dialog, 3s));
+    ASSERT_TRUE(WaitGone(dialog, 5s));
     EXPECT_FALSE(ReadRun(HKEY_LOCAL_MACHINE).Present);
 
     OkWith(true);
@@ -113,7 +113,7 @@ TEST_F(About, ShowsTheVersionAndOkStoresOrRemovesTheMachineWideValue) {
     dialog = Open();
     EXPECT_TRUE(Checked()) << "the next opening reads it back";
     SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(WaitGone(dialog, 3s));
+    ASSERT_TRUE(WaitGone(dialog, 5s));
 
     OkWith(false);
     EXPECT_FALSE(ReadRun(HKEY_LOCAL_MACHINE).Present);
@@ -134,7 +134,7 @@ TEST_F(About, AValueThatIsNoStringIsReportedAndTheBoxOpensClear) {
     box = ChildByText(dialog, "Auto-run at startup Windows");
     EXPECT_FALSE(Checked());
     SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(WaitGone(dialog, 3s));
+    ASSERT_TRUE(WaitGone(dialog, 5s));
     EXPECT_EQ(ReadRun(HKEY_LOCAL_MACHINE).Type, static_cast<DWORD>(REG_DWORD));
 }
 
@@ -188,7 +188,7 @@ TEST_F(AboutWithoutMachineRights, TheUsersOwnRunKeyTakesTheValue) {
     HWND dialog = Open();
     EXPECT_TRUE(Checked());
     SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(WaitGone(dialog, 3s));
+    ASSERT_TRUE(WaitGone(dialog, 5s));
     OkWith(false);
     EXPECT_FALSE(ReadRun(HKEY_CURRENT_USER).Present);
 }
@@ -201,8 +201,8 @@ TEST_F(AboutWithoutMachineRights, AMachineWideValueThatCannotBeRemovedIsReported
     HWND dialog = Open();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(Checked()) << "read without write access";
-    Click(box);
-    Click(ChildByText(dialog, "&Ok"));
+    PressButton(box);
+    PressButton(ChildByText(dialog, "&Ok"));
     MessageBoxInfo error = WaitMessageBox(tappolo.Id(), 5s);
     ASSERT_NE(error.Window, nullptr);
     EXPECT_EQ(Narrow(error.Text), "Failed to set data for 'tappolo'");

@@ -313,6 +313,12 @@ void PressButton(HWND box, int id) {
         PostMessageA(button, BM_CLICK, 0, 0);
 }
 
+void PressButton(HWND button) {
+    // Posted: a command that opens a message box does not block the test.
+    PostMessageA(button, BM_CLICK, 0, 0);
+    Sleep(milliseconds(150));
+}
+
 namespace {
 
 struct TooltipSearch {

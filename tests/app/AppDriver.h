@@ -102,6 +102,8 @@ struct MessageBoxInfo {
 MessageBoxInfo WaitMessageBox(DWORD processId, milliseconds timeout);
 // Presses the button `id` (IDOK, IDYES, ...) of a box.
 void PressButton(HWND box, int id);
+// Presses a button or check box as a click would, and lets the program take it.
+void PressButton(HWND button);
 
 // The tray icon of our program is identified by its window: a modify without changes succeeds
 // only for an icon that exists.

@@ -67,18 +67,18 @@ TEST_F(HotKeySetup, TypedHotkeysAreSavedAndActAtOnceWhileTheOldOnesAreFreed) {
     EXPECT_EQ(Field(disable), 0x0657);
     EXPECT_EQ(Focused(), ChildByText(dialog, "&Ok")) << "the dialog opens on Ok";
 
-    PressCombo({VK_MENU, 'D'});
-    EXPECT_EQ(Focused(), disable) << "the label's accelerator";
-    PressCombo({VK_SHIFT, 'D'});
-    PressCombo({VK_SHIFT, VK_TAB});
-    EXPECT_EQ(Focused(), enable);
+    PressCombo({VK_MENU, 'E'});
+    EXPECT_EQ(Focused(), enable) << "the label's accelerator";
     PressKey('E');
+    PressKey(VK_TAB);
+    EXPECT_EQ(Focused(), disable);
+    PressCombo({VK_SHIFT, 'D'});
     EXPECT_EQ(Field(enable), 0x0645) << "E alone becomes Ctrl+Alt+E";
     EXPECT_EQ(Field(disable), 0x0644) << "so does Shift+D";
 
     const std::string before = wt::ReadFileBytes(dir.SettingsPath());
-    Click(ChildByText(dialog, "&Ok"));
-    ASSERT_TRUE(WaitGone(dialog, 3s));
+    PressButton(ChildByText(dialog, "&Ok"));
+    ASSERT_TRUE(WaitGone(dialog, 5s));
     const std::string saved =
         Exchanged(Exchanged(before, kOldEnableBytes, std::string("\x04\x45\xC0\x00\x00", 5)),
                   kOldDisableBytes, std::string("\x04\x44\xC0\x00\x00", 5));
@@ -101,13 +101,11 @@ TEST_F(HotKeySetup, CancelKeepsEverythingOneCombinationForBothOnlySwitchesOnBack
     const std::string stored = wt::ReadFileBytes(dir.SettingsPath());
     HWND dialog = Open();
     ASSERT_NE(dialog, nullptr);
-    PressCombo({VK_MENU, 'E'});
-    PressKey('E');
-    PressKey(VK_TAB);
+    PressCombo({VK_MENU, 'D'});
     PressKey('D');
     EXPECT_EQ(Field(disable), 0x0644);
-    Click(ChildByText(dialog, "&Cancel"));
-    ASSERT_TRUE(WaitGone(dialog, 3s));
+    PressButton(ChildByText(dialog, "&Cancel"));
+    ASSERT_TRUE(WaitGone(dialog, 5s));
     EXPECT_EQ(wt::ReadFileBytes(dir.SettingsPath()), stored);
     EXPECT_FALSE(HotKeyFree(MOD_CONTROL | MOD_ALT, 'Q')) << "still registered";
     EXPECT_FALSE(HotKeyFree(MOD_CONTROL | MOD_ALT, 'W'));
@@ -119,8 +117,8 @@ TEST_F(HotKeySetup, CancelKeepsEverythingOneCombinationForBothOnlySwitchesOnBack
     PressKey('E');
     PressKey(VK_TAB);
     PressKey('E');
-    Click(ChildByText(dialog, "&Ok"));
-    ASSERT_TRUE(WaitGone(dialog, 3s));
+    PressButton(ChildByText(dialog, "&Ok"));
+    ASSERT_TRUE(WaitGone(dialog, 5s));
     PressCombo({VK_CONTROL, VK_MENU, 'E'});
     wt::PumpMessages(300ms);
     EXPECT_EQ(Sounds(), letter) << "the sound cannot be switched off by the hotkey";
@@ -139,8 +137,8 @@ TEST_F(HotKeySetup, CancelKeepsEverythingOneCombinationForBothOnlySwitchesOnBack
     PressKey(VK_BACK);
     EXPECT_EQ(Field(enable), 0);
     EXPECT_EQ(Field(disable), 0);
-    Click(ChildByText(dialog, "&Ok"));
-    ASSERT_TRUE(WaitGone(dialog, 3s));
+    PressButton(ChildByText(dialog, "&Ok"));
+    ASSERT_TRUE(WaitGone(dialog, 5s));
     const std::string none("\x02\x00", 2);
     EXPECT_EQ(wt::ReadFileBytes(dir.SettingsPath()),
               Exchanged(Exchanged(stored, kOldEnableBytes, none), kOldDisableBytes, none));
