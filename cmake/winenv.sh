@@ -61,6 +61,17 @@ make_prefix() {
     touch "$WINEPREFIX/.tappolo-ready"
 }
 
+# Dialogs are laid out for Arial, which Wine lacks: Liberation Sans has the same metrics, so text
+# takes the room it takes on Windows and clipping shows here as it would there.
+metric_fonts() {
+    [ -f "$WINEPREFIX/.tappolo-arial" ] && return 0
+    cp /usr/share/fonts/truetype/liberation2/LiberationSans-*.ttf \
+        "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || return 0
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.tappolo-arial"
+}
+
 start_pulse() {
     alive pulse && return 0
     rm -f "$dir/pulse/native"
@@ -140,6 +151,7 @@ start)
     start_xvfb || exit 1
     export DISPLAY=":$(cat "$dir/display")"
     make_prefix
+    metric_fonts
     start_pulse || exit 1
     if ! alive server; then
         setsid wineserver -p -f >/dev/null 2>&1 </dev/null 9>&- &

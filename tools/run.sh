@@ -3,9 +3,9 @@
 #   With a display ($DISPLAY answers): starts Tappolo in it, in a private Wine prefix, and
 #   waits until you choose "Exit" from its tray menu.
 #   Without one: starts it headless (Xvfb, Wine's virtual desktop, a private PulseAudio null
-#   sink), types a short sentence through the keyboard hook, opens the tray menu and the Scheme
-#   Set dialog, and leaves screenshots and a WAV recording of the typing in build/run/. Every
-#   process it started ends with it.
+#   sink), types a short sentence through the keyboard hook, opens the tray menu, the Scheme Set
+#   dialog and the HotKey Setup and About dialogs, and leaves screenshots and a WAV recording of
+#   the typing in build/run/. Every process it started ends with it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -68,6 +68,25 @@ convert "$run/scheme-set-screen.png" -crop 700x500+162+134 +repage -trim +repage
     "$run/scheme-set.png"
 rm -f "$run/scheme-set-screen.png"
 xdotool key alt+c
+sleep 0.5
+# The HotKey Setup dialog, centred on the screen, and the About dialog at its own place. After a
+# dialog has closed, keys typed on this display no longer reach the menu under Wine (keys sent
+# from inside Wine still do): the items are clicked where the menu shows them. Esc cancels the
+# first dialog; the second is closed by its close box, which writes nothing.
+xdotool mousemove 1012 757 click 1
+sleep 1
+xdotool mousemove 937 680 click 1
+sleep 1.5
+import -window root -crop 270x186+377+291 +repage "$run/hotkey.png"
+xdotool key Escape
+sleep 0.5
+xdotool mousemove 1012 757 click 1
+sleep 1
+xdotool mousemove 939 706 click 1
+sleep 1.5
+import -window root -crop 333x198+337+234 +repage "$run/about.png"
+xdotool key alt+F4
 echo "run: typing recorded in $run/typing.wav ($(soxi -D "$run/typing.wav") s)"
 echo "run: tray menu screenshot in $run/tray-menu.png"
 echo "run: Scheme Set screenshot in $run/scheme-set.png"
+echo "run: HotKey Setup and About screenshots in $run/hotkey.png and $run/about.png"

@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format libgtest-dev libbenchmark-dev
     googletest g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64
     binutils-mingw-w64-i686 wine wine64 libwine fonts-wine xvfb xauth xdotool x11-utils imagemagick
-    fonts-wqy-microhei fonts-dejavu-core pulseaudio pulseaudio-utils sox dpkg-dev util-linux
+    fonts-wqy-microhei fonts-dejavu-core fonts-liberation2 pulseaudio pulseaudio-utils sox dpkg-dev util-linux
     fp-utils-3.2.2)
 missing=()
 for p in "${packages[@]}"; do

@@ -38,9 +38,9 @@ TAboutForm::TAboutForm(TComponent* AOwner) : TForm(AOwner) {
          17, 52, 288, 45},
         {&Bevel1, "Bevel1", "", 8, 118, 306, 2},
         {&lblWebSite, "lblWebSite", "Website: ", 10, 126, 50, 14},
-        {&lblWebUrl, "lblWebUrl", SupportWebPage, 63, 126, 140, 14},
+        {&lblWebUrl, "lblWebUrl", SupportWebPage, 63, 126, 160, 14},
         {&lblEMail, "lblEMail", "EMail: ", 10, 141, 50, 14},
-        {&lblEMailUrl, "lblEMailUrl", SupportMail, 63, 141, 140, 14},
+        {&lblEMailUrl, "lblEMailUrl", SupportMail, 63, 141, 160, 14},
     });
     cbAutoRun->CaptionLeft = true;
     Image1->LoadIcon("MAINICON");
