@@ -1,40 +1,29 @@
 #include "AutoRun.h"
 #include "Exception.h"
 #include "PubFunction.h"
+#include "UniqueHandle_win.h"
 
 namespace {
 
 // Without the trailing "\" of its usual spelling: the same key.
 constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-class RegKey {
-public:
-    RegKey() = default;
-    ~RegKey() {
-        if (FKey)
-            RegCloseKey(FKey);
-    }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    HKEY Get() const { return FKey; }
-    HKEY* Put() { return &FKey; }
-    explicit operator bool() const { return FKey != nullptr; }
-
-private:
-    HKEY FKey = nullptr;
-};
-
 // The Run key with full access, created when missing, or none.
-void OpenRunKey(HKEY root, RegKey& key) {
+UniqueRegKey OpenRunKey(HKEY root) {
+    UniqueRegKey key;
+    // A failed call leaves nothing to close in the handle it was lent.
     if (RegCreateKeyExA(root, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(),
                         nullptr) != ERROR_SUCCESS)
-        *key.Put() = nullptr;
+        key.Release();
+    return key;
 }
 
-// The Run key for reading only, when it exists and may be read.
-void OpenRunKeyToRead(HKEY root, RegKey& key) {
-    if (RegOpenKeyExA(root, kRunKey, 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS)
-        *key.Put() = nullptr;
+// The Run key, when it exists, with only the access asked for (reading, by default).
+UniqueRegKey OpenExistingRunKey(HKEY root, REGSAM access = KEY_QUERY_VALUE) {
+    UniqueRegKey key;
+    if (RegOpenKeyExA(root, kRunKey, 0, access, key.Put()) != ERROR_SUCCESS)
+        key.Release();
+    return key;
 }
 
 // The text of a value; a missing or unreadable value reads as the empty text.
@@ -69,12 +58,10 @@ void RemoveRunValue(HKEY key, const std::string& name) {
 } // namespace
 
 bool SetAutoRun(const std::string& valueName, const std::string& exePath, bool enable) {
-    RegKey machine;
-    OpenRunKey(HKEY_LOCAL_MACHINE, machine);
+    UniqueRegKey machine = OpenRunKey(HKEY_LOCAL_MACHINE);
     bool machineOn = false;
     if (!machine) {
-        RegKey readable;
-        OpenRunKeyToRead(HKEY_LOCAL_MACHINE, readable);
+        UniqueRegKey readable = OpenExistingRunKey(HKEY_LOCAL_MACHINE);
         try {
             machineOn = readable && SamePathLoose(exePath, ReadRunValue(readable.Get(), valueName));
         } catch (const Exception&) {
@@ -83,12 +70,9 @@ bool SetAutoRun(const std::string& valueName, const std::string& exePath, bool e
     }
     const AutoRunPlan plan = PlanAutoRun(enable, static_cast<bool>(machine), machineOn);
 
-    RegKey user;
-    if (plan.User == AutoRunStep::Write)
-        OpenRunKey(HKEY_CURRENT_USER, user);
-    else if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, user.Put()) !=
-             ERROR_SUCCESS)
-        *user.Put() = nullptr;
+    UniqueRegKey user = plan.User == AutoRunStep::Write
+                            ? OpenRunKey(HKEY_CURRENT_USER)
+                            : OpenExistingRunKey(HKEY_CURRENT_USER, KEY_SET_VALUE);
     const std::string data = "\"" + exePath + "\"";
     if (plan.Machine == AutoRunStep::Write)
         WriteRunValue(machine.Get(), valueName, data);
@@ -105,13 +89,11 @@ bool SetAutoRun(const std::string& valueName, const std::string& exePath, bool e
 }
 
 bool IsAutoRun(const std::string& valueName, const std::string& exePath) {
-    RegKey machine;
-    OpenRunKey(HKEY_LOCAL_MACHINE, machine);
+    UniqueRegKey machine = OpenRunKey(HKEY_LOCAL_MACHINE);
     if (!machine)
-        OpenRunKeyToRead(HKEY_LOCAL_MACHINE, machine);
+        machine = OpenExistingRunKey(HKEY_LOCAL_MACHINE);
     if (machine && SamePathLoose(exePath, ReadRunValue(machine.Get(), valueName)))
         return true;
-    RegKey user;
-    OpenRunKeyToRead(HKEY_CURRENT_USER, user);
+    UniqueRegKey user = OpenExistingRunKey(HKEY_CURRENT_USER);
     return user && SamePathLoose(exePath, ReadRunValue(user.Get(), valueName));
 }

@@ -280,7 +280,7 @@ TModalResult TForm::ShowModal() {
 void TForm::SetModalResult(TModalResult value) {
     FModalResult = value;
     if (FModal && value != mrNone && FHandle)
-        PostMessageA(FHandle, WM_NULL, 0, 0);
+        PostMessageA(FHandle.Get(), WM_NULL, 0, 0);
 }
 
 void TForm::Close() {
