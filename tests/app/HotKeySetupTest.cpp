@@ -144,3 +144,25 @@ TEST_F(HotKeySetup, CancelKeepsEverythingOneCombinationForBothOnlySwitchesOnBack
               Exchanged(Exchanged(stored, kOldEnableBytes, none), kOldDisableBytes, none));
     EXPECT_TRUE(HotKeyFree(MOD_CONTROL | MOD_ALT, 'E'));
 }
+
+TEST_F(HotKeySetup, AFailedSaveIsReportedAndLeavesTheDialogOpenAndTheRegistrationsAsTheyWere) {
+    // A folder takes the settings file's place while the program runs.
+    ASSERT_TRUE(DeleteFileA(dir.SettingsPath().c_str()));
+    ASSERT_TRUE(CreateDirectoryA(dir.SettingsPath().c_str(), nullptr));
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    PressCombo({VK_MENU, 'E'});
+    PressKey('E');
+    PressButton(ChildByText(dialog, "&Ok"));
+    MessageBoxInfo box = WaitMessageBox(tappolo.Id(), 5s);
+    ASSERT_NE(box.Window, nullptr);
+    EXPECT_EQ(Narrow(box.Text).rfind("Cannot create file \"" + dir.SettingsPath() + "\". ", 0), 0u)
+        << Narrow(box.Text);
+    PressButton(box.Window, IDOK);
+    wt::PumpMessages(300ms);
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays open";
+    EXPECT_FALSE(HotKeyFree(MOD_CONTROL | MOD_ALT, 'Q')) << "the old hotkeys are still held";
+    EXPECT_TRUE(HotKeyFree(MOD_CONTROL | MOD_ALT, 'E')) << "the new one is not registered yet";
+    PressButton(ChildByText(dialog, "&Cancel"));
+    EXPECT_TRUE(WaitGone(dialog, 5s));
+}
