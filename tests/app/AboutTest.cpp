@@ -12,55 +12,49 @@ namespace {
 
 constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-struct RunValue {
-    bool Present = false;
-    DWORD Type = 0;
-    std::string Data;
-};
-
+// The type of the value "tappolo" (REG_NONE when there is none) and its text.
+using RunValue = std::pair<DWORD, std::string>;
 RunValue ReadRun(HKEY root) {
-    RunValue value;
-    HKEY key;
-    if (RegOpenKeyExA(root, kRun, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return value;
     char data[1024] = {};
-    DWORD size = sizeof data - 1;
-    value.Present = RegQueryValueExA(key, "tappolo", nullptr, &value.Type,
-                                     reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS;
-    if (value.Present && (value.Type == REG_SZ))
-        value.Data = data;
-    RegCloseKey(key);
-    return value;
+    DWORD type = REG_NONE, size = sizeof data - 1;
+    if (RegGetValueA(root, kRun, "tappolo", RRF_RT_ANY, &type, data, &size) != ERROR_SUCCESS)
+        return {REG_NONE, ""};
+    return {type, type == REG_SZ ? data : ""};
 }
 
-void RemoveRun(HKEY root) {
+// Gives the machine-wide Run key a new access list (SDDL); returns the one it had.
+std::string SetRunAccess(const std::string& sddl) {
     HKEY key;
-    if (RegOpenKeyExA(root, kRun, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, "tappolo");
-        RegCloseKey(key);
-    }
-}
-
-void WriteRun(HKEY root, DWORD type, const void* data, DWORD size) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(root, kRun, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, "tappolo", 0, type, static_cast<const BYTE*>(data), size),
-              ERROR_SUCCESS);
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRun, 0, READ_CONTROL | WRITE_DAC, &key))
+        return {};
+    BYTE old[4096];
+    DWORD size = sizeof old;
+    char* text = nullptr;
+    std::string previous;
+    if (!RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, old, &size) &&
+        ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            old, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr))
+        previous = text;
+    LocalFree(text);
+    PSECURITY_DESCRIPTOR wanted = nullptr;
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &wanted,
+                                                             nullptr))
+        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, wanted);
+    LocalFree(wanted);
     RegCloseKey(key);
+    return previous;
 }
 
 class About : public testing::Test {
 protected:
     About() : dir("about") {}
-    void SetUp() override {
-        RemoveRun(HKEY_LOCAL_MACHINE);
-        RemoveRun(HKEY_CURRENT_USER);
-    }
+    void SetUp() override { TearDown(); }
     void TearDown() override {
         tappolo.Kill();
-        RemoveRun(HKEY_LOCAL_MACHINE);
-        RemoveRun(HKEY_CURRENT_USER);
+        if (!oldAccess.empty())
+            SetRunAccess(oldAccess);
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRun, "tappolo");
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRun, "tappolo");
     }
     void Start() {
         ASSERT_TRUE(tappolo.Start(dir));
@@ -74,6 +68,11 @@ protected:
         return dialog;
     }
     bool Checked() const { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    // Closes the dialog with the close box of its title bar.
+    static void CloseBox(HWND dialog) {
+        SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_TRUE(WaitGone(dialog, 5s));
+    }
     // Opens the dialog, sets the box and presses Ok.
     void OkWith(bool checked) {
         HWND dialog = Open();
@@ -84,12 +83,15 @@ protected:
         PressButton(ChildByText(dialog, "&Ok"));
         EXPECT_TRUE(WaitGone(dialog, 5s));
     }
-    std::string Quoted() const { return "\"" + dir.Path() + "Tappolo.exe\""; }
+    RunValue Stored() const { return {REG_SZ, "\"" + dir.Path() + "Tappolo.exe\""}; }
 
     ProgramDir dir;
     AppProcess tappolo;
     HWND box = nullptr;
+    std::string oldAccess;
 };
+
+const RunValue kNone{REG_NONE, ""};
 
 } // namespace
 
@@ -99,29 +101,25 @@ TEST_F(About, ShowsTheVersionAndOkStoresOrRemovesTheMachineWideValue) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_NE(ChildByText(dialog, "Ver 1.0.0.1"), nullptr) << "the executable's version block";
     EXPECT_FALSE(Checked());
-    // The close box writes nothing, whatever the box says.
     PressButton(box);
-    SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(WaitGone(dialog, 5s));
-    EXPECT_FALSE(ReadRun(HKEY_LOCAL_MACHINE).Present);
+    CloseBox(dialog);
+    EXPECT_EQ(ReadRun(HKEY_LOCAL_MACHINE), kNone) << "the close box writes nothing";
 
     OkWith(true);
-    const RunValue stored = ReadRun(HKEY_LOCAL_MACHINE);
-    EXPECT_EQ(stored.Type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(stored.Data, Quoted());
-    EXPECT_FALSE(ReadRun(HKEY_CURRENT_USER).Present);
+    EXPECT_EQ(ReadRun(HKEY_LOCAL_MACHINE), Stored());
+    EXPECT_EQ(ReadRun(HKEY_CURRENT_USER), kNone);
     dialog = Open();
     EXPECT_TRUE(Checked()) << "the next opening reads it back";
-    SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(WaitGone(dialog, 5s));
-
+    CloseBox(dialog);
     OkWith(false);
-    EXPECT_FALSE(ReadRun(HKEY_LOCAL_MACHINE).Present);
+    EXPECT_EQ(ReadRun(HKEY_LOCAL_MACHINE), kNone);
 }
 
 TEST_F(About, AValueThatIsNoStringIsReportedAndTheBoxOpensClear) {
     const DWORD number = 1;
-    WriteRun(HKEY_LOCAL_MACHINE, REG_DWORD, &number, sizeof number);
+    ASSERT_EQ(
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, kRun, "tappolo", REG_DWORD, &number, sizeof number),
+        ERROR_SUCCESS);
     Start();
     ASSERT_TRUE(tappolo.ChooseItem(mpAbout));
     MessageBoxInfo error = WaitMessageBox(tappolo.Id(), 5s);
@@ -133,82 +131,21 @@ TEST_F(About, AValueThatIsNoStringIsReportedAndTheBoxOpensClear) {
     ASSERT_NE(dialog, nullptr);
     box = ChildByText(dialog, "Auto-run at startup Windows");
     EXPECT_FALSE(Checked());
-    SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(WaitGone(dialog, 5s));
-    EXPECT_EQ(ReadRun(HKEY_LOCAL_MACHINE).Type, static_cast<DWORD>(REG_DWORD));
+    CloseBox(dialog);
+    EXPECT_EQ(ReadRun(HKEY_LOCAL_MACHINE).first, static_cast<DWORD>(REG_DWORD));
 }
 
-// A user without the right to change the machine-wide key: a deny entry for everybody on it.
-class AboutWithoutMachineRights : public About {
-protected:
-    void SetUp() override {
-        About::SetUp();
-        HKEY key;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRun, 0, READ_CONTROL | WRITE_DAC, &key),
-                  ERROR_SUCCESS);
-        DWORD size = 0;
-        RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
-        FOldSecurity.resize(size);
-        ASSERT_EQ(RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, FOldSecurity.data(), &size),
-                  ERROR_SUCCESS);
-        RegCloseKey(key);
-    }
-    void Deny() { SetSecurity("D:(D;;0x2;;;WD)(A;;KA;;;WD)"); } // no KEY_SET_VALUE
-    void TearDown() override {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRun, 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
-            RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, FOldSecurity.data());
-            RegCloseKey(key);
-        }
-        About::TearDown();
-    }
-
-private:
-    void SetSecurity(const char* sddl) {
-        PSECURITY_DESCRIPTOR sd = nullptr;
-        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd,
-                                                                         nullptr));
-        HKEY key;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRun, 0, WRITE_DAC, &key), ERROR_SUCCESS);
-        EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd), ERROR_SUCCESS);
-        RegCloseKey(key);
-        LocalFree(sd);
-    }
-    std::vector<BYTE> FOldSecurity;
-};
-
-TEST_F(AboutWithoutMachineRights, TheUsersOwnRunKeyTakesTheValue) {
-    Deny();
+TEST_F(About, WithoutRightsToTheMachineWideKeyTheUsersOwnRunKeyTakesTheValue) {
+    // Everybody is denied the setting of values there, as a user without administrator rights.
+    oldAccess = SetRunAccess("D:(D;;0x2;;;WD)(A;;KA;;;WD)");
+    ASSERT_FALSE(oldAccess.empty());
     Start();
     OkWith(true);
-    EXPECT_FALSE(ReadRun(HKEY_LOCAL_MACHINE).Present);
-    const RunValue own = ReadRun(HKEY_CURRENT_USER);
-    EXPECT_EQ(own.Type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(own.Data, Quoted());
+    EXPECT_EQ(ReadRun(HKEY_LOCAL_MACHINE), kNone);
+    EXPECT_EQ(ReadRun(HKEY_CURRENT_USER), Stored());
     HWND dialog = Open();
     EXPECT_TRUE(Checked());
-    SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(WaitGone(dialog, 5s));
+    CloseBox(dialog);
     OkWith(false);
-    EXPECT_FALSE(ReadRun(HKEY_CURRENT_USER).Present);
-}
-
-TEST_F(AboutWithoutMachineRights, AMachineWideValueThatCannotBeRemovedIsReported) {
-    const std::string quoted = Quoted();
-    WriteRun(HKEY_LOCAL_MACHINE, REG_SZ, quoted.c_str(), static_cast<DWORD>(quoted.size() + 1));
-    Deny();
-    Start();
-    HWND dialog = Open();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(Checked()) << "read without write access";
-    PressButton(box);
-    PressButton(ChildByText(dialog, "&Ok"));
-    MessageBoxInfo error = WaitMessageBox(tappolo.Id(), 5s);
-    ASSERT_NE(error.Window, nullptr);
-    EXPECT_EQ(Narrow(error.Text), "Failed to set data for 'tappolo'");
-    PressButton(error.Window, IDOK);
-    wt::PumpMessages(300ms);
-    EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays open";
-    EXPECT_EQ(ReadRun(HKEY_LOCAL_MACHINE).Data, quoted);
-    EXPECT_FALSE(ReadRun(HKEY_CURRENT_USER).Present);
+    EXPECT_EQ(ReadRun(HKEY_CURRENT_USER), kNone);
 }
