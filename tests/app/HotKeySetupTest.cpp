@@ -51,6 +51,12 @@ protected:
         return info.hwndFocus;
     }
     std::vector<std::string> Sounds() { return SoundsOf('Q', dir); }
+    // What a key sounds like after the hotkey Ctrl+Alt+`key` was pressed.
+    std::vector<std::string> SoundsAfterHotKey(WORD key) {
+        PressCombo({VK_CONTROL, VK_MENU, key});
+        wt::PumpMessages(300ms);
+        return Sounds();
+    }
 
     ProgramDir dir;
     AppProcess tappolo;
@@ -86,15 +92,9 @@ TEST_F(HotKeySetup, TypedHotkeysAreSavedAndActAtOnceWhileTheOldOnesAreFreed) {
 
     EXPECT_TRUE(HotKeyFree(MOD_CONTROL | MOD_ALT, 'Q')) << "the old hotkeys are released";
     EXPECT_TRUE(HotKeyFree(MOD_CONTROL | MOD_ALT, 'W'));
-    PressCombo({VK_CONTROL, VK_MENU, 'W'});
-    wt::PumpMessages(300ms);
-    EXPECT_EQ(Sounds(), letter);
-    PressCombo({VK_CONTROL, VK_MENU, 'D'});
-    wt::PumpMessages(300ms);
-    EXPECT_TRUE(Sounds().empty());
-    PressCombo({VK_CONTROL, VK_MENU, 'E'});
-    wt::PumpMessages(300ms);
-    EXPECT_EQ(Sounds(), letter);
+    EXPECT_EQ(SoundsAfterHotKey('W'), letter);
+    EXPECT_TRUE(SoundsAfterHotKey('D').empty());
+    EXPECT_EQ(SoundsAfterHotKey('E'), letter);
 }
 
 TEST_F(HotKeySetup, CancelKeepsEverythingOneCombinationForBothOnlySwitchesOnBackSpaceClears) {
@@ -119,14 +119,10 @@ TEST_F(HotKeySetup, CancelKeepsEverythingOneCombinationForBothOnlySwitchesOnBack
     PressKey('E');
     PressButton(ChildByText(dialog, "&Ok"));
     ASSERT_TRUE(WaitGone(dialog, 5s));
-    PressCombo({VK_CONTROL, VK_MENU, 'E'});
-    wt::PumpMessages(300ms);
-    EXPECT_EQ(Sounds(), letter) << "the sound cannot be switched off by the hotkey";
+    EXPECT_EQ(SoundsAfterHotKey('E'), letter) << "the sound cannot be switched off by the hotkey";
     ASSERT_TRUE(tappolo.ChooseItem(mpDisableSound));
     EXPECT_TRUE(Sounds().empty());
-    PressCombo({VK_CONTROL, VK_MENU, 'E'});
-    wt::PumpMessages(300ms);
-    EXPECT_EQ(Sounds(), letter);
+    EXPECT_EQ(SoundsAfterHotKey('E'), letter);
 
     // BackSpace empties a field; Ok then stores no hotkey (02 00) and frees the combination.
     dialog = Open();
