@@ -46,8 +46,8 @@ function(tappolo_winenv_fixture)
 endfunction()
 
 # A shipped binary carries no debug information: the static runtime libraries bring theirs,
-# which is most of the file. The symbols stay beside the build, in symbols/<file>.debug, for
-# reading crash addresses with gdb (`symbol-file`) or addr2line.
+# which is most of the file. The symbols stay beside the build, in symbols/<file>.debug, to
+# name the function at a crash address.
 function(tappolo_strip target)
     if(NOT WIN32 OR NOT CMAKE_OBJCOPY OR NOT CMAKE_STRIP)
         return()
