@@ -1,6 +1,8 @@
 #include "HotKeyFrm.h"
 
+#include "DataPaths.h"
 #include "MainFrm.h"
+#include "PubUnit.h"
 
 THotKeyForm::THotKeyForm(TComponent* AOwner) : TForm(AOwner) {
     SetName("HotKeyForm");
@@ -39,7 +41,7 @@ void THotKeyForm::btnOkClick(TComponent*) {
     MySetInfo->EnableHotKey = hkEnable->HotKey();
     MySetInfo->DisableHotKey = hkDisable->HotKey();
     // A failed save leaves by its error before the dialog closes: it stays open.
-    MySetInfo->SaveToFile(SettingsPath());
+    MySetInfo->SaveToFile(SettingsFilePath(GetProgramDir()));
     SetModalResult(mrOk);
 }
 

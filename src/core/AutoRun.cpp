@@ -1,16 +1,13 @@
 #include "AutoRun.h"
 
+#include "NameRules.h"
+
 #include <string>
 
 namespace {
 
 std::string TrimUpper(std::string_view path) {
-    std::size_t first = 0, last = path.size();
-    while (first < last && static_cast<unsigned char>(path[first]) <= ' ')
-        ++first;
-    while (last > first && static_cast<unsigned char>(path[last - 1]) <= ' ')
-        --last;
-    std::string out(path.substr(first, last - first));
+    std::string out = TrimBlanks(path);
     for (char& c : out)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');

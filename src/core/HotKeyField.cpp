@@ -1,11 +1,6 @@
 #include "HotKeyField.h"
 
-namespace {
-
-// Shortcut code bits of the modifiers.
-constexpr uint16_t kShift = 0x2000, kCtrl = 0x4000, kAlt = 0x8000;
-
-} // namespace
+#include "ShortCut.h"
 
 bool IsExtendedKey(uint8_t vk) {
     switch (vk) {
@@ -30,22 +25,22 @@ uint16_t HotKeyFieldToShortCut(uint16_t field) {
     const uint8_t flags = static_cast<uint8_t>(field >> 8);
     uint16_t code = field & 0xFF;
     if (flags & hfShift)
-        code |= kShift;
+        code |= kHotKeyShift;
     if (flags & hfCtrl)
-        code |= kCtrl;
+        code |= kHotKeyCtrl;
     if (flags & hfAlt)
-        code |= kAlt;
+        code |= kHotKeyAlt;
     return code;
 }
 
 uint16_t ShortCutToHotKeyField(uint16_t shortCut) {
     const uint8_t vk = static_cast<uint8_t>(shortCut & 0xFF);
     uint8_t flags = 0;
-    if (shortCut & kShift)
+    if (shortCut & kHotKeyShift)
         flags |= hfShift;
-    if (shortCut & kCtrl)
+    if (shortCut & kHotKeyCtrl)
         flags |= hfCtrl;
-    if (shortCut & kAlt)
+    if (shortCut & kHotKeyAlt)
         flags |= hfAlt;
     if (vk != 0 && IsExtendedKey(vk))
         flags |= hfExt;
