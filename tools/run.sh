@@ -37,8 +37,9 @@ bash cmake/winenv.sh start "$env_dir"
 export WINEDEBUG=-all
 # A subshell, so the shell does not report the program's end when the environment stops.
 (wine "$program/Tappolo.exe" &)
-# The tray icon appears within a second or two; the balloon greets the user.
-sleep 4
+# The tray icon appears within a second or two (more on a busy machine); the balloon greets
+# the user.
+sleep 6
 start=$(stat -c %s "$env_dir/record.raw")
 xdotool type --delay 180 "Hello Tappolo"
 xdotool key Return
