@@ -48,11 +48,11 @@ TEST(Package, EveryKeyTypeIsHeardWithTheFightSchemesOwnSound) {
         WORD vk;
         bool extended;
         int type;
-    } keys[] = {{VK_PRIOR, true, 0},   {VK_CAPITAL, false, 1}, {VK_CAPITAL, false, 1},
-                {'5', false, 2},       {VK_NUMLOCK, true, 3},  {VK_NUMLOCK, true, 3},
-                {VK_F13, false, 4},    {VK_DELETE, true, 5},   {VK_LEFT, true, 6},
-                {VK_RETURN, false, 7}, {VK_NEXT, true, 8},     {VK_BACK, false, 9},
-                {VK_SHIFT, false, 10}, {VK_TAB, false, 11},    {'Q', false, 12},
+    } keys[] = {{VK_PRIOR, true, 0},  {VK_CAPITAL, false, 1}, {VK_CAPITAL, false, 1},
+                {'5', false, 2},      {VK_NUMLOCK, true, 3},  {VK_NUMLOCK, true, 3},
+                {VK_F13, false, 4},   {VK_DELETE, true, 5},   {VK_LEFT, true, 6},
+                {VK_RETURN, false, 7}, {VK_NEXT, true, 8},    {VK_BACK, false, 9},
+                {VK_SHIFT, false, 10}, {VK_TAB, false, 11},   {'Q', false, 12},
                 {VK_SPACE, false, 13}, {VK_ESCAPE, false, 14}, {VK_OEM_1, false, 15}};
     for (const auto& key : keys) {
         // Each sound alone in its window of the recording.
