@@ -1,24 +1,13 @@
 #include "SchemeStore.h"
 
+#include "NameRules.h"
+
 #include <array>
 #include <cstdint>
 
 namespace {
 
 constexpr std::string_view kExtension = ".tss";
-
-char FoldAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    return true;
-}
 
 // Bit c - 32 is set for each forbidden character c.
 constexpr std::array<uint32_t, 3> MakeForbiddenSet() {
@@ -39,10 +28,10 @@ bool IsDeviceName(std::string_view name) {
     while (!base.empty() && base.back() == ' ')
         base.remove_suffix(1);
     for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
-        if (SameAscii(base, device))
+        if (SameName(base, device))
             return true;
     if (base.size() == 4 &&
-        (SameAscii(base.substr(0, 3), "COM") || SameAscii(base.substr(0, 3), "LPT"))) {
+        (SameName(base.substr(0, 3), "COM") || SameName(base.substr(0, 3), "LPT"))) {
         const unsigned char digit = static_cast<unsigned char>(base[3]);
         return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
     }
