@@ -46,6 +46,14 @@ void Percentiles(benchmark::State& state, const char* prefix, std::vector<double
     state.counters[std::string(prefix) + "_n"] = static_cast<double>(values.size());
 }
 
+// Starts the program with Wine's time-stamped PlaySound trace and waits for its tray icon.
+bool StartTraced(benchmark::State& state, app::ProgramDir& dir, app::AppProcess& tappolo) {
+    if (tappolo.Start(dir, "+timestamp,trace+winmm") && tappolo.WaitTray(10s))
+        return true;
+    state.SkipWithError("the program did not start");
+    return false;
+}
+
 // Presses Q once and records how long the program took to ask for the sound (Wine's trace) and
 // until the sound began in the sink's recording; a measure that could not be taken is left out.
 void PressAndMeasure(std::vector<double>& toCall, std::vector<double>& toOnset) {
@@ -132,15 +140,9 @@ BENCHMARK(SchemeSetOpen)->Unit(benchmark::kMillisecond)->Iterations(30);
 void KeyToPlaySound(benchmark::State& state) {
     app::ProgramDir dir("benchkeys");
     dir.WriteSettings("Fight");
-    // Wine's trace of the program carries time stamps.
-    SetEnvironmentVariableA("WINEDEBUG", "-all,+timestamp,trace+winmm");
     app::AppProcess tappolo;
-    tappolo.Start(dir);
-    SetEnvironmentVariableA("WINEDEBUG", nullptr);
-    if (!tappolo.WaitTray(10s)) {
-        state.SkipWithError("the program did not start");
+    if (!StartTraced(state, dir, tappolo))
         return;
-    }
     const int keys = static_cast<int>(state.range(0));
     std::vector<double> toCall, toOnset, bare;
     for (auto _ : state) {
@@ -172,14 +174,9 @@ void FirstKey(benchmark::State& state) {
     dir.WriteSettings("Fight");
     std::vector<double> toCall, toOnset;
     for (auto _ : state) {
-        SetEnvironmentVariableA("WINEDEBUG", "-all,+timestamp,trace+winmm");
         app::AppProcess tappolo;
-        tappolo.Start(dir);
-        SetEnvironmentVariableA("WINEDEBUG", nullptr);
-        if (!tappolo.WaitTray(10s)) {
-            state.SkipWithError("the program did not start");
+        if (!StartTraced(state, dir, tappolo))
             return;
-        }
         // A user's first key comes a while after the icon appears.
         std::this_thread::sleep_for(500ms);
         PressAndMeasure(toCall, toOnset);
