@@ -8,7 +8,7 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format libgtest-d
     googletest g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64
     binutils-mingw-w64-i686 wine wine64 libwine fonts-wine xvfb xauth xdotool x11-utils imagemagick
     fonts-wqy-microhei fonts-dejavu-core fonts-liberation2 pulseaudio pulseaudio-utils sox dpkg-dev util-linux
-    fp-utils-3.2.2)
+    fp-utils-3.2.2 nlohmann-json3-dev libstb-dev libz-mingw-w64-dev nsis vorbis-tools lame)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
