@@ -1,10 +1,10 @@
 #include "HotKeyFrm.h"
 
 #include "DataPaths.h"
-#include "MainFrm.h"
 #include "PubUnit.h"
 
-THotKeyForm::THotKeyForm(TComponent* AOwner) : TForm(AOwner) {
+THotKeyForm::THotKeyForm(TComponent* AOwner, TMySetInfo& settings)
+    : TForm(AOwner), FSettings(settings) {
     SetName("HotKeyForm");
     Caption = "HotKey Setup";
     BorderStyle = TBorderStyle::bsDialog;
@@ -33,19 +33,28 @@ THotKeyForm::THotKeyForm(TComponent* AOwner) : TForm(AOwner) {
 }
 
 void THotKeyForm::FormCreate() {
-    hkEnable->SetHotKey(static_cast<uint16_t>(MySetInfo->EnableHotKey & 0xFFFF));
-    hkDisable->SetHotKey(static_cast<uint16_t>(MySetInfo->DisableHotKey & 0xFFFF));
+    hkEnable->SetHotKey(static_cast<uint16_t>(FSettings.EnableHotKey & 0xFFFF));
+    hkDisable->SetHotKey(static_cast<uint16_t>(FSettings.DisableHotKey & 0xFFFF));
 }
 
 void THotKeyForm::btnOkClick(TComponent*) {
-    MySetInfo->EnableHotKey = hkEnable->HotKey();
-    MySetInfo->DisableHotKey = hkDisable->HotKey();
-    // A failed save leaves by its error before the dialog closes: it stays open.
-    MySetInfo->SaveToFile(SettingsFilePath(GetProgramDir()));
+    const int32_t oldEnable = FSettings.EnableHotKey, oldDisable = FSettings.DisableHotKey;
+    FSettings.EnableHotKey = hkEnable->HotKey();
+    FSettings.DisableHotKey = hkDisable->HotKey();
+    try {
+        FSettings.SaveToFile(SettingsFilePath(GetProgramDir()));
+    } catch (...) {
+        // The registered hotkeys are still the old ones: the record says so again before the
+        // error is shown, so that they keep matching and the next save of a mode writes them.
+        // The dialog stays open.
+        FSettings.EnableHotKey = oldEnable;
+        FSettings.DisableHotKey = oldDisable;
+        throw;
+    }
     SetModalResult(mrOk);
 }
 
-bool ExecuteHotKeySetup(TComponent* AOwner) {
-    TOwned<THotKeyForm> form(TForm::Create<THotKeyForm>(AOwner));
+bool ExecuteHotKeySetup(TComponent* AOwner, TMySetInfo& settings) {
+    TOwned<THotKeyForm> form(TForm::Create<THotKeyForm>(AOwner, settings));
     return form->ShowModal() == mrOk;
 }

@@ -58,8 +58,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
     miTTSSpeak = NewItem(miSchemes, "miTTSSpeak", "TTS Speak", &TMainForm::miTTSSpeakClick);
     miTTSSpeak->RadioItem = true;
     miTTSSpeak->GroupIndex = kSchemeGroup;
-    miSchemeSet =
-        NewItem(root, "miSchemeSet", "S&cheme Set", &TMainForm::miSchemeSetClick);
+    miSchemeSet = NewItem(root, "miSchemeSet", "S&cheme Set", &TMainForm::miSchemeSetClick);
     ShowMainForm1 =
         NewItem(root, "ShowMainForm1", "Show Main&Form", &TMainForm::ShowMainForm1Click);
     ShowMainForm1->Visible = false;
@@ -260,7 +259,7 @@ void TMainForm::miSchemeSetClick(TComponent*) {
 }
 
 void TMainForm::miHotKeyClick(TComponent*) {
-    if (!ExecuteHotKeySetup(this))
+    if (!ExecuteHotKeySetup(this, *MySetInfo))
         return;
     // The new hotkeys act at once and the old combinations are free again.
     HKM->ReleaseAllShortCutKeys();

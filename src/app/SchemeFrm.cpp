@@ -1,6 +1,8 @@
 #include "SchemeFrm.h"
 
 #include "Application.h"
+#include "DataPaths.h"
+#include "Exception.h"
 #include "KeyTypes.h"
 #include "KeyboardPicture.h"
 #include "NewSchemeFrm.h"
@@ -13,15 +15,6 @@
 namespace {
 
 constexpr const char* kSystemScheme = "Fight";
-
-// The program's messages put the scheme name where the text says %s.
-std::string Format(const char* text, const std::string& name) {
-    std::string out = text;
-    const std::size_t at = out.find("%s");
-    if (at != std::string::npos)
-        out.replace(at, 2, name);
-    return out;
-}
 
 // A key of the keyboard picture. Most captions are wider than a 20-pixel key in the dialog's
 // font: each is drawn in the largest of a few smaller sizes at which it fits, broken at its
@@ -153,10 +146,12 @@ TSchemeForm::TSchemeForm(TComponent* AOwner) : TForm(AOwner) {
 
 void TSchemeForm::FormCreate() {
     FEditedScheme = std::make_unique<TMySchemeInfo>();
-    FillSchemeList();
+    // The controls are in view mode's states and the key types listed before a scheme file is
+    // read: a file that cannot be read leaves a dialog that works, with nothing to save.
     FillKeyTypeList();
     SetEditMode(false);
     FModified = false;
+    FillSchemeList();
 }
 
 void TSchemeForm::FormDestroy() {
@@ -180,8 +175,7 @@ void TSchemeForm::FillSchemeList() {
         AddEntry(std::move(entry));
     if (cbSchemeList->Count() > 0) {
         cbSchemeList->SetItemIndex(0);
-        LoadScheme(GetProgramDir(), CurrentScheme(), *FEditedScheme);
-        edtSoundFile->SetText(FEditedScheme->GetSound(0));
+        SelectionSteps();
     }
 }
 
@@ -193,12 +187,21 @@ void TSchemeForm::FillKeyTypeList() {
 }
 
 void TSchemeForm::SetEditMode(bool on) {
+    FEditMode = on;
     btnSave->SetEnabled(on);
     btnFile->SetEnabled(on);
     btnNew->SetEnabled(!on);
-    btnEdit->SetEnabled(!on);
-    btnDelete->SetEnabled(!on);
     cbSchemeList->SetEnabled(!on);
+    UpdateEntryButtons();
+}
+
+void TSchemeForm::UpdateEntryButtons() {
+    // An entry the name guard refuses could stand for another scheme: it stays listed and
+    // selectable, but is neither edited nor deleted. One whose file could not be read is not
+    // edited either: its record holds no sounds of its own to save.
+    const bool own = MayTouchScheme(GetProgramDir(), CurrentScheme());
+    btnEdit->SetEnabled(!FEditMode && own && FLoaded);
+    btnDelete->SetEnabled(!FEditMode && own);
 }
 
 void TSchemeForm::HighlightKeyType(int keyType) {
@@ -210,7 +213,12 @@ void TSchemeForm::HighlightKeyType(int keyType) {
 }
 
 void TSchemeForm::SelectionSteps() {
+    // Until the file is read the entry cannot be edited, also when reading it fails.
+    FLoaded = false;
+    UpdateEntryButtons();
     LoadScheme(GetProgramDir(), CurrentScheme(), *FEditedScheme);
+    FLoaded = true;
+    UpdateEntryButtons();
     cbKeyTypeList->SetItemIndex(0);
     edtSoundFile->SetText(FEditedScheme->GetSound(0));
 }
@@ -252,8 +260,13 @@ void TSchemeForm::btnEditClick(TComponent*) {
 }
 
 void TSchemeForm::btnTestSoundClick(TComponent*) {
-    PlaySoundFile(SchemeSoundFolder(GetProgramDir(), CurrentScheme().Name) + "\\" +
-                  FEditedScheme->GetSound(cbKeyTypeList->ItemIndex()));
+    // The path the key sounds take; an entry that may not touch the disk could name another
+    // scheme's folder, and plays nothing.
+    const SchemeEntry entry = CurrentScheme();
+    if (!MayTouchScheme(GetProgramDir(), entry))
+        return;
+    PlaySoundFile(KeySoundPath(GetProgramDir(), entry.Name,
+                               FEditedScheme->GetSound(cbKeyTypeList->ItemIndex())));
 }
 
 void TSchemeForm::btnNewClick(TComponent*) {
@@ -261,7 +274,7 @@ void TSchemeForm::btnNewClick(TComponent*) {
     if (!AskNewSchemeName(this, name))
         return;
     if (FileExists(SchemeFilePath(GetProgramDir(), name))) {
-        ShowInfo(Format("Scheme %s Exists!", name));
+        ShowInfo(Format("Scheme %s Exists!", {name}));
         for (int i = 0; i < cbSchemeList->Count(); ++i)
             if (SameName(cbSchemeList->Items(i), name)) {
                 cbSchemeList->SetItemIndex(i);
@@ -287,7 +300,7 @@ void TSchemeForm::btnDeleteClick(TComponent*) {
         ShowInfo("The \"Fight\" is System Scheme, Can't delete!");
         return;
     }
-    if (!AskYesNo(Format("Confirm delete %s?", entry.Name)))
+    if (!AskYesNo(Format("Confirm delete %s?", {entry.Name})))
         return;
     DeleteScheme(GetProgramDir(), entry);
     const int index = cbSchemeList->ItemIndex();
@@ -306,7 +319,7 @@ void TSchemeForm::btnCloseClick(TComponent*) {
 
 bool TSchemeForm::FormCloseQuery() {
     if (btnSave->Enabled() && FModified &&
-        AskYesNo(Format("Scheme %s have modify, Save it?", CurrentScheme().Name))) {
+        AskYesNo(Format("Scheme %s have modify, Save it?", {CurrentScheme().Name}))) {
         // The dialog closes whatever happens: an error of the save is shown, not left to stop
         // the closing (and the tray menu's rebuilding after it).
         try {

@@ -54,6 +54,8 @@ private:
     void FillKeyTypeList();
     void HighlightKeyType(int keyType);
     void SetEditMode(bool on);
+    // Edit and Delete as the mode and the selected entry allow.
+    void UpdateEntryButtons();
     // Loads the selected scheme and shows key type 0; the picture keeps its highlight.
     void SelectionSteps();
     // The selected list entry; an empty name that may touch nothing when none is selected.
@@ -62,6 +64,9 @@ private:
 
     std::unique_ptr<TMySchemeInfo> FEditedScheme;
     bool FModified = false;
+    bool FEditMode = false;
+    // The record holds the selected entry's scheme: its file was read, or it has none.
+    bool FLoaded = false;
     // One per list entry, in the list's order: whether it names its own file.
     std::vector<SchemeEntry> FEntries;
     std::vector<TPanel*> FKeyPanels;

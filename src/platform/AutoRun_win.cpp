@@ -52,7 +52,9 @@ void WriteRunValue(HKEY key, const std::string& name, const std::string& text) {
 
 // A value that is not there is no error.
 void RemoveRunValue(HKEY key, const std::string& name) {
-    RegDeleteValueA(key, name.c_str());
+    const LSTATUS status = RegDeleteValueA(key, name.c_str());
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+        throw Exception(Format("Failed to delete data for '%s'", {name}));
 }
 
 } // namespace
@@ -84,7 +86,7 @@ bool SetAutoRun(const std::string& valueName, const std::string& exePath, bool e
         RemoveRunValue(user.Get(), valueName);
     // Saying nothing would leave the user believing that the program no longer starts.
     if (plan.MachineStaysOn)
-        throw Exception(Format("Failed to set data for '%s'", {valueName}));
+        throw Exception(Format("Failed to delete data for '%s'", {valueName}));
     return machine || user;
 }
 

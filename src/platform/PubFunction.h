@@ -44,7 +44,8 @@ std::string GetFileVersionText(const std::string& path);
 // opened with full access (an administrator), else under the current user's own Run key. The
 // data is the quoted executable path. Enabling writes it, disabling removes it; false when
 // neither key could be opened. Raises "Failed to set data for '%s'" when the value cannot be
-// written, or when the machine-wide value names the program and cannot be removed.
+// written, and "Failed to delete data for '%s'" when it cannot be removed (also when the
+// machine-wide value names the program and its key is not writable).
 bool SetAutoRun(const std::string& valueName, const std::string& exePath, bool enable);
 // Whether the machine-wide or the per-user value names exePath (SamePathLoose). A value of
 // that name that is not a string raises "Invalid data type for '%s'".

@@ -149,3 +149,27 @@ TEST_F(About, WithoutRightsToTheMachineWideKeyTheUsersOwnRunKeyTakesTheValue) {
     OkWith(false);
     EXPECT_EQ(ReadRun(HKEY_CURRENT_USER), kNone);
 }
+
+TEST_F(About, AMachineWideValueThatCannotBeRemovedSaysSoAndStays) {
+    const std::string path = "\"" + dir.Path() + "Tappolo.exe\"";
+    ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, kRun, "tappolo", REG_SZ, path.c_str(),
+                              static_cast<DWORD>(path.size() + 1)),
+              ERROR_SUCCESS);
+    oldAccess = SetRunAccess("D:(D;;0x2;;;WD)(A;;KA;;;WD)");
+    ASSERT_FALSE(oldAccess.empty());
+    Start();
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(Checked());
+    PressButton(box);
+    PressButton(ChildByText(dialog, "&Ok"));
+    MessageBoxInfo error = WaitMessageBox(tappolo.Id(), 5s);
+    ASSERT_NE(error.Window, nullptr);
+    EXPECT_EQ(Narrow(error.Text), "Failed to delete data for 'tappolo'");
+    PressButton(error.Window, IDOK);
+    EXPECT_TRUE(WaitGone(error.Window, 5s));
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays open";
+    CloseBox(dialog);
+    EXPECT_EQ(ReadRun(HKEY_LOCAL_MACHINE), Stored());
+    EXPECT_EQ(ReadRun(HKEY_CURRENT_USER), kNone);
+}

@@ -141,7 +141,7 @@ TEST_F(HotKeySetup, CancelKeepsEverythingOneCombinationForBothOnlySwitchesOnBack
     EXPECT_TRUE(HotKeyFree(MOD_CONTROL | MOD_ALT, 'E'));
 }
 
-TEST_F(HotKeySetup, AFailedSaveIsReportedAndLeavesTheDialogOpenAndTheRegistrationsAsTheyWere) {
+TEST_F(HotKeySetup, AFailedSaveIsReportedAndCancelThenChangesNothingInMemoryOrOnDisk) {
     // A folder takes the settings file's place while the program runs.
     ASSERT_TRUE(DeleteFileA(dir.SettingsPath().c_str()));
     ASSERT_TRUE(CreateDirectoryA(dir.SettingsPath().c_str(), nullptr));
@@ -149,6 +149,8 @@ TEST_F(HotKeySetup, AFailedSaveIsReportedAndLeavesTheDialogOpenAndTheRegistratio
     ASSERT_NE(dialog, nullptr);
     PressCombo({VK_MENU, 'E'});
     PressKey('E');
+    PressKey(VK_TAB);
+    PressKey('D');
     PressButton(ChildByText(dialog, "&Ok"));
     MessageBoxInfo box = WaitMessageBox(tappolo.Id(), 5s);
     ASSERT_NE(box.Window, nullptr);
@@ -160,5 +162,14 @@ TEST_F(HotKeySetup, AFailedSaveIsReportedAndLeavesTheDialogOpenAndTheRegistratio
     EXPECT_FALSE(HotKeyFree(MOD_CONTROL | MOD_ALT, 'Q')) << "the old hotkeys are still held";
     EXPECT_TRUE(HotKeyFree(MOD_CONTROL | MOD_ALT, 'E')) << "the new one is not registered yet";
     PressButton(ChildByText(dialog, "&Cancel"));
-    EXPECT_TRUE(WaitGone(dialog, 5s));
+    ASSERT_TRUE(WaitGone(dialog, 5s));
+
+    // The old hotkeys still act: Ctrl+Alt+W switches the sound off, Ctrl+Alt+Q on again.
+    EXPECT_TRUE(SoundsAfterHotKey('W').empty());
+    EXPECT_EQ(SoundsAfterHotKey('Q'), letter);
+    // The next change of mode writes the old codes: 04 51 C0 00 00 and 04 57 C0 00 00.
+    ASSERT_TRUE(RemoveDirectoryA(dir.SettingsPath().c_str()));
+    ASSERT_TRUE(tappolo.ChooseItem(mpSchemes, 1));
+    EXPECT_EQ(wt::ReadFileBytes(dir.SettingsPath()),
+              SettingsBytes("Fight", "Fight", kOldEnable, kOldDisable));
 }

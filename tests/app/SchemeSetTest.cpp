@@ -6,6 +6,7 @@
 #include "UniqueHandle_win.h"
 
 #include <algorithm>
+#include <map>
 
 using namespace std::chrono_literals;
 using namespace app;
@@ -20,6 +21,28 @@ std::string SchemeBytes(const std::vector<std::string>& names) {
     for (const std::string& name : names)
         bytes += TextValue(name);
     return bytes;
+}
+
+// Every file under a folder, at any depth, with its bytes; folders as empty entries.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    WIN32_FIND_DATAA entry;
+    UniqueFind search(FindFirstFileA((folder + "*").c_str(), &entry));
+    if (!search)
+        return files;
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            files[name + "\\"] = "";
+            for (auto& [path, bytes] : Snapshot(folder + name + "\\"))
+                files[name + "\\" + path] = bytes;
+        } else {
+            files[name] = wt::ReadFileBytes(folder + name);
+        }
+    } while (FindNextFileA(search.Get(), &entry));
+    return files;
 }
 
 bool Exists(const std::string& path) {
@@ -255,22 +278,28 @@ TEST_F(SchemeSet, TheHighlightFollowsKeyPanelsAndTheKeyTypeList) {
     EXPECT_EQ(Relative(trace.WaitNames(1, 1500ms), dir),
               std::vector<std::string>{"schemes\\Fight\\pageup.wav"});
 
-    // No default and no cancel button: Enter and Esc leave the dialog open.
+    // No default and no cancel button: Enter and Esc leave the dialog open, also with the focus
+    // on the scheme list, where no push button takes Enter itself.
+    PressCombo({VK_MENU, 'H'});
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(FDialog, nullptr), &gui));
+    EXPECT_EQ(gui.hwndFocus, SchemeList());
     PressKey(VK_RETURN);
     PressKey(VK_ESCAPE);
     wt::PumpMessages(300ms);
     EXPECT_TRUE(IsWindowVisible(FDialog));
 }
 
-TEST_F(SchemeSet, DeletingOddNamesTouchesNothingOfAnotherScheme) {
+TEST_F(SchemeSet, EntriesTheNameGuardRefusesAreListedButNeitherEditedDeletedNorPlayed) {
     ProgramDir dir("schemeodd");
     dir.WriteSettings("Fight");
     dir.AddScheme("x.tss", DistinctSounds(), "x");
     dir.AddScheme("Rock.tss", DistinctSounds(), "Rock");
     ASSERT_TRUE(CreateDirectoryA((dir.SchemesPath() + "a").c_str(), nullptr));
     // Listed as "x" twice, "A.TSS", "Rock.", "a ", "" and "..".
-    const std::vector<std::string> odd = {" x.tss", "x.tss.tss", "A.TSS", "Rock..tss",
-                                          "a .tss", ".tss",      "...tss"};
+    const std::vector<std::string> odd = {" x.tss", "x.tss.tss", "A.TSS",  "Rock..tss",
+                                          "a .tss", ".tss",      "...tss", "Rock~2.tss"};
     for (const std::string& name : odd)
         ASSERT_TRUE(wt::WriteFileBytes(dir.SchemesPath() + name, SchemeBytes(DistinctSounds())));
     // The list has the file system's order, which this search sees too.
@@ -281,26 +310,72 @@ TEST_F(SchemeSet, DeletingOddNamesTouchesNothingOfAnotherScheme) {
     do
         files.emplace_back(entry.cFileName);
     while (FindNextFileA(search.Get(), &entry));
+    const auto before = Snapshot(dir.SchemesPath());
 
     ASSERT_NE(Open(dir), nullptr);
     ASSERT_EQ(ComboItems(SchemeList()).size(), files.size());
-    // From the last entry up, so the indexes of the ones before stay as they are.
-    int deleted = 0;
-    for (int i = static_cast<int>(files.size()) - 1; i >= 0; --i) {
-        if (std::find(odd.begin(), odd.end(), files[i]) == odd.end())
-            continue;
+    int refused = 0;
+    for (int i = 0; i < static_cast<int>(files.size()); ++i) {
         ChooseComboItem(SchemeList(), i);
-        const std::string name = ComboItems(SchemeList())[static_cast<std::size_t>(i)];
+        const bool guarded = std::find(odd.begin(), odd.end(), files[i]) != odd.end();
+        EXPECT_EQ(Enabled(Button("&Edit")), !guarded) << files[i];
+        EXPECT_EQ(Enabled(Button("&Delete")), !guarded) << files[i];
+        EXPECT_TRUE(Enabled(SchemeList()) && Enabled(Button("&New"))) << files[i];
+        if (!guarded)
+            continue;
+        ++refused;
+        // A click on the disabled buttons does nothing; Test Sound plays nothing (the "x" of
+        // " x.tss" would otherwise reach the folder of the scheme x).
+        Click(Button("&Edit"));
         Click(Button("&Delete"));
-        EXPECT_EQ(Answer(IDYES), kConfirm + "|Confirm delete " + name + "?") << files[i];
-        ++deleted;
+        EXPECT_EQ(WaitMessageBox(FProgram.Id(), 200ms).Window, nullptr) << files[i];
+        EXPECT_FALSE(Enabled(Button("&Save"))) << files[i];
+        Click(Key("Q"));
+        wt::PlaySoundTrace trace;
+        Click(Button("&Test Sound"));
+        EXPECT_TRUE(trace.WaitNames(1, 500ms).empty()) << files[i];
     }
-    EXPECT_EQ(deleted, static_cast<int>(odd.size()));
-    EXPECT_EQ(ComboItems(SchemeList()).size(), files.size() - odd.size());
-    for (const std::string& path :
-         {"x.tss"s, "x\\t12.wav"s, "Rock.tss"s, "Rock\\t12.wav"s, "a\\"s, "Fight.tss"s})
-        EXPECT_TRUE(Exists(dir.SchemesPath() + path)) << path;
-    for (const std::string& name : odd)
-        EXPECT_TRUE(Exists(dir.SchemesPath() + name)) << name;
-    EXPECT_TRUE(Exists(dir.Path() + "Tappolo.exe"));
+    EXPECT_EQ(refused, static_cast<int>(odd.size()));
+    EXPECT_TRUE(CloseDialog());
+    EXPECT_EQ(ComboItems(SchemeList()).size(), 0u);
+    EXPECT_TRUE(Snapshot(dir.SchemesPath()) == before) << "the schemes folder, byte for byte";
+}
+
+TEST_F(SchemeSet, AFirstSchemeThatCannotBeReadOpensInViewModeWithNothingToSave) {
+    ProgramDir dir("schemelocked");
+    dir.AddScheme("Alpha.tss", DistinctSounds(), "Alpha");
+    dir.WriteSettings("Fight");
+    const std::string alpha = dir.SchemesPath() + "Alpha.tss";
+    const std::string bytes = wt::ReadFileBytes(alpha);
+    // Held open without sharing: the dialog cannot read the first scheme.
+    UniqueFile lock(
+        CreateFileA(alpha.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+    ASSERT_TRUE(FProgram.Start(dir));
+    ASSERT_NE(FProgram.WaitTray(10s), nullptr);
+    ASSERT_TRUE(FProgram.ChooseItem(mpSchemeSet));
+    MessageBoxInfo error = WaitMessageBox(FProgram.Id(), 5s);
+    ASSERT_NE(error.Window, nullptr);
+    EXPECT_NE(Narrow(error.Text).find(alpha), std::string::npos) << Narrow(error.Text);
+    PressButton(error.Window, IDOK);
+    FDialog = WaitWindow(FProgram.Id(), "Scheme Set", 5s);
+    ASSERT_NE(FDialog, nullptr);
+    lock.Reset();
+
+    EXPECT_EQ(ComboItems(KeyTypeList()).size(), 16u);
+    EXPECT_EQ(ComboIndex(KeyTypeList()), 0);
+    EXPECT_FALSE(Enabled(Button("&Save")));
+    EXPECT_FALSE(Enabled(Button("...")));
+    EXPECT_FALSE(Enabled(Button("&Edit"))) << "nothing of the scheme was read";
+    EXPECT_TRUE(Enabled(Button("&New")) && Enabled(Button("&Delete")) && Enabled(SchemeList()));
+    Click(Button("&Edit"));
+    Click(Button("&Save"));
+    EXPECT_EQ(wt::ReadFileBytes(alpha), bytes);
+
+    // Chosen again once it can be read, it is the scheme as usual.
+    ChooseComboItem(SchemeList(), 0);
+    EXPECT_TRUE(ViewMode());
+    EXPECT_EQ(TextOf(SoundFile()), "t00.wav");
+    EXPECT_TRUE(CloseDialog());
+    EXPECT_EQ(wt::ReadFileBytes(alpha), bytes);
 }
