@@ -45,3 +45,7 @@ std::string Utf16ToAnsi(std::u16string_view text) {
     }
     return result;
 }
+
+int AnsiCharLength(unsigned char, int) {
+    return 1;
+}

@@ -29,3 +29,15 @@ std::string Utf16ToAnsi(std::u16string_view text) {
     WideCharToMultiByte(CP_ACP, 0, wide, length, result.data(), count, nullptr, nullptr);
     return result;
 }
+
+int AnsiCharLength(unsigned char first, int second) {
+    if (!IsDBCSLeadByte(first))
+        return 1;
+    if (second < 0)
+        return 0;
+    // The system's own table decides whether the pair is a character; an unassigned pair
+    // would not come back as the same bytes either.
+    const char pair[2] = {static_cast<char>(first), static_cast<char>(second)};
+    wchar_t unit = 0;
+    return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, pair, 2, &unit, 1) == 1 ? 2 : 0;
+}

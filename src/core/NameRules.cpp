@@ -16,12 +16,19 @@ bool IsBlank(char c) {
 
 } // namespace
 
-bool SameName(std::string_view a, std::string_view b) {
+bool SameName(std::string_view a, std::string_view b, CharLengthRule rule) {
     if (a.size() != b.size())
         return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
+    for (std::size_t i = 0; i < a.size(); ++i) {
         if (FoldAscii(a[i]) != FoldAscii(b[i]))
             return false;
+        // Equal lead bytes: both names have a two-byte character here.
+        if (CharLengthAt(a, i, rule) == 2) {
+            ++i;
+            if (a[i] != b[i])
+                return false;
+        }
+    }
     return true;
 }
 

@@ -1,11 +1,14 @@
 #pragma once
 // How the program compares and forms names: of schemes, sound files and menu captions.
+#include "CodePage.h"
+
 #include <string>
 #include <string_view>
 
 // Equal ignoring the case of A to Z only; every other byte must match, so that names in a
-// multi-byte code page never compare equal by accident.
-bool SameName(std::string_view a, std::string_view b);
+// multi-byte code page never compare equal by accident. The second byte of a two-byte
+// character is no letter even when its value is one: it must match exactly.
+bool SameName(std::string_view a, std::string_view b, CharLengthRule rule = AnsiCharLength);
 
 // The part of the path's file name from its last ".", or empty when the name has none.
 std::string_view FileExtension(std::string_view path);

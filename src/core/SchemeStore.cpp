@@ -2,6 +2,7 @@
 
 #include "NameRules.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -38,9 +39,10 @@ bool IsDeviceName(std::string_view name) {
     return false;
 }
 
-bool HasShortNameMark(std::string_view name) {
-    for (std::size_t at = name.find('~'); at != std::string_view::npos; at = name.find('~', at + 1))
-        if (at + 1 < name.size() && name[at + 1] >= '0' && name[at + 1] <= '9')
+// A digit is never the second byte of a two-byte character, but "~" can be.
+bool HasShortNameMark(std::string_view name, CharLengthRule rule) {
+    for (std::size_t at = 0; at < name.size(); at += std::max(CharLengthAt(name, at, rule), 1))
+        if (name[at] == '~' && at + 1 < name.size() && name[at + 1] >= '0' && name[at + 1] <= '9')
             return true;
     return false;
 }
@@ -59,27 +61,33 @@ bool IsForbiddenNameChar(unsigned code) {
     return (kForbidden[bit / 32] >> (bit % 32)) & 1u;
 }
 
-std::string StripForbiddenNameChars(std::string_view name) {
+std::string StripForbiddenNameChars(std::string_view name, CharLengthRule rule) {
     std::string out;
     out.reserve(name.size());
-    for (char c : name)
-        if (!IsForbiddenNameChar(static_cast<unsigned char>(c)))
-            out += c;
+    for (std::size_t at = 0; at < name.size();) {
+        const std::size_t length = CharLengthAt(name, at, rule) == 2 ? 2 : 1;
+        if (length == 2 || !IsForbiddenNameChar(static_cast<unsigned char>(name[at])))
+            out += name.substr(at, length);
+        at += length;
+    }
     return out;
 }
 
-SchemeNameFault CheckSchemeName(std::string_view name) {
+SchemeNameFault CheckSchemeName(std::string_view name, CharLengthRule rule) {
     if (name.empty())
         return SchemeNameFault::Empty;
-    for (char c : name)
-        if (static_cast<unsigned char>(c) < 32 ||
-            IsForbiddenNameChar(static_cast<unsigned char>(c)))
+    for (std::size_t at = 0; at < name.size();) {
+        const int length = CharLengthAt(name, at, rule);
+        const unsigned char c = static_cast<unsigned char>(name[at]);
+        if (length == 0 || (length == 1 && (c < 32 || IsForbiddenNameChar(c))))
             return SchemeNameFault::ForbiddenChar;
+        at += static_cast<std::size_t>(length);
+    }
     if (name.front() == ' ' || name.back() == ' ' || name.back() == '.')
         return SchemeNameFault::LooseEnd;
     if (IsDeviceName(name))
         return SchemeNameFault::DeviceName;
-    if (HasShortNameMark(name))
+    if (HasShortNameMark(name, rule))
         return SchemeNameFault::ShortNameAlias;
     if (name.find(kExtension) != std::string_view::npos)
         return SchemeNameFault::ListsOtherwise;

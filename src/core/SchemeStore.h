@@ -25,21 +25,24 @@ bool NamesOwnSchemeFile(std::string_view name, std::string_view fileName);
 // the codes 32 to 127; no code outside that range is in it.
 bool IsForbiddenNameChar(unsigned code);
 // The name with every forbidden character taken out (text pasted into the name field passes
-// the typed-character filter).
-std::string StripForbiddenNameChars(std::string_view name);
+// the typed-character filter). The name is read as characters of the code page `rule` stands
+// for: the second byte of a two-byte character stays, whatever its value.
+std::string StripForbiddenNameChars(std::string_view name, CharLengthRule rule = AnsiCharLength);
 
 // Why a name is not usable, or Usable. The path check needs the program directory.
 enum class SchemeNameFault {
     Usable,
     Empty,
-    ForbiddenChar,  // one of the nine, or a control character
+    ForbiddenChar,  // one of the nine, a control character, or a broken two-byte character
     LooseEnd,       // starts or ends with a blank, or ends with a dot: "Rock." is "Rock"
     DeviceName,     // CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, with any extension
     ShortNameAlias, // "~" and a digit: could be the 8.3 alias of another scheme's long name
     ListsOtherwise, // holds ".tss": its file would list under another name ("a.tss" as "a")
     TooLong,        // the scheme file's path or name does not fit the platform's limits
 };
-SchemeNameFault CheckSchemeName(std::string_view name);
+// The name is read as characters of the ANSI code page, or of the one `rule` stands for: under a
+// double-byte code page "\" or "|" may be the second byte of a character, not a character.
+SchemeNameFault CheckSchemeName(std::string_view name, CharLengthRule rule = AnsiCharLength);
 SchemeNameFault CheckSchemeName(const std::string& programDir, std::string_view name);
 inline bool SchemeNameUsable(const std::string& programDir, std::string_view name) {
     return CheckSchemeName(programDir, name) == SchemeNameFault::Usable;

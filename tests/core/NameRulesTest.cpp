@@ -15,6 +15,21 @@ TEST(NameRules, SameNameFoldsOnlyAsciiLetters) {
     EXPECT_TRUE(SameName("", ""));
 }
 
+TEST(NameRules, SameNameComparesTheSecondByteOfATwoByteCharacterExactly) {
+    // Shift-JIS 0x88 0x61 and 0x88 0x41 are two different characters; Windows-1252 reads the
+    // same bytes as a letter after a symbol, and there case does not count.
+    const CharLengthRule japanese = CharLengthRuleOf(932);
+    EXPECT_FALSE(SameName("\x88\x61", "\x88\x41", japanese));
+    EXPECT_TRUE(SameName("\x88\x61", "\x88\x41", CharLengthRuleOf(1252)));
+    EXPECT_TRUE(SameName("a\x88\x61"
+                         "b",
+                         "A\x88\x61"
+                         "B",
+                         japanese));
+    // 0x61 0x88 is a letter and a lead byte: the letter still folds.
+    EXPECT_TRUE(SameName("\x61\x88\x61", "\x41\x88\x61", japanese));
+}
+
 TEST(NameRules, OnlyAnExactLowerCaseMidExtensionCountsAsMidi) {
     EXPECT_TRUE(IsMidiFile("C:\\s\\tune.mid"));
     EXPECT_FALSE(IsMidiFile("C:\\s\\tune.MID"));
@@ -37,7 +52,7 @@ TEST(NameRules, SchemeFileNamesListTrimmedWithEveryLowerCaseTssRemoved) {
     EXPECT_EQ(SchemeListName(".t.tssss"), ".tss");
     // Bytes above the blank, Latin-1 and DEL alike, are name characters.
     EXPECT_EQ(SchemeListName("\xA0"
-                           "Caf\xE9\x7F.tss"),
+                             "Caf\xE9\x7F.tss"),
               "\xA0"
               "Caf\xE9\x7F");
     EXPECT_EQ(SchemeListName(".tss"), "");

@@ -91,6 +91,40 @@ TEST(SchemeStore, NameGuard) {
         EXPECT_EQ(CheckSchemeName(c.name), c.fault) << '"' << c.name << '"';
 }
 
+TEST(SchemeStore, NameGuardReadsDoubleByteCodePagesAsCharacters) {
+    using F = SchemeNameFault;
+    const CharLengthRule japanese = CharLengthRuleOf(932), chinese = CharLengthRuleOf(936),
+                         korean = CharLengthRuleOf(949), taiwanese = CharLengthRuleOf(950);
+    // Shift-JIS "\x95\x5C" and GBK "\xD8\x7C": one character each, whose second byte is the
+    // value of "\" or "|". Under Windows-1252 the same bytes hold the character itself.
+    EXPECT_EQ(CheckSchemeName("\x95\x5C", japanese), F::Usable);
+    EXPECT_EQ(CheckSchemeName("\x95\x5C", CharLengthRuleOf(1252)), F::ForbiddenChar);
+    EXPECT_EQ(CheckSchemeName("a\xD8\x7C"
+                              "b",
+                              chinese),
+              F::Usable);
+    EXPECT_EQ(CheckSchemeName("\xA5\x5C\xA5\x7C", taiwanese), F::Usable);
+    EXPECT_EQ(CheckSchemeName("\x95\x7E"
+                              "1",
+                              japanese),
+              F::Usable); // "~" is a second byte
+    EXPECT_EQ(CheckSchemeName("\x95\x5C~1", japanese), F::ShortNameAlias);
+    // A real "\" or "|" after a complete character is still one.
+    EXPECT_EQ(CheckSchemeName("\x95\x5C\\", japanese), F::ForbiddenChar);
+    EXPECT_EQ(CheckSchemeName("\xD8\x7C|", chinese), F::ForbiddenChar);
+    // Broken characters: a lead byte at the end, or before a byte that cannot follow it
+    // (0x5C can follow a lead byte in Shift-JIS but not in Korean).
+    EXPECT_EQ(CheckSchemeName("ab\x95", japanese), F::ForbiddenChar);
+    EXPECT_EQ(CheckSchemeName("\x95/x", japanese), F::ForbiddenChar);
+    EXPECT_EQ(CheckSchemeName("\x95\x5C", korean), F::ForbiddenChar);
+    EXPECT_EQ(CheckSchemeName("\xB0\x61", korean), F::Usable);
+    // 0xA0 starts no character in Shift-JIS: the "\" after it is one.
+    EXPECT_EQ(CheckSchemeName("\xA0\x5C", japanese), F::ForbiddenChar);
+
+    EXPECT_EQ(StripForbiddenNameChars("<\x95\x5C|\xA0\x5C>", japanese), "\x95\x5C\xA0");
+    EXPECT_EQ(StripForbiddenNameChars("\xD8\x7C?", chinese), "\xD8\x7C");
+}
+
 TEST(SchemeStore, NameGuardCountsTheWholePath) {
     // "C:\" + 220 + "\" (224) + "schemes\" (232) + name + ".tss": 259 characters with 23.
     const std::string dir = "C:\\" + std::string(220, 'd') + "\\";
