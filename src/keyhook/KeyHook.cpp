@@ -1,5 +1,6 @@
 #include "KeyHook.h"
 
+#include "DeadHookRule.h"
 #include "KeyPressFilter.h"
 #include "PasswordFocus.h"
 #include "PasswordKeys.h"
@@ -33,8 +34,8 @@ using UniqueKernelHandle = std::unique_ptr<void, CloseKernelHandle>;
 using UniqueView = std::unique_ptr<const void, UnmapView>;
 using UniqueHook = std::unique_ptr<std::remove_pointer_t<HHOOK>, Unhook>;
 
-// How often the hook thread replaces its hook by a fresh one (see RefreshHook).
-constexpr UINT kHookRefreshMs = 1000;
+// How often the hook thread asks whether its hook is still called (see ReplaceDeadHook).
+constexpr UINT kHookCheckMs = 1000;
 
 HINSTANCE ModuleInstance = nullptr;
 
@@ -47,6 +48,8 @@ struct HookThreadState {
     // The view keeps the shared memory alive; its handle is closed once the view exists.
     UniqueView Target;
     TKeyPressFilter Filter;
+    // The tick count of the hook procedure's latest call, or of the hook's installation.
+    DWORD LastCall = 0;
 };
 
 // Set and read on the hook thread only; one hook thread exists at a time.
@@ -93,32 +96,44 @@ void Report(HookThreadState& state, DWORD vk) noexcept {
         PostMessageA(target, KeyHookMessage, ReportedKey(GenericKey(vk), FocusIsPassword), 0);
 }
 
+// Hooks set after this one run before it, and a key they swallow never comes here. Hooks set
+// before it run inside CallNextHookEx, so a key is reported only when they let it pass too: a
+// remapper's swallowed key stays silent, and only the key it sends instead sounds, whatever
+// place this hook holds in the chain (a replaced hook starts again at its head).
 LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    const LRESULT next = CallNextHookEx(nullptr, code, wParam, lParam);
     if (code == HC_ACTION && State != nullptr) {
+        State->LastCall = GetTickCount();
         const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         const DWORD vk = info->vkCode & 0xFF;
         if (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) {
-            if (State->Filter.Press(vk, info->time))
+            if (State->Filter.Press(vk, info->time) && next == 0)
                 Report(*State, vk);
         } else if (wParam == WM_KEYUP || wParam == WM_SYSKEYUP) {
             State->Filter.Release(vk);
         }
     }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+    return next;
 }
 
-UniqueHook InstallHook() noexcept {
-    return UniqueHook(SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardProc, ModuleInstance, 0));
+UniqueHook InstallHook(HookThreadState& state) noexcept {
+    UniqueHook hook(SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardProc, ModuleInstance, 0));
+    if (hook != nullptr)
+        state.LastCall = GetTickCount();
+    return hook;
 }
 
-// The system removes a low-level hook without notice once its procedure misses the time limit
-// (LowLevelHooksTimeout; a machine that swaps hard can cause it), and the program would stay
-// silent for good while its menu says the sound is on. No call tells whether a hook is still
-// installed, so the hook is replaced by a fresh one at a steady pace: the new one is set before
-// the old one goes, so no key is lost, and the press filter drops the second sight of an event
-// that both of them see. Removing a hook that the system dropped already just fails.
-void RefreshHook(UniqueHook& hook) noexcept {
-    if (UniqueHook fresh = InstallHook())
+// A hook the system dropped would leave the program silent for good while its menu says the
+// sound is on. A hook is replaced only when input came that it was not called for
+// (DeadHookRule.h), never at a steady pace: every replacement puts it at the head of the chain.
+// The fresh hook is set before the old one goes; removing a hook that the system dropped
+// already just fails. The key that showed the hook dead is not heard.
+void ReplaceDeadHook(UniqueHook& hook, HookThreadState& state) noexcept {
+    LASTINPUTINFO input = {};
+    input.cbSize = sizeof input;
+    if (!GetLastInputInfo(&input) || !HookFoundDead(input.dwTime, state.LastCall))
+        return;
+    if (UniqueHook fresh = InstallHook(state))
         hook = std::move(fresh);
 }
 
@@ -139,18 +154,18 @@ DWORD WINAPI HookThreadProc(void* parameter) noexcept {
     HookThreadState state;
     OpenTarget(state);
     State = &state;
-    UniqueHook hook = InstallHook();
+    UniqueHook hook = InstallHook(state);
     request->Installed = hook != nullptr;
     SetEvent(request->Ready); // `request` belongs to the starter from here on
     if (hook != nullptr) {
-        const UINT_PTR refresh = SetTimer(nullptr, 0, kHookRefreshMs, nullptr);
+        const UINT_PTR check = SetTimer(nullptr, 0, kHookCheckMs, nullptr);
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-            if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == refresh)
-                RefreshHook(hook);
+            if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == check)
+                ReplaceDeadHook(hook, state);
             else
                 DispatchMessageA(&msg);
         }
-        KillTimer(nullptr, refresh);
+        KillTimer(nullptr, check);
         hook.reset();
     }
     State = nullptr;

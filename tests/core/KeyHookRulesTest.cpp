@@ -1,5 +1,6 @@
 // The hook library's rules, driven without a hook: which key-downs start a press, what a
-// password field turns a key into, and the 4-byte target cell.
+// password field turns a key into, when the hook is taken for dead, and the 4-byte target cell.
+#include "DeadHookRule.h"
 #include "KeyHookTarget.h"
 #include "KeyPressFilter.h"
 #include "PasswordKeys.h"
@@ -79,4 +80,19 @@ TEST(KeyHookTarget, TheHandleIsFourLittleEndianBytesReadBackWithSignExtension) {
     EXPECT_EQ(ReadKeyHookTarget(high), -32767);
     const unsigned char top[4] = {0x78, 0x56, 0x34, 0x92};
     EXPECT_EQ(ReadKeyHookTarget(top), std::intptr_t(std::int32_t(-0x6DCBA988)));
+}
+
+TEST(DeadHookRule, OnlyInputNewerThanTheHooksLastCallByMoreThanASecondShowsItDead) {
+    // Idle: the last call (or the installation) is as new as the last input, or newer.
+    EXPECT_FALSE(HookFoundDead(5000, 5000));
+    EXPECT_FALSE(HookFoundDead(5000, 9000));
+    EXPECT_FALSE(HookFoundDead(5000, 5000 + 3'600'000));
+    // Input the hook was not called for: within the margin, then beyond it.
+    EXPECT_FALSE(HookFoundDead(6000, 5000));
+    EXPECT_TRUE(HookFoundDead(6001, 5000));
+    EXPECT_TRUE(HookFoundDead(5000 + 3'600'000, 5000));
+    // Across the wrap of the tick count.
+    EXPECT_FALSE(HookFoundDead(0x00000100u, 0xFFFFFF00u)); // 512 ms later
+    EXPECT_TRUE(HookFoundDead(0x00000400u, 0xFFFFFF00u));  // 1280 ms later
+    EXPECT_FALSE(HookFoundDead(0xFFFFFF00u, 0x00000400u));
 }
