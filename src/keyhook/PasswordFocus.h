@@ -1,7 +1,10 @@
 #pragma once
-// Whether the desktop's keyboard focus is in a password field: a standard edit control with the
-// password style, in any process. Asked on the hook thread for every character key, so it only
-// reads the window manager's state (no message is sent, nothing waits for another thread).
+// Whether the desktop's keyboard focus is in a password field: an edit control (by its class
+// name, PasswordKeys.h) with the password style, in any process. Asked on the hook thread for every
+// character key, so it only reads the window manager's state (no message is sent, nothing waits for
+// another thread).
+#include "PasswordKeys.h"
+
 #include <windows.h>
 
 inline bool FocusIsPassword() noexcept {
@@ -14,14 +17,12 @@ inline bool FocusIsPassword() noexcept {
     // classes, so the class is checked too, but only after this cheaper test.
     if ((GetWindowLongA(info.hwndFocus, GWL_STYLE) & ES_PASSWORD) == 0)
         return false;
-    // The class the control is built on: an edit that a framework superclassed under a name of
-    // its own is still an edit.
-    char name[8] = {};
-    if (RealGetWindowClassA(info.hwndFocus, name, sizeof name) != 4)
-        return false;
-    const char edit[] = "edit";
-    for (int i = 0; i < 4; ++i)
-        if ((name[i] | 0x20) != edit[i])
-            return false;
-    return true;
+    // The class's own name, then the one it is built on: an edit that a framework superclassed
+    // under a name without the word is still an edit.
+    char name[256] = {};
+    int length = GetClassNameA(info.hwndFocus, name, sizeof name);
+    if (length > 0 && IsEditClassName(std::string_view(name, static_cast<std::size_t>(length))))
+        return true;
+    length = RealGetWindowClassA(info.hwndFocus, name, sizeof name);
+    return length > 0 && IsEditClassName(std::string_view(name, static_cast<std::size_t>(length)));
 }

@@ -3,6 +3,8 @@
 // as the keypad multiply key: it sounds as an "Other Key" and is spoken as a blank, so neither
 // the sound nor the voice tells which character was typed. Editing and navigation keys keep
 // their codes: they reveal nothing of the password, and users rely on hearing them.
+#include <cstddef>
+#include <string_view>
 
 // The code every character key of a password field is reported as.
 constexpr unsigned kMaskedKey = 106;
@@ -19,4 +21,20 @@ constexpr bool EntersCharacter(unsigned vk) noexcept {
 template <class FocusIsPassword>
 unsigned ReportedKey(unsigned vk, FocusIsPassword&& focusIsPassword) noexcept {
     return EntersCharacter(vk) && focusIsPassword() ? kMaskedKey : vk;
+}
+
+// Whether a window class is an edit control, judged by its name: the system's "Edit" and the
+// edits that frameworks build on it or beside it keep the word in their class names
+// ("WindowsForms10.EDIT.app.0.1", "TEdit", "RichEdit20W", "RICHEDIT50W"), in any letter case.
+// The password style's bit means other things to other classes, so it counts only for these.
+constexpr bool IsEditClassName(std::string_view name) noexcept {
+    constexpr std::string_view edit = "edit";
+    for (std::size_t at = 0; at + edit.size() <= name.size(); ++at) {
+        std::size_t i = 0;
+        while (i < edit.size() && (name[at + i] | 0x20) == edit[i])
+            ++i;
+        if (i == edit.size())
+            return true;
+    }
+    return false;
 }

@@ -33,12 +33,32 @@ public:
         return GetForegroundWindow() == FWindow && GetFocus() == edit;
     }
 
+    // One more field of class `className` with the password style.
+    HWND AddPassword(const char* className) {
+        const int y = 70 + 30 * static_cast<int>(FExtra++);
+        return CreateWindowExA(0, className, "", WS_CHILD | WS_VISIBLE | ES_PASSWORD, 10, y, 200,
+                               24, FWindow, nullptr, nullptr, nullptr);
+    }
+
     HWND Password = nullptr;
     HWND Plain = nullptr;
 
 private:
     HWND FWindow = nullptr;
+    unsigned FExtra = 0;
 };
+
+// What frameworks do to give their edits a class name of their own: the system edit's class
+// under another name, its window procedure unchanged.
+bool RegisterEditSuperclass(const char* name) {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    if (!GetClassInfoExA(nullptr, "Edit", &windowClass))
+        return false;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = name;
+    return RegisterClassExA(&windowClass) != 0;
+}
 
 // Letter, digit, keypad digit, Space and a punctuation key that speech names; then BackSpace
 // and Enter.
@@ -74,6 +94,32 @@ TEST_F(PasswordKeys, CharacterKeysSoundAsOtherKeyInAPasswordEdit) {
     Type();
     expected = {sound(12), sound(2), sound(2), sound(13), sound(15), sound(9), sound(7)};
     EXPECT_EQ(Relative(trace.WaitNames(expected.size(), 5s), dir), expected);
+}
+
+TEST_F(PasswordKeys, EditsOfOtherFrameworksAndRichEditsWithThePasswordStyleCount) {
+    ProgramDir dir("passwordclasses");
+    dir.AddScheme("Alpha.tss", DistinctSounds(), "Alpha");
+    dir.WriteSettings("Alpha");
+    AppProcess tappolo;
+    ASSERT_TRUE(tappolo.Start(dir));
+    ASSERT_NE(tappolo.WaitTray(10s), nullptr);
+    ASSERT_TRUE(RegisterEditSuperclass("WindowsForms10.EDIT.app.0.1"));
+    ASSERT_TRUE(RegisterEditSuperclass("TEdit"));
+    ASSERT_NE(LoadLibraryA("riched20.dll"), nullptr);
+    EditWindow window;
+    auto sound = [](int type) { return "schemes\\Alpha\\" + DistinctSounds()[type]; };
+
+    for (const char* className : {"WindowsForms10.EDIT.app.0.1", "TEdit", "RichEdit20A"}) {
+        HWND field = window.AddPassword(className);
+        ASSERT_NE(field, nullptr) << className;
+        ASSERT_TRUE(window.Focus(field)) << className;
+        wt::PlaySoundTrace trace;
+        PressKey('Q');
+        PressKey(VK_BACK);
+        EXPECT_EQ(Relative(trace.WaitNames(2, 5s), dir),
+                  (std::vector<std::string>{sound(15), sound(9)}))
+            << className;
+    }
 }
 
 TEST_F(PasswordKeys, CharacterKeysAreSpokenAsABlankInAPasswordEdit) {

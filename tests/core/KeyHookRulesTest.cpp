@@ -82,6 +82,15 @@ TEST(KeyHookTarget, TheHandleIsFourLittleEndianBytesReadBackWithSignExtension) {
     EXPECT_EQ(ReadKeyHookTarget(top), std::intptr_t(std::int32_t(-0x6DCBA988)));
 }
 
+TEST(PasswordKeys, EditClassesAreKnownByTheWordInTheirNamesInAnyCase) {
+    for (const char* name : {"Edit", "EDIT", "WindowsForms10.EDIT.app.0.1a_r9_ad1", "TEdit",
+                             "RichEdit20A", "RichEdit20W", "RICHEDIT50W", "TcxCustomInnerTextEdit"})
+        EXPECT_TRUE(IsEditClassName(name)) << name;
+    for (const char* name : {"", "Edi", "Button", "Static", "ComboBox", "TMemo", "E_dit",
+                             "WindowsForms10.BUTTON.app.0.1", "Chrome_RenderWidgetHostHWND"})
+        EXPECT_FALSE(IsEditClassName(name)) << name;
+}
+
 TEST(DeadHookRule, OnlyInputNewerThanTheHooksLastCallByMoreThanASecondShowsItDead) {
     // Idle: the last call (or the installation) is as new as the last input, or newer.
     EXPECT_FALSE(HookFoundDead(5000, 5000));
