@@ -1,5 +1,10 @@
 # Helpers shared by every folder's CMakeLists.txt.
 
+# The program's version: the project's three numbers and a build number. The executable's
+# version block is made from these; the About dialog, the package and the installer read it there.
+set(TAPPOLO_BUILD_NUMBER 1)
+set(TAPPOLO_VERSION_TEXT "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.${TAPPOLO_BUILD_NUMBER}")
+
 # Our own code: all warnings are errors.
 function(tappolo_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)

@@ -15,7 +15,9 @@ alive() { [ -f "$pids/$1" ] && kill -0 "$(cat "$pids/$1")" 2>/dev/null; }
 base_env() {
     export WINEPREFIX="$dir/prefix"
     export WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml="
+    # No Mono or Gecko for a new prefix; no menu entries or icons in the Linux user's home for
+    # the shortcuts that programs (the installer) make inside the prefix.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     export WINEARCH=win64
     export XDG_RUNTIME_DIR="$dir/xdg"
     export PULSE_SERVER="unix:$dir/pulse/native"

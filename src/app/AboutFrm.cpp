@@ -1,5 +1,6 @@
 #include "AboutFrm.h"
 
+#include "ProgramIdentity.h"
 #include "PubFunction.h"
 #include "PubUnit.h"
 #include "Support.h"
@@ -7,8 +8,6 @@
 #include <shellapi.h>
 
 namespace {
-
-constexpr const char* kAutoRunName = "tappolo";
 
 void OpenLink(const std::string& address) {
     // Whatever the shell cannot open, it says itself or not at all.
@@ -62,13 +61,13 @@ TAboutForm::TAboutForm(TComponent* AOwner) : TForm(AOwner) {
 void TAboutForm::FormCreate() {
     // A stored value of the wrong kind raises here: the box stays clear and the version is not
     // filled in.
-    cbAutoRun->SetChecked(IsAutoRun(kAutoRunName, ExecutablePath()));
+    cbAutoRun->SetChecked(IsAutoRun(kAutoRunValueName, ExecutablePath()));
     Label2->SetText("Ver " + GetFileVersionText(ExecutablePath()));
 }
 
 void TAboutForm::btnOKClick(TComponent*) {
     // A value that cannot be written raises, and the dialog stays open.
-    SetAutoRun(kAutoRunName, ExecutablePath(), cbAutoRun->Checked());
+    SetAutoRun(kAutoRunValueName, ExecutablePath(), cbAutoRun->Checked());
     Close();
 }
 

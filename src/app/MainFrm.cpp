@@ -6,6 +6,7 @@
 #include "KeyHook.h"
 #include "KeySound.h"
 #include "KeySpeech.h"
+#include "ProgramIdentity.h"
 #include "PubFunction.h"
 #include "PubUnit.h"
 #include "SchemeFrm.h"
@@ -42,7 +43,7 @@ std::string SchemePath(const std::string& name) {
 
 TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
     SetName("MainForm");
-    Caption = "MainForm";
+    Caption = kMainWindowCaption;
     BorderStyle = TBorderStyle::bsDialog;
     ClientWidth = 169;
     ClientHeight = 71;

@@ -1,6 +1,7 @@
 // The program main: settings first, then one instance at a time, the main window and the
 // message loop.
 #include "MainFrm.h"
+#include "ProgramIdentity.h"
 #include "PubFunction.h"
 #include "PubUnit.h"
 #include "ScopedCom.h"
@@ -32,7 +33,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Speech needs the component object model on this thread; it ends after the forms.
     TScopedCom com;
     Application.Initialize();
-    UniqueKernelHandle mutex(CreateMutexA(nullptr, FALSE, "TvobTplMainForm"));
+    UniqueKernelHandle mutex(CreateMutexA(nullptr, FALSE, kInstanceMutexName));
     const DWORD created = GetLastError();
     try {
         if (created == ERROR_ALREADY_EXISTS) {

@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "Exception.h"
 #include "LastError.h"
+#include "ProgramIdentity.h"
 #include "StdCtrls.h"
 #include "WindowClass.h"
 
@@ -11,8 +12,6 @@
 #include <cctype>
 
 namespace {
-const char kFormClass[] = "TvobForm";
-
 struct DisabledWindows {
     HWND except;
     std::vector<HWND> windows;
@@ -110,7 +109,8 @@ void TForm::DestroyHandle() noexcept {
 
 TForm* TForm::FromHandle(HWND window) {
     char name[32] = {};
-    if (!window || !GetClassNameA(window, name, sizeof name) || lstrcmpA(name, kFormClass) != 0)
+    if (!window || !GetClassNameA(window, name, sizeof name) ||
+        lstrcmpA(name, kFormWindowClass) != 0)
         return nullptr;
     return reinterpret_cast<TForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
@@ -126,7 +126,7 @@ void TForm::CreateHandle() {
     wc.hIcon = LoadIconA(MainInstance(), "MAINICON");
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kFormClass;
+    wc.lpszClassName = kFormWindowClass;
     RegisterWindowClass(wc);
     DWORD style = WS_CLIPCHILDREN, exStyle = 0;
     switch (BorderStyle) {
@@ -164,8 +164,8 @@ void TForm::CreateHandle() {
     else
         parent = Application.Handle();
     // The window is ours from WM_NCCREATE on.
-    HWND window = CreateWindowExA(exStyle, kFormClass, Caption.c_str(), style, x, y, width, height,
-                                  parent, nullptr, MainInstance(), this);
+    HWND window = CreateWindowExA(exStyle, kFormWindowClass, Caption.c_str(), style, x, y, width,
+                                  height, parent, nullptr, MainInstance(), this);
     ThrowLastErrorIf(!window, "Cannot create the window of " + (Name().empty() ? Caption : Name()));
     if (!FFont)
         FFont = MakeFont(Font, Font);
