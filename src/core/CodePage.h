@@ -25,6 +25,12 @@ int AnsiCharLength(unsigned char first, int second);
 // Chinese) from their lead and trail byte ranges; every other number gives single bytes.
 CharLengthRule CharLengthRuleOf(unsigned codePage);
 
+#ifdef _WIN32
+// The rule of any code page the system has, from its own tables; a pair it knows no character
+// for is broken. The ANSI code page's rule is this one for CP_ACP.
+int CodePageCharLength(unsigned codePage, unsigned char first, int second);
+#endif
+
 // The length of the character at `at` (which must be inside `text`) under `rule`.
 inline int CharLengthAt(std::string_view text, std::size_t at, CharLengthRule rule) {
     const int second = at + 1 < text.size() ? static_cast<unsigned char>(text[at + 1]) : -1;

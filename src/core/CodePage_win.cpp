@@ -30,8 +30,8 @@ std::string Utf16ToAnsi(std::u16string_view text) {
     return result;
 }
 
-int AnsiCharLength(unsigned char first, int second) {
-    if (!IsDBCSLeadByte(first))
+int CodePageCharLength(unsigned codePage, unsigned char first, int second) {
+    if (!IsDBCSLeadByteEx(codePage, first))
         return 1;
     if (second < 0)
         return 0;
@@ -39,5 +39,9 @@ int AnsiCharLength(unsigned char first, int second) {
     // would not come back as the same bytes either.
     const char pair[2] = {static_cast<char>(first), static_cast<char>(second)};
     wchar_t unit = 0;
-    return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, pair, 2, &unit, 1) == 1 ? 2 : 0;
+    return MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, pair, 2, &unit, 1) == 1 ? 2 : 0;
+}
+
+int AnsiCharLength(unsigned char first, int second) {
+    return CodePageCharLength(CP_ACP, first, second);
 }

@@ -125,6 +125,32 @@ TEST(SchemeStore, NameGuardReadsDoubleByteCodePagesAsCharacters) {
     EXPECT_EQ(StripForbiddenNameChars("\xD8\x7C?", chinese), "\xD8\x7C");
 }
 
+#ifdef _WIN32
+TEST(SchemeStore, TheDoubleByteTablesAgreeWithTheSystems) {
+    for (unsigned codePage : {932u, 936u, 949u, 950u}) {
+        const CharLengthRule rule = CharLengthRuleOf(codePage);
+        int pairs = 0;
+        for (int first = 0; first < 256; ++first) {
+            const auto lead = static_cast<unsigned char>(first);
+            // A lead byte at the end of the text is broken, any other byte a character.
+            ASSERT_EQ(rule(lead, -1), CodePageCharLength(codePage, lead, -1))
+                << codePage << " " << first;
+            for (int second = 0; second < 256; ++second) {
+                // The system's characters are pairs by the table too; the table may also take
+                // pairs the system has no character for (the name guard leaves those to it).
+                if (CodePageCharLength(codePage, lead, second) == 2) {
+                    ASSERT_EQ(rule(lead, second), 2) << codePage << " " << first << " " << second;
+                    ++pairs;
+                }
+            }
+        }
+        EXPECT_GT(pairs, 7000) << codePage;
+    }
+    EXPECT_EQ(CodePageCharLength(932, 0x95, 0x5C), 2);
+    EXPECT_EQ(CodePageCharLength(936, 0xD8, 0x7C), 2);
+}
+#endif
+
 TEST(SchemeStore, NameGuardCountsTheWholePath) {
     // "C:\" + 220 + "\" (224) + "schemes\" (232) + name + ".tss": 259 characters with 23.
     const std::string dir = "C:\\" + std::string(220, 'd') + "\\";
