@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The installer as a user gets it: Tappolo.zip unpacked into a folder of the test prefix as the
+# tree the installation must equal, a folder nobody may write to, then installer_test.exe runs
+# the installer against them.
+#   installer-test.sh STATE_DIR SETUP_EXE ZIP TEST_EXE
+set -eu
+dir=$1 setup=$2 zip=$3 exe=$4
+here=$(cd "$(dirname "$0")" && pwd)
+. "$dir/env.sh"
+name="tappolo-setup-$$-$(date +%s%N)"
+work="$WINEPREFIX/drive_c/$name"
+readonly_dir="$work/readonly"
+cleanup() {
+    chattr -i "$readonly_dir" 2>/dev/null || chmod u+w "$readonly_dir" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+# A folder left read-only by a run that was killed would stay in the prefix for good.
+for old in "$WINEPREFIX"/drive_c/tappolo-setup-*/readonly; do
+    [ -d "$old" ] && { chattr -i "$old" 2>/dev/null || chmod u+w "$old"; }
+    rm -rf "$(dirname "$old")"
+done
+mkdir -p "$work/zip" "$readonly_dir"
+(cd "$work/zip" && cmake -E tar xf "$zip")
+# The administrator may write anywhere, unless the folder is immutable.
+if [ "$(id -u)" -eq 0 ]; then
+    chattr +i "$readonly_dir" 2>/dev/null || true
+else
+    chmod a-w "$readonly_dir"
+fi
+if touch "$readonly_dir/probe" 2>/dev/null; then
+    rm -f "$readonly_dir/probe"
+    echo "installer-test: cannot make a folder read-only here (chattr +i failed)" >&2
+    export TAPPOLO_READONLY_DIR=""
+else
+    export TAPPOLO_READONLY_DIR="C:\\$name\\readonly"
+fi
+export TAPPOLO_SETUP="$setup"
+export TAPPOLO_PACKAGE_DIR="C:\\$name\\zip\\Tappolo\\"
+"$here/../../cmake/run-gtest.sh" "$here/../../cmake/wine-run.sh" "$dir" "$exe"
