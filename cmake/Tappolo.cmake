@@ -65,3 +65,17 @@ function(tappolo_strip target)
         COMMAND ${CMAKE_STRIP} --strip-all $<TARGET_FILE:${target}>
         VERBATIM)
 endfunction()
+
+# Debian's header-only libraries (nlohmann-json, stb_vorbis) for both builds. The cross build
+# must not see the rest of /usr/include, so a folder in the build tree links to just these two.
+function(tappolo_header_libraries)
+    set(dir ${CMAKE_BINARY_DIR}/_deps/headers)
+    file(MAKE_DIRECTORY ${dir})
+    foreach(lib nlohmann stb)
+        if(NOT EXISTS ${dir}/${lib})
+            file(CREATE_LINK /usr/include/${lib} ${dir}/${lib} SYMBOLIC)
+        endif()
+    endforeach()
+    add_library(tappolo_third_party_headers INTERFACE)
+    target_include_directories(tappolo_third_party_headers SYSTEM INTERFACE ${dir})
+endfunction()

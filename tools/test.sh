@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Sets up and runs every test: the portable core natively (AddressSanitizer + UBSan), the
-# record reader's fuzz target for a bounded time, the i686 compile check, and every Win32 test
-# under Wine (which also runs the core tests as Windows programs).
+# fuzz targets (record reader, wave reader, pack import) for a bounded time each, the i686
+# compile check, and every Win32 test under Wine (which also runs the core tests as Windows
+# programs).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash tools/setup.sh
 jobs=$(nproc)
-fuzz_seconds=${TAPPOLO_FUZZ_SECONDS:-60}
+fuzz_seconds=${TAPPOLO_FUZZ_SECONDS:-40}
 
 step() { printf '\n=== %s\n' "$*"; }
 

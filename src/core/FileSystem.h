@@ -2,6 +2,7 @@
 // The few file-system services the records and the utilities need, over Win32 or POSIX.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // True when a file (not a folder) is at path.
 bool FileExists(const std::string& path);
@@ -37,3 +38,27 @@ std::string SystemErrorText(int code);
 // 1980 to 2107 that the packed form holds.
 double DosToDateTime(uint16_t dosDate, uint16_t dosTime);
 bool DateTimeToDos(double value, uint16_t& dosDate, uint16_t& dosTime);
+
+// The separator of folders in the paths the program builds.
+#ifdef _WIN32
+constexpr char PathDelimiter = '\\';
+#else
+constexpr char PathDelimiter = '/';
+#endif
+
+// The file's size in bytes, or -1 when no file (a folder counts as none) is at path.
+int64_t FileSize(const std::string& path);
+// Creates one folder (its parent must exist). False when it could not be made or was there.
+bool CreateFolder(const std::string& path);
+// Gives the folder `from` the path `to`, which must not exist; false when that fails.
+bool RenameFolder(const std::string& from, const std::string& to);
+// Deletes the folder with every file and folder in it, read-only ones too. True when nothing
+// is left at path.
+bool DeleteFolderTree(const std::string& path);
+// The bare names of the entries of a folder, files and folders alike (without "." and ".."),
+// in the file system's order; empty for a missing folder.
+struct FolderEntry {
+    std::string name;
+    bool isFolder = false;
+};
+std::vector<FolderEntry> ListFolder(const std::string& path);

@@ -1,6 +1,7 @@
 #include "FileSystem.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -103,4 +104,56 @@ std::string CreateTemporaryFile(const std::string& folder) {
 
 std::string SystemErrorText(int code) {
     return std::strerror(code);
+}
+
+int64_t FileSize(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+bool CreateFolder(const std::string& path) {
+    return mkdir(path.c_str(), 0777) == 0;
+}
+
+bool RenameFolder(const std::string& from, const std::string& to) {
+    struct stat st;
+    // rename() would replace an empty folder at `to`; Windows refuses anything there.
+    if (lstat(to.c_str(), &st) == 0)
+        return false;
+    return rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::vector<FolderEntry> ListFolder(const std::string& path) {
+    std::vector<FolderEntry> entries;
+    DIR* dir = opendir(path.c_str());
+    if (dir == nullptr)
+        return entries;
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat st;
+        bool isFolder = lstat((path + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        entries.push_back({name, isFolder});
+    }
+    closedir(dir);
+    return entries;
+}
+
+bool DeleteFolderTree(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0)
+        return true;
+    if (!S_ISDIR(st.st_mode))
+        return unlink(path.c_str()) == 0;
+    for (const FolderEntry& entry : ListFolder(path)) {
+        std::string child = path + "/" + entry.name;
+        if (entry.isFolder)
+            DeleteFolderTree(child);
+        else
+            unlink(child.c_str());
+    }
+    return rmdir(path.c_str()) == 0 || lstat(path.c_str(), &st) != 0;
 }

@@ -1,0 +1,102 @@
+#include "PackPlan.h"
+
+namespace {
+
+constexpr size_t LetterIndex = 12;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+} // namespace
+
+std::string FirstOfRange(std::string_view name) {
+    size_t open = name.find('{');
+    if (open == std::string_view::npos) {
+        return std::string(name);
+    }
+    size_t close = name.find('}', open);
+    if (close == std::string_view::npos) {
+        return std::string(name);
+    }
+    std::string_view range = name.substr(open + 1, close - open - 1);
+    size_t dash = range.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash + 1 == range.size()) {
+        return std::string(name);
+    }
+    for (size_t i = 0; i < range.size(); ++i) {
+        if (i != dash && !IsDigit(range[i])) {
+            return std::string(name);
+        }
+    }
+    std::string_view low = range.substr(0, dash);
+    std::string_view high = range.substr(dash + 1);
+    // The lower of the two numbers, whichever way round they are written.
+    bool lowFirst = low.size() != high.size() ? low.size() < high.size() : low <= high;
+    std::string result(name.substr(0, open));
+    result += lowFirst ? low : high;
+    result += name.substr(close + 1);
+    return result;
+}
+
+bool StaysInPack(std::string_view name) {
+    if (name.empty() || name[0] == '/' || name[0] == '\\') {
+        return false;
+    }
+    size_t partStart = 0;
+    for (size_t i = 0; i <= name.size(); ++i) {
+        if (i == name.size() || name[i] == '/' || name[i] == '\\') {
+            if (name.substr(partStart, i - partStart) == "..") {
+                return false;
+            }
+            partStart = i + 1;
+        } else if (name[i] == ':' || static_cast<unsigned char>(name[i]) < 0x20) {
+            return false;
+        }
+    }
+    return true;
+}
+
+PackPlan PlanPack(const PackConfig& config, const SourceUsable& usable) {
+    auto offer = [&](const SoundSource& source) {
+        return StaysInPack(source.file) && usable(source);
+    };
+    PackPlan plan;
+    for (size_t type = 0; type < size_t{KeyTypeCount}; ++type) {
+        for (uint32_t code : KeyTypeCodes(type)) {
+            auto define = config.defines.find(code);
+            if (define == config.defines.end()) {
+                continue;
+            }
+            SoundSource source;
+            if (define->second.kind == KeyDefine::Kind::Slice) {
+                source = {config.sound, true, define->second.startMs, define->second.lengthMs};
+            } else if (define->second.kind == KeyDefine::Kind::File) {
+                source.file =
+                    config.version == 2 ? FirstOfRange(define->second.file) : define->second.file;
+            } else {
+                continue; // null: silent in version 1, the fallback in version 2
+            }
+            if (offer(source)) {
+                plan[type] = {source, true, code};
+                break;
+            }
+        }
+    }
+    std::optional<SoundSource> fallback;
+    if (config.version == 2 && !config.single && !config.sound.empty()) {
+        SoundSource sound{FirstOfRange(config.sound)};
+        if (offer(sound)) {
+            fallback = sound;
+        }
+    }
+    if (!fallback) {
+        fallback = plan[LetterIndex].source;
+    }
+    for (KeyTypePlan& type : plan) {
+        if (!type.own) {
+            type.source = fallback;
+        }
+    }
+    return plan;
+}

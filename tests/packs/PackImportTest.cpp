@@ -1,0 +1,176 @@
+// The whole import on the disk: what lands in the schemes folder, and that a bad pack leaves it
+// as it was.
+#include "PackImport.h"
+
+#include "CoreTestFiles.h"
+#include "Exception.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Le16(unsigned v) {
+    return {char(v & 0xFF), char((v >> 8) & 0xFF)};
+}
+std::string Le32(unsigned v) {
+    return Le16(v & 0xFFFF) + Le16(v >> 16);
+}
+
+// A canonical wave file: 44-byte header, then the sample bytes.
+std::string Wave(unsigned rate, unsigned channels, unsigned bits, const std::string& data) {
+    return "RIFF" + Le32(36 + unsigned(data.size())) + "WAVEfmt " + Le32(16) + Le16(1) +
+           Le16(channels) + Le32(rate) + Le32(rate * channels * bits / 8) +
+           Le16(channels * bits / 8) + Le16(bits) + "data" + Le32(unsigned(data.size())) + data;
+}
+
+std::string Samples16(std::initializer_list<int> values) {
+    std::string out;
+    for (int v : values)
+        out += Le16(unsigned(v) & 0xFFFF);
+    return out;
+}
+
+// The scheme file: sixteen short texts.
+std::string SchemeFile(const std::map<int, std::string>& names) {
+    std::string out;
+    for (int i = 0; i < 16; ++i) {
+        std::string name = names.count(i) ? names.at(i) : "";
+        out += '\x06';
+        out += char(name.size());
+        out += name;
+    }
+    return out;
+}
+
+// Every file under a folder with its bytes, so that "unchanged" can be compared.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (auto& entry : fs::recursive_directory_iterator(folder))
+        files[fs::relative(entry.path(), folder).string()] =
+            entry.is_directory() ? "<folder>" : coretest::ReadBytes(entry.path().string());
+    return files;
+}
+
+std::string ImportError(const std::string& pack, const std::string& programDir) {
+    try {
+        ImportPack(pack, programDir);
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "(imported)";
+}
+
+class PackImport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(Dir("program/schemes/Fight"));
+        coretest::WriteBytes(Dir("program/schemes/Fight.tss"), SchemeFile({{7, "enter.wav"}}));
+        coretest::WriteBytes(Dir("program/schemes/Fight/enter.wav"), Wave(8000, 1, 16, "ab"));
+    }
+    std::string Dir(const std::string& relative) { return FTemp.File(relative); }
+    std::string ProgramDir() { return Dir("program") + "/"; }
+    void Write(const std::string& relative, const std::string& bytes) {
+        fs::create_directories(fs::path(Dir(relative)).parent_path());
+        coretest::WriteBytes(Dir(relative), bytes);
+    }
+
+    coretest::TempDir FTemp;
+};
+
+} // namespace
+
+TEST_F(PackImport, FilePackBecomesASchemeOfSixteenWaveFiles) {
+    std::string letter = Wave(44100, 1, 16, Samples16({100, -200, 300, -400}));
+    Write("pack/config.json", R"({"name": " My: Pack ", "key_define_type": "multi",
+        "defines": {"30": "a.wav", "30-up": "a-up.wav", "28": "sub/enter key.wav",
+                    "1": "../escape.wav", "57": null, "14": "missing.wav"}})");
+    Write("pack/a.wav", letter);
+    Write("pack/sub/enter key.wav", Wave(11025, 1, 8, std::string("\x80\x00\xFF", 3)));
+    Write("escape.wav", letter); // outside the pack: never used
+    auto packBefore = Snapshot(Dir("pack"));
+
+    PackImportResult result = ImportPack(Dir("pack"), ProgramDir());
+    EXPECT_EQ(result.schemeName, "My Pack");
+    EXPECT_EQ(result.ownSounds, 2);
+    EXPECT_EQ(ImportSummary(result),
+              "Imported My Pack: 2 of the 16 key types have a sound of their own");
+
+    const char* names[] = {"pageup.wav",   "capslock.wav",  "number.wav", "numlock.wav",
+                           "function.wav", "delete.wav",    "arrow.wav",  "enter.wav",
+                           "pagedown.wav", "backspace.wav", "ctrl.wav",   "tab.wav",
+                           "letter.wav",   "space.wav",     "esc.wav",    "other.wav"};
+    std::map<int, std::string> scheme;
+    for (int i = 0; i < 16; ++i)
+        scheme[i] = names[i];
+    EXPECT_EQ(coretest::ReadBytes(Dir("program/schemes/My Pack.tss")), SchemeFile(scheme));
+    auto files = Snapshot(Dir("program/schemes/My Pack"));
+    EXPECT_EQ(files.size(), 16u);
+    // Short 16-bit sounds are copied sample for sample; 8-bit ones become 16-bit.
+    EXPECT_EQ(files["letter.wav"], letter);
+    EXPECT_EQ(files["esc.wav"], letter);
+    EXPECT_EQ(files["space.wav"], letter);
+    EXPECT_EQ(files["enter.wav"], Wave(11025, 1, 16, Samples16({0, -32768, 32512})));
+    // Nothing left behind, the pack untouched.
+    auto schemes = Snapshot(Dir("program/schemes"));
+    EXPECT_EQ(schemes.size(), 3u + 1u + 16u + 1u); // Fight's three, My Pack's folder, files, file
+    EXPECT_EQ(Snapshot(Dir("pack")), packBefore);
+
+    // A second import of the same pack never touches the first.
+    EXPECT_EQ(ImportPack(Dir("pack") + "/config.json", ProgramDir()).schemeName, "My Pack 2");
+    EXPECT_EQ(Snapshot(Dir("program/schemes/My Pack")), files);
+}
+
+TEST_F(PackImport, SpritePackIsSlicedPerKey) {
+    // 8 kHz mono, 20 ms of a constant: keys take 5 ms slices (40 frames) with 1 ms fades.
+    std::string sprite = Samples16({});
+    for (int i = 0; i < 160; ++i)
+        sprite += Le16(1000);
+    Write("sprite/config.json", R"({"name": "Sprite", "sound": "s.wav",
+        "defines": {"57": [0, 5], "30": [5, 5], "28": [10, 0], "1": [30, 5]}})");
+    Write("sprite/s.wav", Wave(8000, 1, 16, sprite));
+    PackImportResult result = ImportPack(Dir("sprite"), ProgramDir());
+    EXPECT_EQ(result.ownSounds, 2); // a zero-length slice and one past the end are silent
+    std::string space = coretest::ReadBytes(Dir("program/schemes/Sprite/space.wav"));
+    ASSERT_EQ(space.size(), 44u + 80u);
+    EXPECT_EQ(space.substr(44, 4), Samples16({0, 125}));
+    EXPECT_EQ(space.substr(44 + 20, 2), Samples16({1000}));
+    EXPECT_EQ(space.substr(44 + 78, 2), Samples16({0}));
+}
+
+TEST_F(PackImport, BadPacksSayWhyAndChangeNothing) {
+    auto before = Snapshot(Dir("program"));
+    Write("comma/config.json", "{\n  \"defines\": {\"30\": \"a.wav\"},\n}\n");
+    EXPECT_EQ(ImportError(Dir("comma"), ProgramDir()),
+              "The sound pack \"" + Dir("comma") +
+                  "\" cannot be imported. config.json is not valid JSON (line 3, column 1)");
+    Write("v9/config.json", R"({"version": 9, "defines": {}})");
+    EXPECT_EQ(ImportError(Dir("v9"), ProgramDir()),
+              "The sound pack \"" + Dir("v9") +
+                  "\" cannot be imported. The pack's version 9 is not one this program knows");
+    Write("nosprite/config.json", R"({"sound": "gone.ogg", "defines": {"30": [0, 100]}})");
+    EXPECT_EQ(ImportError(Dir("nosprite"), ProgramDir()),
+              "The sound pack \"" + Dir("nosprite") +
+                  "\" cannot be imported. The sound file \"gone.ogg\" is missing");
+    Write("nested/inner/config.json", "{}");
+    EXPECT_EQ(ImportError(Dir("nested"), ProgramDir()),
+              "The sound pack \"" + Dir("nested") +
+                  "\" cannot be imported. It has no config.json, but its folder \"inner\" has "
+                  "one: import that folder");
+    Write("broken/config.json", R"({"key_define_type": "multi", "defines": {"30": "a.wav"}})");
+    Write("broken/a.wav", "RIFF....WAVEjunk");
+    EXPECT_EQ(ImportError(Dir("broken"), ProgramDir()),
+              "The sound pack \"" + Dir("broken") +
+                  "\" cannot be imported. It has no usable key sound. The sound file \"a.wav\" "
+                  "cannot be decoded: The wave file has no format chunk");
+    Write("pack.zip", "PK\x03\x04");
+    EXPECT_EQ(ImportError(Dir("pack.zip"), ProgramDir()),
+              "The sound pack \"" + FTemp.File("").substr(0, FTemp.File("").size() - 1) +
+                  "\" cannot be imported. It is a zip file: extract the pack first");
+    EXPECT_EQ(Snapshot(Dir("program")), before);
+}
