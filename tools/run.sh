@@ -4,8 +4,9 @@
 #   waits until you choose "Exit" from its tray menu.
 #   Without one: starts it headless (Xvfb, Wine's virtual desktop, a private PulseAudio null
 #   sink), types a short sentence through the keyboard hook, opens the tray menu, the Scheme Set
-#   dialog and the HotKey Setup and About dialogs, and leaves screenshots and a WAV recording of
-#   the typing in build/run/. Every process it started ends with it.
+#   dialog, the HotKey Setup and About dialogs and the installer's first page, and leaves
+#   screenshots and a WAV recording of the typing in build/run/. Every process it started ends
+#   with it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -87,7 +88,18 @@ xdotool mousemove 939 706 click 1
 sleep 1.5
 import -window root -crop 333x198+337+234 +repage "$run/about.png"
 xdotool key alt+F4
+sleep 0.5
+# The installer's first page, the folder page, cut to the window in the screen's middle; Esc
+# cancels it before it has written anything.
+setup=$(ls -t build/win64/Tappolo-Setup-*.exe | head -n 1)
+(wine "$setup" &)
+sleep 3
+import -window root "$run/setup-screen.png"
+convert "$run/setup-screen.png" -crop 760x600+132+60 +repage -trim +repage "$run/setup.png"
+rm -f "$run/setup-screen.png"
+xdotool key Escape
 echo "run: typing recorded in $run/typing.wav ($(soxi -D "$run/typing.wav") s)"
 echo "run: tray menu screenshot in $run/tray-menu.png"
 echo "run: Scheme Set screenshot in $run/scheme-set.png"
 echo "run: HotKey Setup and About screenshots in $run/hotkey.png and $run/about.png"
+echo "run: the installer's first page in $run/setup.png"
