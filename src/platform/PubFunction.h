@@ -11,10 +11,13 @@
 #include <string>
 #include <vector>
 
-// The window that owns the message boxes. The application sets a provider that gives its
-// active form (or its own window); until then the thread's active window is used.
-using MessageBoxOwnerProvider = HWND (*)();
-void SetMessageBoxOwner(MessageBoxOwnerProvider provider);
+// How the message boxes take their place among the program's windows: `enter` gives the owner
+// of a box about to open, `leave` (when given) follows when it has closed, on every way out.
+// The application sets a host that makes the box its only window taking input; until then
+// (and with a null `enter`) the thread's active window owns the boxes.
+using MessageBoxEnter = HWND (*)();
+using MessageBoxLeave = void (*)() noexcept;
+void SetMessageBoxHost(MessageBoxEnter enter, MessageBoxLeave leave = nullptr);
 
 // The texts are ANSI; the captions are Chinese words shown as UTF-16 so that every system
 // reads them correctly.

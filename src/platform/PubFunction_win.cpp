@@ -12,11 +12,19 @@ HWND DefaultOwner() {
     return GetActiveWindow();
 }
 
-MessageBoxOwnerProvider OwnerProvider = DefaultOwner;
+MessageBoxEnter EnterBox = DefaultOwner;
+MessageBoxLeave LeaveBox = nullptr;
 
 int ShowBox(const std::string& text, const wchar_t* caption, UINT style) {
-    HWND owner = OwnerProvider != nullptr ? OwnerProvider() : nullptr;
     const std::u16string wide = AnsiToUtf16(text);
+    HWND owner = EnterBox();
+    struct Leave {
+        MessageBoxLeave leave;
+        ~Leave() {
+            if (leave)
+                leave();
+        }
+    } atEnd{LeaveBox};
     return MessageBoxW(owner, reinterpret_cast<const wchar_t*>(wide.c_str()), caption, style);
 }
 
@@ -50,8 +58,9 @@ void PlayMidi(const std::string& path) {
 
 } // namespace
 
-void SetMessageBoxOwner(MessageBoxOwnerProvider provider) {
-    OwnerProvider = provider != nullptr ? provider : DefaultOwner;
+void SetMessageBoxHost(MessageBoxEnter enter, MessageBoxLeave leave) {
+    EnterBox = enter != nullptr ? enter : DefaultOwner;
+    LeaveBox = enter != nullptr ? leave : nullptr;
 }
 
 void ShowInfo(const std::string& text) {

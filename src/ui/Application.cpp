@@ -24,10 +24,60 @@ HWND MessageBoxOwner() {
     return Application.Handle();
 }
 
+// A message box is modal like a form. Its owner is left to the box, which disables it and
+// enables it again before it goes, so that the owner is active again afterwards.
+HWND EnterMessageBox() {
+    HWND owner = MessageBoxOwner();
+    Application.BeginModal(owner);
+    return owner;
+}
+
+void LeaveMessageBox() noexcept {
+    Application.EndModal();
+}
+
+struct DisabledWindows {
+    HWND keep;
+    HINSTANCE module;
+    std::vector<HWND>& windows;
+};
+
+BOOL CALLBACK DisableThreadWindow(HWND window, LPARAM param) noexcept {
+    auto* state = reinterpret_cast<DisabledWindows*>(param);
+    if (window == state->keep || !IsWindowEnabled(window))
+        return TRUE;
+    // Visible windows, and the program's own hidden ones; the system's hidden helper windows
+    // of the thread are left alone.
+    const bool own =
+        reinterpret_cast<HINSTANCE>(GetClassLongPtrA(window, GCLP_HMODULE)) == state->module;
+    if (!own && !IsWindowVisible(window))
+        return TRUE;
+    // Listed before it is disabled: a window that could not be listed is never left disabled
+    // for good.
+    try {
+        state->windows.push_back(window);
+    } catch (...) {
+        return FALSE;
+    }
+    EnableWindow(window, FALSE);
+    return TRUE;
+}
+
+// The thread's window that takes input: visible, enabled and with a caption (a form, a box,
+// a system dialog), the topmost first.
+BOOL CALLBACK FindInputWindow(HWND window, LPARAM param) noexcept {
+    if (IsWindowVisible(window) && IsWindowEnabled(window) &&
+        (GetWindowLongPtrA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 } // namespace
 
 TApplication::TApplication() : TComponent(nullptr) {
-    SetMessageBoxOwner(&MessageBoxOwner);
+    SetMessageBoxHost(&EnterMessageBox, &LeaveMessageBox);
     SetCallbackErrorSink([]() noexcept { Application.HandleException(); });
 }
 
@@ -141,8 +191,41 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::Terminate() {
+    // A close path may open a box (a scope of its own, above the one asked) or end the scope
+    // asked: each is looked up again by its place below the boxes.
+    for (std::size_t i = FModalScopes.size(); i-- > 0;) {
+        if (i >= FModalScopes.size())
+            continue;
+        std::function<bool()> close = FModalScopes[i].Close;
+        if (close && !close())
+            return;
+    }
     FTerminated = true;
     PostQuitMessage(0);
+}
+
+void TApplication::BeginModal(HWND keep, std::function<bool()> close) {
+    FModalScopes.push_back({{}, std::move(close)});
+    DisabledWindows state{keep, MainInstance(), FModalScopes.back().Disabled};
+    EnumThreadWindows(GetCurrentThreadId(), &DisableThreadWindow, reinterpret_cast<LPARAM>(&state));
+}
+
+void TApplication::EndModal() noexcept {
+    if (FModalScopes.empty())
+        return;
+    for (HWND window : FModalScopes.back().Disabled)
+        if (IsWindow(window))
+            EnableWindow(window, TRUE);
+    FModalScopes.pop_back();
+}
+
+bool TApplication::BringModalToFront() {
+    HWND window = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &FindInputWindow, reinterpret_cast<LPARAM>(&window));
+    if (!window)
+        return false;
+    SetForegroundWindow(window);
+    return true;
 }
 
 void TApplication::Minimize() {
@@ -163,8 +246,10 @@ void TApplication::HandleException() noexcept {
 
 void TApplication::ShowException(const std::string& message) noexcept {
     try {
-        std::string text = ErrorBoxText(message);
-        MessageBoxA(GetActiveWindow(), text.c_str(), Title().c_str(), MB_OK | MB_ICONERROR);
+        const std::string text = ErrorBoxText(message), title = Title();
+        HWND owner = EnterMessageBox();
+        MessageBoxA(owner, text.c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+        LeaveMessageBox();
     } catch (...) {
         // Out of memory while building the text: nothing sensible is left to show.
     }
@@ -190,6 +275,12 @@ LRESULT TApplication::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
         return 0;
     case WM_QUERYENDSESSION:
         return 1;
+    case WM_ENDSESSION:
+        // The session ends and the process with it once this returns: the open dialogs close
+        // now through their own close paths, their questions included.
+        if (wParam)
+            Terminate();
+        return 0;
     default:
         break;
     }

@@ -1,6 +1,5 @@
 #include "Controls.h"
 
-#include "Application.h"
 #include "Forms.h"
 #include "LastError.h"
 

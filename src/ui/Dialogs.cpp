@@ -5,6 +5,34 @@
 
 #include <vector>
 
+namespace {
+
+struct OwnedDialog {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK MatchOwnedDialog(HWND window, LPARAM param) noexcept {
+    auto* search = reinterpret_cast<OwnedDialog*>(param);
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (GetWindow(window, GW_OWNER) == search->owner && IsWindowVisible(window) &&
+        lstrcmpA(name, "#32770") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The system dialog of the thread that the window owns, or null.
+HWND FindOwnedDialog(HWND owner) {
+    OwnedDialog search{owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &MatchOwnedDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+} // namespace
+
 bool TOpenDialog::Execute() {
     // "Text|*.txt|All|*.*" becomes the platform's list of strings ending in an empty one.
     std::string filter = Filter;
@@ -31,6 +59,13 @@ bool TOpenDialog::Execute() {
     ofn.lpstrInitialDir = InitialDir.empty() ? nullptr : InitialDir.c_str();
     ofn.lpstrTitle = Title.empty() ? nullptr : Title.c_str();
     ofn.Flags = Options | OFN_EXPLORER;
+    // The dialog disables its owner itself; the rest of the program waits as for a form. When
+    // the program must end the dialog is cancelled, as its Cancel button would.
+    TModalScope modal(owner, [owner] {
+        if (HWND dialog = FindOwnedDialog(owner))
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    });
     if (!GetOpenFileNameA(&ofn))
         return false;
     FileName = file.data();

@@ -1,6 +1,7 @@
 #include "Forms.h"
 
 #include "Application.h"
+#include "CallbackGuard.h"
 #include "Exception.h"
 #include "LastError.h"
 #include "ProgramIdentity.h"
@@ -10,28 +11,6 @@
 #include <commctrl.h>
 
 #include <cctype>
-
-namespace {
-struct DisabledWindows {
-    HWND except;
-    std::vector<HWND> windows;
-};
-
-BOOL CALLBACK DisableThreadWindow(HWND window, LPARAM param) noexcept {
-    auto* state = reinterpret_cast<DisabledWindows*>(param);
-    if (window != state->except && IsWindowVisible(window) && IsWindowEnabled(window)) {
-        // Listed before it is disabled: a window that could not be listed is never left
-        // disabled for good.
-        try {
-            state->windows.push_back(window);
-        } catch (...) {
-            return FALSE;
-        }
-        EnableWindow(window, FALSE);
-    }
-    return TRUE;
-}
-} // namespace
 
 TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {}
 
@@ -48,7 +27,7 @@ void TForm::AfterConstruction() {
         CreateControls();
         FormCreate();
     } catch (...) {
-        Application.HandleException();
+        HandleCallbackException();
     }
 }
 
@@ -90,7 +69,7 @@ void TForm::BeforeDestruction() {
     try {
         FormDestroy();
     } catch (...) {
-        Application.HandleException();
+        HandleCallbackException();
     }
     // Components leave while the window still exists: some have replaced its procedure and
     // must put it back. The controls' windows go with it afterwards, in one call.
@@ -237,23 +216,23 @@ TModalResult TForm::ShowModal() {
     if (Visible() || FModal)
         throw Exception("Cannot make a visible window modal");
     HWND window = Handle();
-    // Whatever ends the loop, an error of a handler included, gives the other windows back.
+    // Whatever ends the loop, an error of a handler included, gives the other windows back,
+    // before this one hides, so that the activation can return to them.
     struct ModalScope {
         TForm& form;
         HWND window;
         HWND previousActive = GetActiveWindow();
-        DisabledWindows disabled{window, {}};
         ~ModalScope() {
-            for (HWND w : disabled.windows)
-                EnableWindow(w, TRUE);
+            Application.EndModal();
             ShowWindow(window, SW_HIDE);
             form.FModal = false;
+            form.FEndAgreed = false;
             if (previousActive && IsWindow(previousActive))
                 SetActiveWindow(previousActive);
         }
-    } scope{*this, window};
-    EnumThreadWindows(GetCurrentThreadId(), &DisableThreadWindow,
-                      reinterpret_cast<LPARAM>(&scope.disabled));
+    };
+    Application.BeginModal(window, [this] { return QueryEnd(); });
+    ModalScope scope{*this, window};
     FModal = true;
     FModalResult = mrNone;
     ShowWindow(window, SW_SHOW);
@@ -271,10 +250,33 @@ TModalResult TForm::ShowModal() {
             break;
         }
         Application.DispatchOne(msg);
-        if (FModalResult != mrNone && !FormCloseQuery())
+        if (FModalResult != mrNone && !FEndAgreed && !RunCloseQuery())
             FModalResult = mrNone;
     }
     return FModalResult;
+}
+
+bool TForm::RunCloseQuery() {
+    struct Running {
+        bool& flag;
+        explicit Running(bool& f) : flag(f) { flag = true; }
+        ~Running() { flag = false; }
+    } running(FInCloseQuery);
+    return FormCloseQuery();
+}
+
+bool TForm::QueryEnd() {
+    if (!FModal)
+        return true;
+    // A close query that is asking already (its box open) decides for itself: asked twice,
+    // the user would see the question twice.
+    if (!FEndAgreed && !FInCloseQuery && !RunCloseQuery())
+        return false;
+    FEndAgreed = true;
+    if (FModalResult == mrNone)
+        SetModalResult(mrCancel);
+    Hide();
+    return true;
 }
 
 void TForm::SetModalResult(TModalResult value) {

@@ -159,7 +159,7 @@ public:
     // the loop would otherwise not see until its next queued message.
     void SetModalResult(TModalResult value);
     // Modal: ends with mrCancel unless a result is set. Otherwise hides the form; closing the
-    // main form ends the program.
+    // main form ends the program. Every way of closing passes FormCloseQuery.
     void Close();
     HWND FocusedControl() const;
     // Keyboard navigation of the form's controls for a message of its window tree: label
@@ -189,6 +189,10 @@ private:
     void ControlAdded() { ++FControlCount; }
     void ControlRemoved() { --FControlCount; }
     void UpdateToolTip(TControl* control);
+    bool RunCloseQuery();
+    // The program ends while the form is modal: its close query runs now; when it agrees, the
+    // form hides and its loop ends with mrCancel without asking again. False: it refused.
+    bool QueryEnd();
     bool FocusLabelTarget(char key);
 
     UniqueFont FFont;
@@ -198,6 +202,8 @@ private:
     TButton* FCancelButton = nullptr;
     TModalResult FModalResult = mrNone;
     bool FModal = false;
+    bool FEndAgreed = false;
+    bool FInCloseQuery = false;
     bool FRawMade = false;
     bool FDestroyingControls = false;
     int FNextId = 1000;

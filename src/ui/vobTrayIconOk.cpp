@@ -332,6 +332,15 @@ LRESULT TvobTrayIconOk::TrayWindowProc(UINT message, WPARAM wParam, LPARAM lPara
 void TvobTrayIconOk::TrayNotify(UINT mouseMessage) {
     if (mouseMessage == WM_RBUTTONDBLCLK || !Enabled)
         return;
+    // While a modal window is open the icon neither opens the menu nor runs a command: a
+    // press of either button brings that window to the front.
+    if (Application.Modal()) {
+        if (mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_RBUTTONDOWN ||
+            mouseMessage == WM_MBUTTONDOWN)
+            Application.BringModalToFront();
+        FLeftClickPending = false;
+        return;
+    }
     POINT cursor{};
     GetCursorPos(&cursor);
     const int x = cursor.x, y = cursor.y;

@@ -231,7 +231,12 @@ HWND AppProcess::TrayNow() const {
 }
 
 HWND AppProcess::MainWindow() const {
-    return FindTopLevel(Id(), "TvobForm", nullptr);
+    // The dialogs are forms too: the main window is the one captioned "MainForm".
+    return FindTopLevel(Id(), "TvobForm", [](HWND window) {
+        char caption[16] = {};
+        GetWindowTextA(window, caption, sizeof caption);
+        return lstrcmpA(caption, "MainForm") == 0;
+    });
 }
 
 bool AppProcess::OpenMenu() {
@@ -366,7 +371,12 @@ bool NoTrayBalloon(milliseconds timeout) {
     return true;
 }
 
-std::wstring HoverTrayIcons() {
+namespace {
+
+// Rests the mouse on each icon of the notification area from the right until one shows a tip
+// that `wanted` accepts; gives its text and where it is.
+std::wstring ScanTrayIcons(bool (*wanted)(const std::wstring&, const void*), const void* context,
+                           POINT& where) {
     // The shell's taskbar keeps its icons at its right end, one small-icon cell each.
     HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
     RECT area{};
@@ -374,16 +384,53 @@ std::wstring HoverTrayIcons() {
         return {};
     const int cell = GetSystemMetrics(SM_CXSMICON) + 2;
     for (int x = area.right - cell / 2; x > area.right - 8 * cell; x -= cell) {
-        SetCursorPos(x, (area.top + area.bottom) / 2);
+        where = {x, (area.top + area.bottom) / 2};
+        SetCursorPos(where.x, where.y);
         INPUT move{};
         move.type = INPUT_MOUSE;
         move.mi.dwFlags = MOUSEEVENTF_MOVE;
         SendInput(1, &move, sizeof move);
         std::wstring tip = WaitTrayTooltip(false, milliseconds(2000));
-        if (!tip.empty())
+        if (!tip.empty() && wanted(tip, context))
             return tip;
     }
     return {};
+}
+
+} // namespace
+
+std::wstring HoverTrayIcons() {
+    POINT where{};
+    return ScanTrayIcons([](const std::wstring&, const void*) { return true; }, nullptr, where);
+}
+
+POINT FindTrayIcon(const std::wstring& tip) {
+    POINT where{-1, -1};
+    auto same = [](const std::wstring& shown, const void* wanted) {
+        return shown == *static_cast<const std::wstring*>(wanted);
+    };
+    if (ScanTrayIcons(same, &tip, where).empty())
+        return {-1, -1};
+    return where;
+}
+
+void ClickAt(POINT point, bool right) {
+    // Every event carries the position: under Wine a press alone can land where the pointer
+    // was before it was moved.
+    const int x = MulDiv(point.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    const int y = MulDiv(point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    const DWORD down = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    const DWORD up = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    const DWORD steps[3] = {0, down, up};
+    for (DWORD step : steps) {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = x;
+        input.mi.dy = y;
+        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | step;
+        SendInput(1, &input, sizeof input);
+        Sleep(milliseconds(60));
+    }
 }
 
 bool HotKeyFree(UINT modifiers, UINT vk) {

@@ -117,6 +117,11 @@ bool NoTrayBalloon(milliseconds timeout);
 // Rests the mouse on each icon of the notification area from the right until a tip shows, and
 // gives its text; empty when none shows.
 std::wstring HoverTrayIcons();
+// The screen point of the notification area's icon that shows this tip (found as above), or
+// {-1, -1}.
+POINT FindTrayIcon(const std::wstring& tip);
+// A real press and release of the mouse's left or right button at a point of the screen.
+void ClickAt(POINT point, bool right = false);
 
 // Registered hotkeys: whether this process can register the combination right now.
 bool HotKeyFree(UINT modifiers, UINT vk);

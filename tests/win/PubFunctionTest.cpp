@@ -277,13 +277,13 @@ TEST(MessageBoxes, AskYesNoIsTrueOnlyForYes) {
     }
 }
 
-TEST(MessageBoxes, TheOwnerComesFromTheProvider) {
+TEST(MessageBoxes, TheOwnerComesFromTheHost) {
     BoxOnThread box([] {
         TestOwner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
                                     nullptr, nullptr, nullptr, nullptr);
-        SetMessageBoxOwner(OwnerOfTest);
+        SetMessageBoxHost(OwnerOfTest);
         ShowInfo("owned");
-        SetMessageBoxOwner(nullptr);
+        SetMessageBoxHost(nullptr);
         DestroyWindow(TestOwner);
         return true;
     });
