@@ -29,6 +29,8 @@ using UniqueFile = UniqueHandle<HANDLE, CloseInvalidWith<&CloseHandle>>;
 using UniqueFind = UniqueHandle<HANDLE, CloseInvalidWith<&FindClose>>;
 // A mapped view of a file mapping.
 using UniqueMapView = UniqueHandle<void*, CloseWith<&UnmapViewOfFile>>;
+// A hook of SetWindowsHookEx.
+using UniqueHook = UniqueHandle<HHOOK, CloseWith<&UnhookWindowsHookEx>>;
 using UniqueMenu = UniqueHandle<HMENU, CloseWith<&DestroyMenu>>;
 using UniqueIcon = UniqueHandle<HICON, CloseWith<&DestroyIcon>>;
 using UniqueFont = UniqueHandle<HFONT, CloseWith<&DeleteObject>>;

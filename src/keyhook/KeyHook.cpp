@@ -4,11 +4,10 @@
 #include "KeyPressFilter.h"
 #include "PasswordFocus.h"
 #include "PasswordKeys.h"
+#include "UniqueHandle_win.h"
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
 #include <utility>
 
 // The hook lives on a thread of its own with its own message loop. A low-level hook is called
@@ -20,19 +19,6 @@
 // nothing: the system silently removes a low-level hook that does not answer in time.
 
 namespace {
-
-struct CloseKernelHandle {
-    void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
-};
-struct UnmapView {
-    void operator()(const void* view) const noexcept { UnmapViewOfFile(view); }
-};
-struct Unhook {
-    void operator()(HHOOK hook) const noexcept { UnhookWindowsHookEx(hook); }
-};
-using UniqueKernelHandle = std::unique_ptr<void, CloseKernelHandle>;
-using UniqueView = std::unique_ptr<const void, UnmapView>;
-using UniqueHook = std::unique_ptr<std::remove_pointer_t<HHOOK>, Unhook>;
 
 // How often the hook thread asks whether its hook is still called (see ReplaceDeadHook).
 constexpr UINT kHookCheckMs = 1000;
@@ -46,7 +32,7 @@ DWORD HookThreadId = 0;
 
 struct HookThreadState {
     // The view keeps the shared memory alive; its handle is closed once the view exists.
-    UniqueView Target;
+    UniqueMapView Target;
     TKeyPressFilter Filter;
     // The tick count of the hook procedure's latest call, or of the hook's installation.
     DWORD LastCall = 0;
@@ -57,19 +43,19 @@ HookThreadState* State = nullptr;
 
 void OpenTarget(HookThreadState& state) noexcept {
     UniqueKernelHandle mapping(OpenFileMappingA(FILE_MAP_READ, FALSE, KeyHookMappingName));
-    if (mapping != nullptr)
-        state.Target.reset(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, kKeyHookTargetSize));
+    if (mapping)
+        state.Target.Reset(MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, kKeyHookTargetSize));
 }
 
 HWND TargetWindow(HookThreadState& state) noexcept {
     // The program may create the shared memory after the hook is up; look again on each key
     // until it exists.
-    if (state.Target == nullptr)
+    if (!state.Target)
         OpenTarget(state);
-    if (state.Target == nullptr)
+    if (!state.Target)
         return nullptr;
     // Read on every key: the program writes the handle after it maps the block.
-    return reinterpret_cast<HWND>(ReadKeyHookTarget(state.Target.get()));
+    return reinterpret_cast<HWND>(ReadKeyHookTarget(state.Target.Get()));
 }
 
 // The program classifies Shift, Ctrl and Alt by their generic codes, which is what the
@@ -118,7 +104,7 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
 
 UniqueHook InstallHook(HookThreadState& state) noexcept {
     UniqueHook hook(SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardProc, ModuleInstance, 0));
-    if (hook != nullptr)
+    if (hook)
         state.LastCall = GetTickCount();
     return hook;
 }
@@ -155,9 +141,9 @@ DWORD WINAPI HookThreadProc(void* parameter) noexcept {
     OpenTarget(state);
     State = &state;
     UniqueHook hook = InstallHook(state);
-    request->Installed = hook != nullptr;
+    request->Installed = static_cast<bool>(hook);
     SetEvent(request->Ready); // `request` belongs to the starter from here on
-    if (hook != nullptr) {
+    if (hook) {
         const UINT_PTR check = SetTimer(nullptr, 0, kHookCheckMs, nullptr);
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
             if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == check)
@@ -166,7 +152,7 @@ DWORD WINAPI HookThreadProc(void* parameter) noexcept {
                 DispatchMessageA(&msg);
         }
         KillTimer(nullptr, check);
-        hook.reset();
+        hook.Reset();
     }
     State = nullptr;
     return 0;
@@ -184,21 +170,21 @@ public:
 
 KEYHOOK_API int SetKeyHook() noexcept {
     LockGuard lock;
-    if (HookThread != nullptr)
+    if (HookThread)
         return 1;
     UniqueKernelHandle ready(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (ready == nullptr)
+    if (!ready)
         return 0;
     StartRequest request;
-    request.Ready = ready.get();
+    request.Ready = ready.Get();
     DWORD threadId = 0;
     UniqueKernelHandle thread(CreateThread(nullptr, 0, HookThreadProc, &request, 0, &threadId));
-    if (thread == nullptr)
+    if (!thread)
         return 0;
-    WaitForSingleObject(ready.get(), INFINITE);
+    WaitForSingleObject(ready.Get(), INFINITE);
     if (!request.Installed) {
         // The thread ends by itself when the hook could not be set.
-        WaitForSingleObject(thread.get(), INFINITE);
+        WaitForSingleObject(thread.Get(), INFINITE);
         return 0;
     }
     HookThread = std::move(thread);
@@ -208,10 +194,10 @@ KEYHOOK_API int SetKeyHook() noexcept {
 
 KEYHOOK_API int EndKeyHook() noexcept {
     LockGuard lock;
-    if (HookThread != nullptr) {
+    if (HookThread) {
         PostThreadMessageA(HookThreadId, WM_QUIT, 0, 0);
-        WaitForSingleObject(HookThread.get(), INFINITE);
-        HookThread.reset();
+        WaitForSingleObject(HookThread.Get(), INFINITE);
+        HookThread.Reset();
         HookThreadId = 0;
     }
     return 1;
