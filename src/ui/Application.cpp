@@ -6,6 +6,7 @@
 #include "LastError.h"
 #include "ModuleInstance.h"
 #include "PubFunction.h"
+#include "PubUnit.h"
 #include "WindowClass.h"
 
 #include <commctrl.h>
@@ -90,9 +91,7 @@ std::string TApplication::Title() const {
     if (!FTitle.empty())
         return FTitle;
     // An error raised before the program names itself still shows whose it is.
-    char path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string name(path, length < MAX_PATH ? length : 0);
+    std::string name = ExecutablePath();
     name.erase(0, name.find_last_of("\\/") + 1);
     size_t dot = name.find_last_of('.');
     if (dot != std::string::npos)

@@ -2,6 +2,7 @@
 
 #include "CallbackGuard.h"
 #include "Exception.h"
+#include "LastError.h"
 
 #include <algorithm>
 #include <array>
@@ -39,8 +40,8 @@ constexpr auto kThunkProcs = MakeThunkProcs(std::make_integer_sequence<int, kThu
 } // namespace
 
 TObjectInstance::TObjectInstance(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> method) {
-    auto free = std::find_if(SlotPool.begin(), SlotPool.end(),
-                             [](const ThunkSlot& s) { return !s.used; });
+    auto free =
+        std::find_if(SlotPool.begin(), SlotPool.end(), [](const ThunkSlot& s) { return !s.used; });
     if (free == SlotPool.end())
         throw Exception("Out of window procedure thunks");
     free->used = true;
@@ -73,7 +74,7 @@ void TWindowHook::Install(HWND window, std::function<LRESULT(HWND, UINT, WPARAM,
     auto previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(instance->Proc())));
     if (!previous && GetLastError() != 0)
-        throw Exception("Cannot replace the window procedure");
+        ThrowLastError("Cannot replace the window procedure");
     FWindow = window;
     FPrevious = previous;
     FInstance = std::move(instance);
