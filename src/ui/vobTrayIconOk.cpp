@@ -17,6 +17,9 @@ static_assert(sizeof(void*) != 4 || kIconDataSize == 488, "32-bit shell record i
 
 constexpr UINT kIconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 
+// How soon an icon that the shell refused is offered again.
+constexpr unsigned kIconRetryMs = 2000;
+
 // Copies as much of `text` as fits with its terminating zero.
 template <size_t N> void CopyCut(char (&field)[N], const std::string& text) {
     size_t length = std::min(text.size(), N - 1);
@@ -52,6 +55,15 @@ TvobTrayIconOk::TvobTrayIconOk(TComponent* AOwner)
     FCycleTimer->SetEnabled(false);
     FCycleTimer->SetInterval(0);
     FCycleTimer->SetOnTimer([this](TComponent*) { CycleStep(); });
+    FRetryTimer = new TTimer(this);
+    FRetryTimer->SetEnabled(false);
+    FRetryTimer->SetInterval(kIconRetryMs);
+    FRetryTimer->SetOnTimer([this](TComponent*) {
+        if (FIconVisible && !FIconShown)
+            ShowIcon();
+        else
+            FRetryTimer->SetEnabled(false);
+    });
 
     FApplicationHook.Install(Application.Handle(), [this](HWND w, UINT m, WPARAM wp, LPARAM lp) {
         return ApplicationWindowHook(w, m, wp, lp);
@@ -71,6 +83,8 @@ TvobTrayIconOk::~TvobTrayIconOk() {
     FWindow.Destroy();
     TComponent::Free(FCycleTimer);
     FCycleTimer = nullptr;
+    TComponent::Free(FRetryTimer);
+    FRetryTimer = nullptr;
     FApplicationHook.Restore();
     FOwnerHook.Restore();
 }
@@ -113,10 +127,22 @@ void TvobTrayIconOk::SetIcon(HICON value) {
 }
 
 void TvobTrayIconOk::SetIconVisible(bool value) {
-    if (value)
-        AddTrayIcon();
-    else
+    if (value) {
+        ShowIcon();
+    } else {
         RemoveTrayIcon();
+        FIconShown = false;
+        if (FRetryTimer)
+            FRetryTimer->SetEnabled(false);
+    }
+}
+
+void TvobTrayIconOk::ShowIcon() {
+    // An add fails for an icon that is there already; a change then tells whether it is.
+    FIconShown = AddTrayIcon() || UpdateTrayIcon();
+    FIconVisible = true;
+    if (FRetryTimer)
+        FRetryTimer->SetEnabled(!FIconShown);
 }
 
 void TvobTrayIconOk::SetHint(std::string value) {
@@ -405,7 +431,7 @@ LRESULT TvobTrayIconOk::ApplicationWindowHook(HWND window, UINT message, WPARAM 
                 FFirstPositionChange = false;
             // Zero when the name could not be registered: it must not match WM_NULL.
             if (FTaskbarCreated != 0 && message == FTaskbarCreated && FIconVisible)
-                AddTrayIcon();
+                ShowIcon();
             return 0;
         },
         0);

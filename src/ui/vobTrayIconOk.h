@@ -40,7 +40,11 @@ public:
 
     HICON Icon() const { return FIcon.Get(); }
     void SetIcon(HICON value);
+    // Whether the icon is wanted in the notification area; IconShown: whether the shell took
+    // it. A wanted icon that the shell refused (a shell starting up) is offered again every
+    // few seconds until it is there.
     bool IconVisible() const { return FIconVisible; }
+    bool IconShown() const { return FIconShown; }
     void SetIconVisible(bool value);
     const std::string& Hint() const { return FHint; }
     void SetHint(std::string value);
@@ -108,11 +112,14 @@ private:
     LRESULT ApplicationWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OwnerWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CycleStep();
+    // Adds the wanted icon and records whether the shell has it; else tries again later.
+    void ShowIcon();
     void LoadIconFromList();
     TWinControl* OwnerControl() const;
 
     UniqueIcon FIcon;
     bool FIconVisible = true;
+    bool FIconShown = false;
     std::string FHint;
     bool FShowHint = true;
     TPopupMenu* FPopupMenu = nullptr;
@@ -126,6 +133,7 @@ private:
     NOTIFYICONDATAA FIconData{};
     TUtilWindow FWindow;
     TTimer* FCycleTimer = nullptr;
+    TTimer* FRetryTimer = nullptr;
     TWindowHook FApplicationHook;
     TWindowHook FOwnerHook;
 };

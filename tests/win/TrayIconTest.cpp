@@ -285,6 +285,41 @@ TEST_F(TrayFixture, RestartedShellGetsTheIconBackWithItsImageAndTip) {
     EXPECT_NE(host->vobTIO->Icon(), nullptr);
 }
 
+TEST_F(TrayFixture, AnIconTheShellRefusedIsOfferedAgainUntilItIsThere) {
+    // A shell that is not ready refuses the first add, at the start and after a restart.
+    struct TRefusedOnceTray : TvobTrayIconOk {
+        using TvobTrayIconOk::TvobTrayIconOk;
+        bool AddTrayIcon() override {
+            if (Refusals > 0) {
+                --Refusals;
+                return false;
+            }
+            return TvobTrayIconOk::AddTrayIcon();
+        }
+        int Refusals = 1;
+    };
+    TOwned<TRefusedOnceTray> tray(new TRefusedOnceTray(nullptr));
+    tray->SetIcon(LoadIcon(nullptr, IDI_APPLICATION));
+    HWND window = tray->Handle();
+    tray->SetIconVisible(true);
+    EXPECT_FALSE(tray->IconShown());
+    EXPECT_FALSE(IconPresentSeenFromOutside(window));
+    wt::PumpMessages(3s);
+    EXPECT_TRUE(tray->IconShown());
+    EXPECT_TRUE(IconPresentSeenFromOutside(window));
+
+    NOTIFYICONDATAA gone{};
+    gone.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    gone.hWnd = window;
+    gone.uID = 1;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &gone));
+    tray->Refusals = 1;
+    SendMessageA(Application.Handle(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_FALSE(tray->IconShown());
+    wt::PumpMessages(3s);
+    EXPECT_TRUE(IconPresentSeenFromOutside(window));
+}
+
 TEST_F(TrayFixture, MinimizingHidesTheWindowsAndKeepsTheIcon) {
     host->vobTIO->RestoreMainWindow();
     wt::PumpMessages(100ms);
