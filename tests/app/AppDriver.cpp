@@ -409,9 +409,12 @@ POINT FindTrayIcon(const std::wstring& tip) {
     auto same = [](const std::wstring& shown, const void* wanted) {
         return shown == *static_cast<const std::wstring*>(wanted);
     };
-    if (ScanTrayIcons(same, &tip, where).empty())
-        return {-1, -1};
-    return where;
+    // The icon of a program killed earlier leaves when the mouse passes over it, and the icons
+    // on its left move right into its place, behind the scan: a second pass finds them.
+    for (int pass = 0; pass < 2; ++pass)
+        if (!ScanTrayIcons(same, &tip, where).empty())
+            return where;
+    return {-1, -1};
 }
 
 void ClickAt(POINT point, bool right) {

@@ -14,25 +14,27 @@ namespace {
 
 const std::string kConfirm = "\xE7\xA1\xAE\xE8\xAE\xA4"; // the question box
 
+struct CaptionCount {
+    DWORD pid;
+    const std::string* caption;
+    int count;
+};
+
+BOOL CALLBACK CountCaption(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<CaptionCount*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    if (pid == search->pid && IsWindowVisible(window) && *search->caption == Narrow(text))
+        ++search->count;
+    return TRUE;
+}
+
 // The visible top-level windows of the process with this caption (UTF-8).
 int CountWindows(DWORD processId, const std::string& caption) {
-    struct Search {
-        DWORD pid;
-        const std::string* caption;
-        int count;
-    } search{processId, &caption, 0};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            wchar_t text[256] = {};
-            GetWindowTextW(window, text, 256);
-            if (pid == s->pid && IsWindowVisible(window) && *s->caption == Narrow(text))
-                ++s->count;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    CaptionCount search{processId, &caption, 0};
+    EnumWindows(&CountCaption, reinterpret_cast<LPARAM>(&search));
     return search.count;
 }
 
