@@ -200,7 +200,11 @@ void TApplication::Terminate() {
             return;
     }
     FTerminated = true;
-    PostQuitMessage(0);
+    // What is still open (a box waiting for its answer, a form whose loop ends once the
+    // command under it returns) ends first: no question is answered for the user. The last
+    // one to end posts the quit.
+    if (FModalScopes.empty())
+        PostQuitMessage(0);
 }
 
 void TApplication::BeginModal(HWND keep, std::function<bool()> close) {
@@ -216,6 +220,8 @@ void TApplication::EndModal() noexcept {
         if (IsWindow(window))
             EnableWindow(window, TRUE);
     FModalScopes.pop_back();
+    if (FTerminated && FModalScopes.empty())
+        PostQuitMessage(0);
 }
 
 bool TApplication::BringModalToFront() {

@@ -35,7 +35,8 @@ public:
     void ProcessMessages();
     // Ends the program: every open modal window is closed first through its own close path,
     // the innermost first (a form's close query asks what it asks); one that refuses keeps the
-    // program running. Then the message loops end.
+    // program running. A message box waits for its answer. The message loops end once the
+    // last modal window has gone.
     void Terminate();
     bool Terminated() const { return FTerminated; }
     void Minimize();

@@ -152,7 +152,7 @@ TEST_F(OneDialog, ATrayClickBringsEachOpenDialogForwardAndTheHotkeysStillAct) {
     tappolo.CloseMenu();
 }
 
-TEST_F(OneDialog, WmCloseToTheMainWindowAsksSchemeSetsQuestionBeforeTheProgramEnds) {
+TEST_F(OneDialog, WmCloseToTheMainWindowAsksSchemeSetsQuestionOnceAndWaitsForItsAnswer) {
     ASSERT_TRUE(tappolo.ChooseItem(mpSchemeSet));
     HWND schemeSet = WaitWindow(tappolo.Id(), "Scheme Set", 5s);
     ASSERT_NE(schemeSet, nullptr);
@@ -160,10 +160,17 @@ TEST_F(OneDialog, WmCloseToTheMainWindowAsksSchemeSetsQuestionBeforeTheProgramEn
     Click(ChildByText(schemeSet, "..."));
     ASSERT_TRUE(ChooseFile(tappolo.Id(), dir.SchemesPath() + "Alpha\\t05.wav", 5s));
 
-    PostMessageA(tappolo.MainWindow(), WM_CLOSE, 0, 0);
+    HWND main = tappolo.MainWindow();
+    PostMessageA(main, WM_CLOSE, 0, 0);
     MessageBoxInfo box = WaitMessageBox(tappolo.Id(), 5s);
     ASSERT_NE(box.Window, nullptr);
     EXPECT_EQ(Narrow(box.Text), "Scheme Alpha have modify, Save it?");
+    // Asked again (an installer that keeps asking) while the question waits: it is not
+    // answered for the user, nor asked twice.
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    wt::PumpMessages(500ms);
+    EXPECT_TRUE(IsWindowVisible(box.Window));
+    EXPECT_EQ(CountWindows(tappolo.Id(), kConfirm), 1);
     PressButton(box.Window, IDYES);
     EXPECT_EQ(tappolo.WaitExit(5s), 0u);
     std::vector<std::string> names = DistinctSounds();
