@@ -121,17 +121,19 @@ void TMainForm::FormCreate() {
     WriteKeyHookTarget(FMapView.Get(), reinterpret_cast<uintptr_t>(Handle()));
 
     MySchemeInfo = std::make_unique<TMySchemeInfo>();
+    // Up before the first scheme loads, so that its sounds are made ready for the device.
+    StartSoundOutput();
     BuildSchemeMenu();
     if (!SelectCurrentScheme())
         return;
     RegisterSoundHotKeys();
     miSetHookClick(this);
-    PrimeSoundOutput();
     vobTIO->ShowBalloon(kTitle, kTrayHint, TBalloonIconKind::bitInfo, 10);
 }
 
 void TMainForm::FormDestroy() {
     EndKeyHook();
+    StopSoundOutput();
     FMapView.Reset();
     FMapHandle.Reset();
     MySetInfo.reset();
@@ -195,10 +197,17 @@ bool TMainForm::ApplyModeChoice(const TModeChoice& choice) {
         MySetInfo->SaveToFile(SettingsPath());
     }
     // The stored name, not the caption, names the file: they may differ in letter case.
-    if (choice.LoadScheme)
+    if (choice.LoadScheme) {
         MySchemeInfo->LoadFromFile(SchemePath(MySetInfo->CurrentScheme), false);
+        SchemeBecameCurrent();
+    }
     item->SetChecked(true);
     return true;
+}
+
+void TMainForm::SchemeBecameCurrent() {
+    if (MySetInfo->CurrentScheme != kSpeechMode)
+        LoadSchemeSounds(GetProgramDir(), MySetInfo->CurrentScheme, *MySchemeInfo);
 }
 
 void TMainForm::RegisterSoundHotKeys() {
@@ -238,6 +247,7 @@ void TMainForm::SchemeListItemClick(TComponent* Sender) {
     MySchemeInfo->LoadFromFile(SchemePath(name), false);
     MySetInfo->SetSchemeMode(name, true);
     MySetInfo->SaveToFile(SettingsPath());
+    SchemeBecameCurrent();
     item->SetChecked(true);
 }
 

@@ -48,6 +48,9 @@ public:
     // False when no mode could be applied and the program was asked to end.
     bool SelectCurrentScheme();
     void UseFirstScheme();
+    // A scheme became current (start-up, a menu pick, after Scheme Set or an import): its
+    // sounds are decoded and made ready for the output device once, here.
+    void SchemeBecameCurrent();
     void RegisterSoundHotKeys();
 
     void miSetHookClick(TComponent* Sender);

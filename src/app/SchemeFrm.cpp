@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "DataPaths.h"
 #include "Exception.h"
+#include "KeySound.h"
 #include "KeyTypes.h"
 #include "KeyboardPicture.h"
 #include "NewSchemeFrm.h"
@@ -265,7 +266,7 @@ void TSchemeForm::btnTestSoundClick(TComponent*) {
     const SchemeEntry entry = CurrentScheme();
     if (!MayTouchScheme(GetProgramDir(), entry))
         return;
-    PlaySoundFile(KeySoundPath(GetProgramDir(), entry.Name,
+    PlayTestSound(KeySoundPath(GetProgramDir(), entry.Name,
                                FEditedScheme->GetSound(cbKeyTypeList->ItemIndex())));
 }
 

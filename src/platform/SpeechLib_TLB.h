@@ -1,14 +1,13 @@
 #pragma once
 // The SAPI 5 voice automation object, through the platform's own declarations.
+#include "ComPtr.h"
+
 #include <windows.h>
 #include <oleauto.h>
 #include <sapi.h>
-#include <wrl/client.h>
 
 #include <string>
 #include <string_view>
-
-template <class T> using TComPtr = Microsoft::WRL::ComPtr<T>;
 
 // A BSTR owned for the length of one call.
 class TBStr {

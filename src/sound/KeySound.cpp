@@ -1,20 +1,60 @@
 #include "KeySound.h"
 
+#include "AudioEngine.h"
+#include "DataPaths.h"
+#include "DeviceFormat.h"
+#include "FileSystem.h"
+#include "KeyTypes.h"
+#include "NameRules.h"
 #include "PubFunction.h"
 
 #include <windows.h>
 #include <mmsystem.h>
 
-void PlayKeySound(const std::string& programDir, const std::string& currentScheme,
-                  const TMySchemeInfo& scheme, unsigned virtualKey) {
-    // Typing bursts queue key messages behind this call: the path is built in a buffer that
-    // keeps its capacity, so a key press normally allocates nothing.
-    thread_local std::string path;
-    AssignKeySoundPath(path, programDir, currentScheme, scheme.SoundRef(KeyTypeOf(virtualKey)));
-    PlaySoundFile(path);
-}
+#include <cstdlib>
+#include <cstring>
 
 namespace {
+
+// The engine and the paths its sounds were loaded from; touched on the UI thread only.
+struct SoundOutput {
+    std::unique_ptr<TAudioEngine> Engine;
+    std::array<std::string, KeyTypeCount> Paths;
+};
+SoundOutput& Output() {
+    static SoundOutput output;
+    return output;
+}
+
+bool EngineWanted() {
+    const char* audio = std::getenv("TAPPOLO_AUDIO");
+    return !(audio && _stricmp(audio, "winmm") == 0);
+}
+
+std::shared_ptr<const WaveData> Decode(const std::string& path) {
+    if (IsMidiFile(path) || !FileExists(path))
+        return nullptr;
+    try {
+        auto wave = std::make_shared<WaveData>(ReadWaveFile(path));
+        if (wave->Frames() == 0)
+            return nullptr;
+        return wave;
+    } catch (...) {
+        // A file the reader does not understand is silent, as the platform's player leaves it.
+        return nullptr;
+    }
+}
+
+SchemeWaves DecodeScheme(const std::string& programDir, const std::string& currentScheme,
+                         const TMySchemeInfo& scheme,
+                         std::array<std::string, KeyTypeCount>& paths) {
+    SchemeWaves waves;
+    for (int type = 0; type < KeyTypeCount; ++type) {
+        paths[type] = KeySoundPath(programDir, currentScheme, scheme.SoundRef(type));
+        waves[type] = Decode(paths[type]);
+    }
+    return waves;
+}
 
 // 10 ms of silence in the format of the system scheme's sounds (mono, 16-bit, 44100 Hz).
 // Static, because the asynchronous player reads it after the call has returned.
@@ -38,7 +78,74 @@ constexpr SilentWave kSilentWave;
 
 } // namespace
 
-void PrimeSoundOutput() noexcept {
-    PlaySoundA(reinterpret_cast<const char*>(kSilentWave.Bytes), nullptr,
-               SND_MEMORY | SND_ASYNC | SND_NODEFAULT);
+void StartSoundOutput() noexcept {
+    SoundOutput& output = Output();
+    if (!output.Engine && EngineWanted()) {
+        try {
+            output.Engine = std::make_unique<TAudioEngine>();
+        } catch (...) {
+            // Without memory for the engine the platform's player still plays.
+        }
+    }
+    // The platform's player opens its whole audio path on its first call, which takes tens of
+    // milliseconds: the engine primes its own stream, the player a short silent sound.
+    if (!output.Engine)
+        PlaySoundA(reinterpret_cast<const char*>(kSilentWave.Bytes), nullptr,
+                   SND_MEMORY | SND_ASYNC | SND_NODEFAULT);
+}
+
+void StopSoundOutput() noexcept {
+    Output().Engine.reset();
+}
+
+void LoadSchemeSounds(const std::string& programDir, const std::string& currentScheme,
+                      const TMySchemeInfo& scheme) {
+    SoundOutput& output = Output();
+    if (!output.Engine)
+        return;
+    auto waves = std::make_shared<SchemeWaves>(
+        DecodeScheme(programDir, currentScheme, scheme, output.Paths));
+    output.Engine->SetSounds(std::move(waves));
+}
+
+void PlayKeySound(const std::string& programDir, const std::string& currentScheme,
+                  const TMySchemeInfo& scheme, unsigned virtualKey) {
+    // Typing bursts queue key messages behind this call: the path is built in a buffer that
+    // keeps its capacity, so a key press normally allocates nothing.
+    thread_local std::string path;
+    const int type = KeyTypeOf(virtualKey);
+    AssignKeySoundPath(path, programDir, currentScheme, scheme.SoundRef(type));
+    SoundOutput& output = Output();
+    // The engine plays what was loaded for this very path; anything else (a ".mid" file, a
+    // scheme not loaded through LoadSchemeSounds) takes the platform's way.
+    if (output.Engine && path == output.Paths[type] && !IsMidiFile(path) &&
+        output.Engine->Available()) {
+        output.Engine->Play(type);
+        return;
+    }
+    PlaySoundFile(path);
+}
+
+void PlayTestSound(const std::string& path) {
+    SoundOutput& output = Output();
+    if (output.Engine && !IsMidiFile(path) && output.Engine->Available()) {
+        output.Engine->Play(Decode(path));
+        return;
+    }
+    PlaySoundFile(path);
+}
+
+size_t DecodedSoundBytes(const std::string& programDir, const std::string& currentScheme,
+                         const TMySchemeInfo& scheme) {
+    std::array<std::string, KeyTypeCount> paths;
+    size_t bytes = 0;
+    for (const auto& wave : DecodeScheme(programDir, currentScheme, scheme, paths)) {
+        if (!wave)
+            continue;
+        bytes += wave->samples.size() * sizeof(int16_t);
+        bytes += ConvertForDevice(wave->samples, wave->sampleRate, wave->channels,
+                                  {48000, 2, SampleKind::Float32})
+                     .Bytes();
+    }
+    return bytes;
 }

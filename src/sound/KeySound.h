@@ -1,15 +1,35 @@
 #pragma once
 // The sound path of a key message: in sound mode every key press plays the active scheme's
 // sound for the key's type from the current scheme's folder.
+//
+// The sounds go through the program's own engine (AudioEngine.h) once StartSoundOutput has
+// started it, and through the platform's player (PlaySound) otherwise: before that, when the
+// environment says TAPPOLO_AUDIO=winmm, for ".mid" files, and while the engine has no device.
 #include "PubClassUnit.h"
 
 #include <string>
+
+// Starts the output the environment asks for (TAPPOLO_AUDIO: "winmm" for the platform's
+// player, anything else for the engine) and brings it up without waiting, so that the first
+// key is heard as soon as every later one. Call once at start-up, before the first key.
+void StartSoundOutput() noexcept;
+// Ends the engine's thread and releases the device; later keys take the platform's player.
+void StopSoundOutput() noexcept;
+
+// Decodes the scheme's sixteen sounds (the current scheme's folder, the names of `scheme`) and
+// hands them to the engine: called whenever a scheme becomes current. A missing, empty or
+// undecodable file leaves its key type silent. Nothing in speech mode.
+void LoadSchemeSounds(const std::string& programDir, const std::string& currentScheme,
+                      const TMySchemeInfo& scheme);
 
 // Runs once per key press on the UI thread; the mode check ("TTS") is the caller's.
 void PlayKeySound(const std::string& programDir, const std::string& currentScheme,
                   const TMySchemeInfo& scheme, unsigned virtualKey);
 
-// Brings up the process's audio output with a short silent sound, without waiting for it, so
-// that the first key is heard as soon as every later one: the first play call of a process
-// opens the whole audio path, which takes tens of milliseconds.
-void PrimeSoundOutput() noexcept;
+// Plays one sound file now, as a key would (the Scheme Set dialog's Test Sound).
+void PlayTestSound(const std::string& path);
+
+// The memory the decoded sounds take: the files' samples and the engine's copies of them in
+// the device's format (the latter as converted for a 48 kHz stereo float device).
+size_t DecodedSoundBytes(const std::string& programDir, const std::string& currentScheme,
+                         const TMySchemeInfo& scheme);

@@ -171,14 +171,24 @@ bool AppProcess::Start(const std::string& programDir, const std::string& traceCh
     std::string exe = programDir + "Tappolo.exe";
     std::string command = "\"" + exe + "\"";
     // Wine takes the channels from the environment the new process is given.
-    const std::string debug = wt::Env("WINEDEBUG");
+    std::vector<std::pair<std::string, std::string>> variables = Environment;
+    variables.emplace_back("TAPPOLO_AUDIO", Audio);
     if (!traceChannels.empty())
-        SetEnvironmentVariableA("WINEDEBUG", (debug + "," + traceChannels).c_str());
+        variables.emplace_back("WINEDEBUG", wt::Env("WINEDEBUG") + "," + traceChannels);
+    // The new process inherits this one's environment: changed for the call, then put back.
+    std::vector<std::pair<std::string, std::string>> saved;
+    std::vector<bool> wasSet;
+    for (const auto& [name, value] : variables) {
+        wasSet.push_back(GetEnvironmentVariableA(name.c_str(), nullptr, 0) > 0);
+        saved.emplace_back(name, wt::Env(name.c_str()));
+        SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());
+    }
     // The program's working folder is deliberately not its own: nothing may depend on it.
     bool started = CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                   nullptr, &startup, &FInfo) != FALSE;
-    if (!traceChannels.empty())
-        SetEnvironmentVariableA("WINEDEBUG", debug.c_str());
+    for (size_t i = saved.size(); i-- > 0;)
+        SetEnvironmentVariableA(saved[i].first.c_str(),
+                                wasSet[i] ? saved[i].second.c_str() : nullptr);
     return started;
 }
 

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace app {
@@ -52,6 +53,13 @@ public:
     // "trace+menu") are turned on in Wine's trace for this program only.
     bool Start(const std::string& programDir, const std::string& traceChannels = "");
     DWORD Id() const { return FInfo.dwProcessId; }
+    HANDLE Process() const { return FInfo.hProcess; }
+
+    // The program's sound output (TAPPOLO_AUDIO): empty for its default, its own engine; a test
+    // that reads Wine's PlaySound trace asks for "winmm", the platform's player.
+    std::string Audio;
+    // More variables of the program's environment, for the next Start (an empty value unsets).
+    std::vector<std::pair<std::string, std::string>> Environment;
     bool Running() const;
     // The exit code, or STILL_ACTIVE when it has not ended within the timeout.
     DWORD WaitExit(milliseconds timeout);

@@ -240,6 +240,8 @@ TEST_F(SchemeSet, AnExistingNameIsShownAndAnUnsavedChoiceIsOfferedAtClosing) {
 }
 
 TEST_F(SchemeSet, TheHighlightFollowsKeyPanelsAndTheKeyTypeList) {
+    // Test Sound is read from the platform player's trace.
+    FProgram.Audio = "winmm";
     ProgramDir dir("schemelight");
     dir.WriteSettings("Fight");
     ASSERT_NE(Open(dir), nullptr);

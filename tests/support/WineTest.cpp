@@ -308,4 +308,36 @@ void PumpMessages(std::chrono::milliseconds duration) {
     }
 }
 
+bool RunLinuxShell(const std::string& command, std::chrono::milliseconds timeout) {
+    // The end is told by a file the shell writes last.
+    static int calls = 0;
+    const std::string done = Env("TAPPOLO_WINENV") + "/shell-" +
+                             std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++calls) +
+                             ".done";
+    // Wine splits the command line by the Windows rules: double quotes, \" for a quote inside.
+    std::string line = "/bin/sh -c \"";
+    for (char c : command + "; : >" + done)
+        line += c == '"' ? std::string("\\\"") : std::string(1, c);
+    line += '"';
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return false;
+    if (info.hProcess)
+        CloseHandle(info.hProcess);
+    if (info.hThread)
+        CloseHandle(info.hThread);
+    const std::string marker = UnixToWinPath(done);
+    auto end = std::chrono::steady_clock::now() + timeout;
+    while (GetFileAttributesA(marker.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        PumpMessages(std::chrono::milliseconds(20));
+    }
+    DeleteFileA(marker.c_str());
+    return true;
+}
+
 } // namespace wt

@@ -98,4 +98,8 @@ HICON__* MessageBoxIcon(HWND__* box);
 // Lets the message queue of this thread run for a while (for hooks, timers, posted messages).
 void PumpMessages(std::chrono::milliseconds duration);
 
+// Runs a shell command on the Linux side (Wine starts Unix programs, but gives no handle to
+// wait on) and waits until it has finished; false when it did not finish within the timeout.
+bool RunLinuxShell(const std::string& command, std::chrono::milliseconds timeout);
+
 } // namespace wt
