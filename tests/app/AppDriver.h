@@ -55,9 +55,10 @@ public:
     DWORD Id() const { return FInfo.dwProcessId; }
     HANDLE Process() const { return FInfo.hProcess; }
 
-    // The program's sound output (TAPPOLO_AUDIO): empty for its default, its own engine; a test
-    // that reads Wine's PlaySound trace asks for "winmm", the platform's player.
-    std::string Audio;
+    // The program's sound output (TAPPOLO_AUDIO): the platform's player by default, whose trace
+    // (Wine's PlaySound trace) names the file each key asked for; "wasapi", the program's own
+    // default, for the tests of what its engine makes heard; empty leaves the variable unset.
+    std::string Audio = "winmm";
     // More variables of the program's environment, for the next Start (an empty value unsets).
     std::vector<std::pair<std::string, std::string>> Environment;
     bool Running() const;

@@ -39,8 +39,6 @@ struct AlphaProgram {
 
 TEST_F(Keys, EveryKeyTypeSoundsItsOwnFile) {
     AlphaProgram program;
-    // The platform player's trace names each file asked for.
-    program.tappolo.Audio = "winmm";
     ASSERT_TRUE(program.tappolo.Start(program.dir));
     ASSERT_NE(program.tappolo.WaitTray(10s), nullptr);
     wt::PlaySoundTrace trace;
@@ -54,6 +52,7 @@ TEST_F(Keys, EveryKeyTypeSoundsItsOwnFile) {
 
 TEST_F(Keys, EveryKeyTypeIsHeardInItsFilesToneThroughTheEngine) {
     AlphaProgram program;
+    program.tappolo.Audio = "wasapi";
     ASSERT_TRUE(program.tappolo.Start(program.dir));
     ASSERT_NE(program.tappolo.WaitTray(10s), nullptr);
     std::vector<double> tones;
@@ -76,7 +75,6 @@ TEST_F(Keys, SpeechModeSpeaksEachKeysName) {
     std::string log = UseStub(2);
     ProgramDir dir("speak");
     AppProcess tappolo;
-    tappolo.Audio = "winmm"; // the trace shows that no sound file is asked for
     ASSERT_TRUE(tappolo.Start(dir));
     ASSERT_NE(tappolo.WaitTray(10s), nullptr);
     speechstub::ClearCalls(log);

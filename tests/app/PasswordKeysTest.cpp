@@ -76,7 +76,6 @@ TEST_F(PasswordKeys, CharacterKeysSoundAsOtherKeyInAPasswordEdit) {
     dir.AddScheme("Alpha.tss", DistinctSounds(), "Alpha");
     dir.WriteSettings("Alpha");
     AppProcess tappolo;
-    tappolo.Audio = "winmm"; // the files asked for are read from the platform player's trace
     ASSERT_TRUE(tappolo.Start(dir));
     ASSERT_NE(tappolo.WaitTray(10s), nullptr);
     EditWindow window;

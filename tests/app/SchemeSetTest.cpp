@@ -240,8 +240,6 @@ TEST_F(SchemeSet, AnExistingNameIsShownAndAnUnsavedChoiceIsOfferedAtClosing) {
 }
 
 TEST_F(SchemeSet, TheHighlightFollowsKeyPanelsAndTheKeyTypeList) {
-    // Test Sound is read from the platform player's trace.
-    FProgram.Audio = "winmm";
     ProgramDir dir("schemelight");
     dir.WriteSettings("Fight");
     ASSERT_NE(Open(dir), nullptr);
@@ -380,4 +378,22 @@ TEST_F(SchemeSet, AFirstSchemeThatCannotBeReadOpensInViewModeWithNothingToSave) 
     EXPECT_EQ(TextOf(SoundFile()), "t00.wav");
     EXPECT_TRUE(CloseDialog());
     EXPECT_EQ(wt::ReadFileBytes(alpha), bytes);
+}
+
+TEST_F(SchemeSet, TestSoundIsHeardThroughTheEngine) {
+    ProgramDir dir("schemetest");
+    dir.AddScheme("Alpha.tss", DistinctSounds(), "Alpha");
+    dir.WriteSettings("Alpha");
+    FProgram.Audio = "wasapi";
+    ASSERT_NE(Open(dir), nullptr);
+    ASSERT_EQ(TextOf(SchemeList()), "Alpha");
+    Click(Key("Q"));
+    wt::PlaySoundTrace trace;
+    wt::AudioRecording recording;
+    Click(Button("&Test Sound"));
+    auto samples = recording.WaitForSound(3s, 150ms);
+    ASSERT_GE(wt::OnsetIndex(samples, 1000), 0) << "Test Sound was not heard";
+    EXPECT_EQ(wt::DominantOf(samples, {ToneOf(12), ToneOf(7), ToneOf(0)}), ToneOf(12));
+    EXPECT_TRUE(trace.Names().empty()) << "the engine played, not the platform's player";
+    EXPECT_TRUE(CloseDialog());
 }

@@ -12,6 +12,7 @@ struct AlphaProgram {
     ProgramDir dir{"output"};
     AppProcess tappolo;
     AlphaProgram() {
+        tappolo.Audio = "wasapi";
         dir.AddScheme("Alpha.tss", DistinctSounds(), "Alpha");
         dir.WriteSettings("Alpha");
     }

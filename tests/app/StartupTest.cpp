@@ -28,7 +28,6 @@ TEST_F(Startup, FreshStartWithSpeechEngineSpeaksAndWritesNothing) {
     std::string log = UseStub(2);
     ProgramDir dir("freshtts");
     AppProcess tappolo;
-    tappolo.Audio = "winmm"; // the trace shows that no sound file is asked for
     ASSERT_TRUE(tappolo.Start(dir));
     ASSERT_NE(tappolo.WaitTray(10s), nullptr);
     EXPECT_EQ(GetFileAttributesA(dir.SettingsPath().c_str()), INVALID_FILE_ATTRIBUTES)

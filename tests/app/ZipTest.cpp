@@ -42,6 +42,7 @@ TEST(Package, EveryKeyTypeIsHeardWithTheFightSchemesOwnSound) {
         ASSERT_GT(tone, 0.0) << "tone table incomplete";
 
     app::AppProcess tappolo;
+    tappolo.Audio = "wasapi"; // the shipped default, the program's own engine
     ASSERT_TRUE(tappolo.Start(dir));
     ASSERT_NE(tappolo.WaitTray(10s), nullptr);
     const struct {

@@ -193,6 +193,10 @@ AudioRecording::AudioRecording() : FPath(UnixToWinPath(Env("TAPPOLO_RECORD"))) {
     FStart = FileSize(FPath) & ~uint64_t(1);
 }
 
+uint64_t AudioRecording::SamplesNow() const {
+    return FileSize(FPath) / 2;
+}
+
 static std::vector<int16_t> ToSamples(const std::string& bytes) {
     std::vector<int16_t> samples(bytes.size() / 2);
     for (size_t i = 0; i < samples.size(); ++i)

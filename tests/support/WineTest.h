@@ -76,6 +76,10 @@ public:
     // every sample since construction; without a sound it gives what came within the timeout.
     std::vector<int16_t> WaitForSound(std::chrono::milliseconds timeout,
                                       std::chrono::milliseconds tail, int threshold = 1000);
+    // Where the recording stood at construction, and where it stands now, in samples from its
+    // beginning.
+    uint64_t StartSample() const { return FStart / 2; }
+    uint64_t SamplesNow() const;
 
 private:
     std::string FPath;

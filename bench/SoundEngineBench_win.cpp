@@ -1,0 +1,258 @@
+// Key to sound through the program's own engine, against a bare PlaySound program, in one run:
+// real key presses (SendInput) reach each program's keyboard hook, and each sound's onset is
+// found in the recording of the private PulseAudio null sink.
+//   KeyToSound   median and p90 from key press to onset at 250 ms and at 70 ms between keys,
+//                each program; the engine's first key after 2 s and after 8 s of silence;
+//                idle wakeups per second (voluntary and involuntary context switches of all
+//                the process's threads, read from /proc, over 10 s from 1 s after the last key);
+//                CPU time per 100 keys; the memory the decoded Fight scheme takes.
+//                The *_ratio counters are engine / bare program (first keys: / engine median).
+// Run: cmake/winenv.sh start DIR; cmake/wine-run.sh DIR bench/sound_engine_bench.exe
+#include "AppDriver.h"
+#include "KeySound.h"
+#include "PubClassUnit.h"
+#include "UniqueHandle_win.h"
+#include "WineTest.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kThreshold = 1500;
+constexpr double kRate = wt::kRecordRate;
+// Silence before an onset: the end of the previous key's sound is not taken for a new one.
+constexpr long kQuietBefore = 132; // 3 ms
+
+double Now() {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Where the recording stands in time. The recorder appends in chunks, so the size read at a
+// moment lags it by up to a chunk: the largest (samples - rate * time) seen belongs to a chunk
+// that had just arrived, and places every moment in the recording.
+class RecordingClock {
+public:
+    void Observe() {
+        const double offset = static_cast<double>(FRecording.SamplesNow()) - kRate * Now();
+        FOffset = std::max(FOffset, offset);
+    }
+    void WaitUntil(double until) {
+        do {
+            Observe();
+            Sleep(1);
+        } while (Now() < until);
+    }
+    // The recorded samples since construction, and where a moment falls among them.
+    std::vector<int16_t> Samples() { return FRecording.Samples(0ms); }
+    double IndexAt(double time) const {
+        return kRate * time + FOffset - static_cast<double>(FRecording.StartSample());
+    }
+
+private:
+    wt::AudioRecording FRecording;
+    double FOffset = -1e300;
+};
+
+// Milliseconds from `at` to the first loud sample after a quiet stretch, within `window` ms;
+// negative when there is none.
+double OnsetAfter(const std::vector<int16_t>& samples, double at, double window) {
+    const long begin = std::max(0L, static_cast<long>(at));
+    const long end =
+        std::min(static_cast<long>(samples.size()), static_cast<long>(at + window * kRate / 1000));
+    long quiet = 0;
+    for (long i = std::max(0L, begin - kQuietBefore); i < end; ++i) {
+        const bool loud = std::abs(static_cast<int>(samples[i])) >= kThreshold;
+        if (loud && quiet >= kQuietBefore && i >= begin)
+            return (static_cast<double>(i) - at) * 1000 / kRate;
+        quiet = loud ? 0 : quiet + 1;
+    }
+    return -1;
+}
+
+// Presses Q `count` times, `spacing` apart (after `silence` before each press, when given),
+// and gives each press's delay to its sound's onset.
+std::vector<double> TypeAndHear(int count, std::chrono::milliseconds spacing,
+                                std::chrono::milliseconds silence = 0ms) {
+    RecordingClock clock;
+    std::vector<double> presses;
+    clock.WaitUntil(Now() + 0.2);
+    for (int i = 0; i < count; ++i) {
+        if (silence > 0ms)
+            clock.WaitUntil(Now() + silence.count() / 1000.0);
+        const double pressed = Now();
+        presses.push_back(pressed);
+        app::PressKey('Q');
+        clock.WaitUntil(pressed + spacing.count() / 1000.0);
+    }
+    clock.WaitUntil(Now() + 0.5);
+    const auto samples = clock.Samples();
+    std::vector<double> delays;
+    const double window = std::min<double>(static_cast<double>(spacing.count()), 200.0);
+    for (double pressed : presses) {
+        const double delay = OnsetAfter(samples, clock.IndexAt(pressed), window);
+        if (delay >= 0)
+            delays.push_back(delay);
+    }
+    return delays;
+}
+
+double Quantile(std::vector<double> values, double q) {
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    return values[static_cast<size_t>(q * static_cast<double>(values.size() - 1) + 0.5)];
+}
+
+// The Linux side of a Wine process: its process id, found by a text of its command line.
+struct ProcStats {
+    double Switches = 0; // voluntary + involuntary, all threads
+    double CpuMs = 0;    // user + system
+};
+
+std::string ShellOut(const std::string& command) {
+    const std::string file = wt::Env("TAPPOLO_WINENV") + "/bench-out.txt";
+    if (!wt::RunLinuxShell(command + " >" + file, 10s))
+        return {};
+    return wt::ReadFileBytes(wt::UnixToWinPath(file));
+}
+
+std::string UnixPid(const std::string& commandLineText) {
+    std::istringstream pids(ShellOut(
+        "for p in /proc/[0-9]*; do tr \"\\0\" \" \" <$p/cmdline 2>/dev/null | grep -q -F \"" +
+        commandLineText + "\" && echo ${p#/proc/}; done"));
+    std::string pid;
+    pids >> pid;
+    return pid;
+}
+
+ProcStats Stats(const std::string& pid) {
+    std::istringstream values(ShellOut("awk \"/ctxt_switches/ {s+=\\$2} END {print s}\" /proc/" +
+                                       pid + "/task/*/status; awk \"{print \\$14+\\$15}\" /proc/" +
+                                       pid + "/stat; getconf CLK_TCK"));
+    double switches = 0, ticks = 0, perSecond = 100;
+    values >> switches >> ticks >> perSecond;
+    return {switches, ticks * 1000 / perSecond};
+}
+
+struct ProgramRun {
+    std::vector<double> At250, At70;
+    double IdleWakeups = -1, CpuPer100 = -1;
+};
+
+// The measures both programs share, once the program is up and listening.
+ProgramRun Measure(const std::string& pid) {
+    ProgramRun run;
+    TypeAndHear(3, 250ms); // the first sounds of a process open its audio path
+    run.At250 = TypeAndHear(40, 250ms);
+    const ProcStats before = Stats(pid);
+    run.At70 = TypeAndHear(100, 70ms);
+    const ProcStats after = Stats(pid);
+    run.CpuPer100 = after.CpuMs - before.CpuMs;
+    wt::PumpMessages(1s);
+    const ProcStats idleStart = Stats(pid);
+    wt::PumpMessages(10s);
+    const ProcStats idleEnd = Stats(pid);
+    run.IdleWakeups = (idleEnd.Switches - idleStart.Switches) / 10;
+    return run;
+}
+
+void KeyToSound(benchmark::State& state) {
+    timeBeginPeriod(1);
+    app::ProgramDir dir("enginebench");
+    dir.AddScheme("Bench.tss", app::DistinctSounds(), "Bench");
+    dir.WriteSettings("Bench");
+    // Q's sound: a 30 ms tone, short enough to leave silence between keys 70 ms apart.
+    const std::string sound = dir.SchemesPath() + "Bench\\" + app::DistinctSounds()[12];
+    wt::WriteFileBytes(sound, wt::MakeToneWav(1000, 30));
+
+    ProgramRun engine, bare;
+    std::vector<double> after2s, after8s;
+    for (auto _ : state) {
+        {
+            app::AppProcess tappolo;
+            tappolo.Audio = "wasapi";
+            if (!tappolo.Start(dir) || !tappolo.WaitTray(10s))
+                return state.SkipWithError("the program did not start");
+            wt::PumpMessages(1s);
+            const std::string pid = UnixPid(dir.Path() + "Tappolo.exe");
+            if (pid.empty())
+                return state.SkipWithError("the program's Linux process was not found");
+            engine = Measure(pid);
+            for (int i = 0; i < 3; ++i) {
+                for (double delay : TypeAndHear(1, 300ms, 2s))
+                    after2s.push_back(delay);
+                for (double delay : TypeAndHear(1, 300ms, 8s))
+                    after8s.push_back(delay);
+            }
+        }
+        {
+            const std::string exe = dir.Path() + "bare_playsound.exe";
+            CopyFileA((wt::UnixToWinPath(TAPPOLO_BENCH_DIR) + "\\bare_playsound.exe").c_str(),
+                      exe.c_str(), FALSE);
+            std::string command = "\"" + exe + "\" \"" + sound + "\"";
+            STARTUPINFOA startup{};
+            startup.cb = sizeof startup;
+            PROCESS_INFORMATION info{};
+            if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                nullptr, &startup, &info))
+                return state.SkipWithError("the bare PlaySound program did not start");
+            UniqueKernelHandle process(info.hProcess), thread(info.hThread);
+            wt::PumpMessages(1500ms);
+            const std::string pid = UnixPid(exe);
+            if (!pid.empty())
+                bare = Measure(pid);
+            TerminateProcess(process.Get(), 0);
+            WaitForSingleObject(process.Get(), 5000);
+            if (pid.empty())
+                return state.SkipWithError("the bare program's Linux process was not found");
+        }
+    }
+    auto& c = state.counters;
+    auto put = [&](const std::string& name, const std::vector<double>& values) {
+        c[name + "_median_ms"] = Quantile(values, 0.5);
+        c[name + "_p90_ms"] = Quantile(values, 0.9);
+        c[name + "_n"] = static_cast<double>(values.size());
+    };
+    put("engine_250", engine.At250);
+    put("bare_250", bare.At250);
+    put("engine_70", engine.At70);
+    put("bare_70", bare.At70);
+    put("engine_after2s", after2s);
+    put("engine_after8s", after8s);
+    c["ratio_250_median"] = Quantile(engine.At250, 0.5) / Quantile(bare.At250, 0.5);
+    c["ratio_250_p90"] = Quantile(engine.At250, 0.9) / Quantile(bare.At250, 0.9);
+    c["ratio_70_median"] = Quantile(engine.At70, 0.5) / Quantile(bare.At70, 0.5);
+    c["ratio_70_p90"] = Quantile(engine.At70, 0.9) / Quantile(bare.At70, 0.9);
+    c["ratio_after2s_to_median"] = Quantile(after2s, 0.5) / Quantile(engine.At250, 0.5);
+    c["ratio_after8s_to_median"] = Quantile(after8s, 0.5) / Quantile(engine.At250, 0.5);
+    c["engine_idle_wakeups_per_s"] = engine.IdleWakeups;
+    c["bare_idle_wakeups_per_s"] = bare.IdleWakeups;
+    c["ratio_idle_wakeups"] = engine.IdleWakeups / bare.IdleWakeups;
+    c["engine_cpu_ms_per_100_keys"] = engine.CpuPer100;
+    c["bare_cpu_ms_per_100_keys"] = bare.CpuPer100;
+    c["ratio_cpu_per_100_keys"] = engine.CpuPer100 / bare.CpuPer100;
+
+    // The decoded sounds of the Fight scheme: the files' samples and the device copies.
+    const std::string out = wt::UnixToWinPath(TAPPOLO_OUT_DIR) + "\\";
+    TMySchemeInfo fight;
+    fight.LoadFromFile(out + "schemes\\Fight.tss", false);
+    c["fight_decoded_MB"] = static_cast<double>(DecodedSoundBytes(out, "Fight", fight)) / 1048576;
+    timeEndPeriod(1);
+}
+BENCHMARK(KeyToSound)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
