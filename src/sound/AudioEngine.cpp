@@ -273,8 +273,9 @@ bool OutputThread::TakeRequests() {
     } else if (type >= 0 && type < static_cast<int>(FSounds.size())) {
         sound = FSounds[static_cast<size_t>(type)];
     }
+    // A silent key type leaves the sound playing alone, as the platform's player does.
     if (!sound)
-        return true; // a silent key type: the sound playing fades as it would under another
+        return true;
     HRESULT hr = StartSound(sound);
     if (hr == AUDCLNT_E_DEVICE_INVALIDATED) {
         // The device went while the stream waited: once more on the default device as it is now.
