@@ -128,10 +128,16 @@ std::string ShellOut(const std::string& command) {
     return wt::ReadFileBytes(wt::UnixToWinPath(file));
 }
 
-std::string UnixPid(const std::string& commandLineText) {
-    std::istringstream pids(ShellOut(
-        "for p in /proc/[0-9]*; do tr \"\\0\" \" \" <$p/cmdline 2>/dev/null | grep -q -F \"" +
-        commandLineText + "\" && echo ${p#/proc/}; done"));
+// A program of the benchmark's own folder (a name no other process has) by its file name. The
+// last letter of each name goes in brackets, so that the pattern does not match the shell that
+// searches with it.
+std::string UnixPid(const std::string& folder, const std::string& exe) {
+    auto pattern = [](const std::string& name) {
+        return name.substr(0, name.size() - 1) + "[" + name.back() + "]";
+    };
+    std::istringstream pids(
+        ShellOut("for p in /proc/[0-9]*; do tr \"\\0\" \" \" <$p/cmdline 2>/dev/null | grep -q \"" +
+                 pattern(folder) + ".*" + pattern(exe) + "\" && echo ${p#/proc/}; done"));
     std::string pid;
     pids >> pid;
     return pid;
@@ -168,6 +174,12 @@ ProgramRun Measure(const std::string& pid) {
     return run;
 }
 
+// The last name of the program folder's path.
+std::string Folder(const app::ProgramDir& dir) {
+    std::string path = dir.Path().substr(0, dir.Path().size() - 1);
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
 void KeyToSound(benchmark::State& state) {
     timeBeginPeriod(1);
     app::ProgramDir dir("enginebench");
@@ -186,7 +198,7 @@ void KeyToSound(benchmark::State& state) {
             if (!tappolo.Start(dir) || !tappolo.WaitTray(10s))
                 return state.SkipWithError("the program did not start");
             wt::PumpMessages(1s);
-            const std::string pid = UnixPid(dir.Path() + "Tappolo.exe");
+            const std::string pid = UnixPid(Folder(dir), "Tappolo.exe");
             if (pid.empty())
                 return state.SkipWithError("the program's Linux process was not found");
             engine = Measure(pid);
@@ -210,7 +222,7 @@ void KeyToSound(benchmark::State& state) {
                 return state.SkipWithError("the bare PlaySound program did not start");
             UniqueKernelHandle process(info.hProcess), thread(info.hThread);
             wt::PumpMessages(1500ms);
-            const std::string pid = UnixPid(exe);
+            const std::string pid = UnixPid(Folder(dir), "bare_playsound.exe");
             if (!pid.empty())
                 bare = Measure(pid);
             TerminateProcess(process.Get(), 0);
