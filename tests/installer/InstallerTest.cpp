@@ -3,6 +3,7 @@
 // uninstall leaves, and the folders setup refuses.
 #include "AppDriver.h"
 #include "MySetInfo.h"
+#include "ProgramIdentity.h"
 #include "PubClassUnit.h"
 #include "WineTest.h"
 
@@ -30,6 +31,9 @@ constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\R
 // Exit codes the installer documents for its refusals.
 constexpr DWORD kForeignFolder = 4;
 constexpr DWORD kNotWritable = 5;
+constexpr DWORD kSetupRunning = 3;
+constexpr DWORD kStillRunning = 6;
+constexpr DWORD kNotReplaced = 8;
 
 std::string ShellFolder(int csidl) {
     char path[MAX_PATH] = {};
@@ -74,7 +78,9 @@ std::map<std::string, std::string> Tree(const std::string& dir, const std::strin
         const std::string name = data.cFileName;
         if (name == "." || name == "..")
             continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            tree[under + name + "@"] = ""; // a link is listed, never followed
+        } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             tree[under + name + "\\"] = "";
             tree.merge(Tree(dir, under + name + "\\"));
         } else {
@@ -182,6 +188,42 @@ std::string ShortcutTarget(const std::string& link) {
     return narrow;
 }
 
+struct WindowSearch {
+    const char* ClassName;
+    const char* Caption; // or null
+    DWORD ProcessId;     // or 0
+    HWND Found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    char className[64] = {}, caption[128] = {};
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, caption, sizeof caption);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (lstrcmpA(className, search->ClassName) == 0 &&
+        (!search->Caption || lstrcmpA(caption, search->Caption) == 0) &&
+        (!search->ProcessId || owner == search->ProcessId)) {
+        search->Found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A top-level window of that class (and caption, and process), waited for.
+HWND WaitWindow(const char* className, const char* caption, DWORD processId,
+                std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        WindowSearch search{className, caption, processId, nullptr};
+        EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.Found || std::chrono::steady_clock::now() >= end)
+            return search.Found;
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
 bool SamePath(const std::string& a, const std::string& b) {
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
@@ -192,7 +234,9 @@ protected:
 
     void SetUp() override {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        FPackage = Tree(wt::Env("TAPPOLO_PACKAGE_DIR"));
+        const std::string package = wt::Env("TAPPOLO_PACKAGE_DIR");
+        ASSERT_FALSE(package.empty()) << "run through installer-test.sh";
+        FPackage = Tree(package);
         ASSERT_TRUE(FPackage.count("Tappolo.exe") && FPackage.count("schemes\\Fight.tss"))
             << "run through installer-test.sh";
         Clean();
@@ -374,4 +418,70 @@ TEST_F(Setup, RefusesAFolderWithOtherFilesAndOneItCannotWriteTo) {
     EXPECT_TRUE(Tree(readOnly + "\\").empty());
     EXPECT_EQ(RunSetup("/S /D=" + readOnly + "\\Tappolo"), kNotWritable);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+}
+
+TEST_F(Setup, AProgramThatDoesNotCloseStopsTheSilentSetupUnchanged) {
+    const std::string dir = wt::MakeTempDir("stubborn");
+    const std::string folder = dir.substr(0, dir.size() - 1);
+    ASSERT_EQ(RunSetup("/S /D=" + folder), 0u);
+    // The installation's program, waiting for an answer that never comes.
+    ASSERT_TRUE(wt::WriteFileBytes(dir + "Tappolo.exe",
+                                   wt::ReadFileBytes(wt::UnixToWinPath(TAPPOLO_STUBBORN_WINDOW))));
+    const auto before = Tree(dir);
+    app::AppProcess stubborn;
+    ASSERT_TRUE(stubborn.Start(dir));
+    HWND window = WaitWindow(kFormWindowClass, kMainWindowCaption, 0, 5s);
+    ASSERT_NE(window, nullptr);
+
+    EXPECT_EQ(RunSetup("/S /D=" + folder), kStillRunning);
+    EXPECT_TRUE(stubborn.Running()) << "setup must never end the program itself";
+    EXPECT_TRUE(Tree(dir) == before) << "a file changed";
+    PostMessageA(window, WM_APP, 0, 0);
+    EXPECT_EQ(stubborn.WaitExit(5s), 0u);
+    Uninstall(dir, "/S /REMOVEDATA");
+}
+
+TEST_F(Setup, AFileInUseStopsTheUpgradeAndTheEarlierInstallationStaysAsItWas) {
+    const std::string dir = wt::MakeTempDir("inuse");
+    const std::string folder = dir.substr(0, dir.size() - 1);
+    ASSERT_EQ(RunSetup("/S /D=" + folder), 0u);
+    const UserFiles user(dir);
+    for (const char* name : {"Tappolo.exe", "KeyHook.dll", "schemes\\Fight.tss"})
+        wt::WriteFileBytes(dir + name, wt::ReadFileBytes(dir + name) + "older");
+    const auto before = Tree(dir);
+    // Open without leave to delete or rename it, as a help viewer holds the help file; it is
+    // the last of the program's files to be moved in.
+    HANDLE help = CreateFileA((dir + "tplhelp.chm").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(help, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(RunSetup("/S /D=" + folder), kNotReplaced);
+    CloseHandle(help);
+    EXPECT_TRUE(Tree(dir) == before) << "the earlier installation was changed";
+
+    ASSERT_EQ(RunSetup("/S /D=" + folder), 0u);
+    ExpectPackageFiles(dir);
+    user.ExpectKept(dir);
+    Uninstall(dir, "/S /REMOVEDATA");
+}
+
+TEST_F(Setup, OneSetupAtATime) {
+    const std::string dir = wt::MakeTempDir("second");
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION first{};
+    const std::string setup = wt::UnixToWinPath(wt::Env("TAPPOLO_SETUP"));
+    std::string command = "\"" + setup + "\"";
+    ASSERT_TRUE(CreateProcessA(setup.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &first));
+    HWND window = WaitWindow("#32770", nullptr, first.dwProcessId, 10s);
+    EXPECT_NE(window, nullptr);
+    EXPECT_EQ(RunSetup("/S /D=" + dir.substr(0, dir.size() - 1)), kSetupRunning);
+    EXPECT_TRUE(Tree(dir).empty());
+    // Closing the first setup's window on its first page cancels it.
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(first.hProcess, 10000), WAIT_OBJECT_0);
+    if (WaitForSingleObject(first.hProcess, 0) != WAIT_OBJECT_0)
+        TerminateProcess(first.hProcess, 1);
+    CloseHandle(first.hThread);
+    CloseHandle(first.hProcess);
 }
