@@ -2,8 +2,8 @@
 // lands on the disk, in the registry and in the Start menu, what an upgrade keeps, what an
 // uninstall leaves, and the folders setup refuses.
 #include "AppDriver.h"
+#include "DialogDriver.h"
 #include "MySetInfo.h"
-#include "ProgramIdentity.h"
 #include "PubClassUnit.h"
 #include "WineTest.h"
 
@@ -334,10 +334,9 @@ TEST_F(Setup, SilentInstallGivesThePackageAShortcutAndAnEntryAndTheProgramPlays)
 
     // Started as the shortcut starts it; the platform player, whose every sound Wine traces.
     ASSERT_FALSE(target.empty());
-    SetEnvironmentVariableA("TAPPOLO_AUDIO", "winmm");
     app::AppProcess tappolo;
+    tappolo.Audio = "winmm";
     ASSERT_TRUE(tappolo.Start(target.substr(0, target.rfind('\\') + 1)));
-    SetEnvironmentVariableA("TAPPOLO_AUDIO", nullptr);
     ASSERT_NE(tappolo.WaitTray(10s), nullptr);
     wt::PlaySoundTrace trace;
     app::PressKey('Q');
@@ -420,24 +419,35 @@ TEST_F(Setup, RefusesAFolderWithOtherFilesAndOneItCannotWriteTo) {
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
 }
 
-TEST_F(Setup, AProgramThatDoesNotCloseStopsTheSilentSetupUnchanged) {
-    const std::string dir = wt::MakeTempDir("stubborn");
+TEST_F(Setup, AProgramWaitingForAnAnswerStopsTheSilentSetupUntilAnswered) {
+    const std::string dir = wt::MakeTempDir("asking");
     const std::string folder = dir.substr(0, dir.size() - 1);
     ASSERT_EQ(RunSetup("/S /D=" + folder), 0u);
-    // The installation's program, waiting for an answer that never comes.
-    ASSERT_TRUE(wt::WriteFileBytes(dir + "Tappolo.exe",
-                                   wt::ReadFileBytes(wt::UnixToWinPath(TAPPOLO_STUBBORN_WINDOW))));
-    const auto before = Tree(dir);
-    app::AppProcess stubborn;
-    ASSERT_TRUE(stubborn.Start(dir));
-    HWND window = WaitWindow(kFormWindowClass, kMainWindowCaption, 0, 5s);
-    ASSERT_NE(window, nullptr);
+    // The installed program with a change in the Scheme Set dialog that is not saved yet: asked
+    // to close, it asks whether to save it, and waits.
+    app::AppProcess tappolo;
+    ASSERT_TRUE(tappolo.Start(dir));
+    ASSERT_NE(tappolo.WaitTray(10s), nullptr);
+    ASSERT_TRUE(tappolo.ChooseItem(app::mpSchemeSet));
+    HWND schemeSet = app::WaitWindow(tappolo.Id(), "Scheme Set", 5s);
+    ASSERT_NE(schemeSet, nullptr);
+    app::Click(app::ChildByText(schemeSet, "&Edit"));
+    app::Click(app::ChildByText(schemeSet, "..."));
+    ASSERT_TRUE(app::ChooseFile(tappolo.Id(), dir + "schemes\\Fight\\enter.wav", 5s));
+    const auto before = Tree(dir); // the settings the program wrote at its first start among them
 
     EXPECT_EQ(RunSetup("/S /D=" + folder), kStillRunning);
-    EXPECT_TRUE(stubborn.Running()) << "setup must never end the program itself";
+    EXPECT_TRUE(tappolo.Running()) << "setup must never end the program itself";
     EXPECT_TRUE(Tree(dir) == before) << "a file changed";
-    PostMessageA(window, WM_APP, 0, 0);
-    EXPECT_EQ(stubborn.WaitExit(5s), 0u);
+    const app::MessageBoxInfo question = app::WaitMessageBox(tappolo.Id(), 1s);
+    ASSERT_NE(question.Window, nullptr);
+    EXPECT_EQ(app::Narrow(question.Text), "Scheme Fight have modify, Save it?");
+
+    // Answered, the program ends as it was asked to, and setup goes through.
+    app::PressButton(question.Window, IDNO);
+    EXPECT_EQ(tappolo.WaitExit(5s), 0u);
+    EXPECT_EQ(RunSetup("/S /D=" + folder), 0u);
+    ExpectPackageFiles(dir);
     Uninstall(dir, "/S /REMOVEDATA");
 }
 
