@@ -5,7 +5,8 @@
 //                each program; the engine's first key after 2 s and after 8 s of silence;
 //                idle wakeups per second (voluntary and involuntary context switches of all
 //                the process's threads, read from /proc, over 10 s from 1 s after the last key);
-//                CPU time per 100 keys; the memory the decoded Fight scheme takes.
+//                CPU time per 100 keys; the memory the decoded Fight scheme takes; and the
+//                idle wakeups of Tappolo itself on the platform's player (TAPPOLO_AUDIO=winmm).
 //                The *_ratio counters are engine / bare program (first keys: / engine median).
 // Run: cmake/winenv.sh start DIR; cmake/wine-run.sh DIR bench/sound_engine_bench.exe
 #include "AppDriver.h"
@@ -39,14 +40,17 @@ double Now() {
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Where the recording stands in time. The recorder appends in chunks, so the size read at a
-// moment lags it by up to a chunk: the largest (samples - rate * time) seen belongs to a chunk
-// that had just arrived, and places every moment in the recording.
+// Where the recording stands in time. The recorder appends in chunks of about 10 ms, so the
+// size read at a moment lags it by part of a chunk; the mean of (samples - rate * time) over
+// many readings places a moment where a reading at that moment would on average, without the
+// chunk's jitter. (The null sink renders ahead of time, so no reading gives a true zero: the
+// delays below are what the recording's mark at the key press gives, the same for both
+// programs.)
 class RecordingClock {
 public:
     void Observe() {
-        const double offset = static_cast<double>(FRecording.SamplesNow()) - kRate * Now();
-        FOffset = std::max(FOffset, offset);
+        FSum += static_cast<double>(FRecording.SamplesNow()) - kRate * Now();
+        ++FCount;
     }
     void WaitUntil(double until) {
         do {
@@ -57,18 +61,21 @@ public:
     // The recorded samples since construction, and where a moment falls among them.
     std::vector<int16_t> Samples() { return FRecording.Samples(0ms); }
     double IndexAt(double time) const {
-        return kRate * time + FOffset - static_cast<double>(FRecording.StartSample());
+        return kRate * time + FSum / static_cast<double>(FCount) -
+               static_cast<double>(FRecording.StartSample());
     }
 
 private:
     wt::AudioRecording FRecording;
-    double FOffset = -1e300;
+    double FSum = 0;
+    long FCount = 0;
 };
 
-// Milliseconds from `at` to the first loud sample after a quiet stretch, within `window` ms;
-// negative when there is none.
+// Milliseconds from `at` to the first loud sample after a quiet stretch, looked for from 10 ms
+// before `at` (a mark can fall after a fast sound's onset) to `window` ms after it; -1000 when
+// there is none.
 double OnsetAfter(const std::vector<int16_t>& samples, double at, double window) {
-    const long begin = std::max(0L, static_cast<long>(at));
+    const long begin = std::max(0L, static_cast<long>(at - 0.010 * kRate));
     const long end =
         std::min(static_cast<long>(samples.size()), static_cast<long>(at + window * kRate / 1000));
     long quiet = 0;
@@ -78,7 +85,7 @@ double OnsetAfter(const std::vector<int16_t>& samples, double at, double window)
             return (static_cast<double>(i) - at) * 1000 / kRate;
         quiet = loud ? 0 : quiet + 1;
     }
-    return -1;
+    return -1000;
 }
 
 // Presses Q `count` times, `spacing` apart (after `silence` before each press, when given),
@@ -99,10 +106,10 @@ std::vector<double> TypeAndHear(int count, std::chrono::milliseconds spacing,
     clock.WaitUntil(Now() + 0.5);
     const auto samples = clock.Samples();
     std::vector<double> delays;
-    const double window = std::min<double>(static_cast<double>(spacing.count()), 200.0);
+    const double window = std::min<double>(static_cast<double>(spacing.count()) - 10, 200.0);
     for (double pressed : presses) {
         const double delay = OnsetAfter(samples, clock.IndexAt(pressed), window);
-        if (delay >= 0)
+        if (delay > -1000)
             delays.push_back(delay);
     }
     return delays;
@@ -123,7 +130,7 @@ struct ProcStats {
 
 std::string ShellOut(const std::string& command) {
     const std::string file = wt::Env("TAPPOLO_WINENV") + "/bench-out.txt";
-    if (!wt::RunLinuxShell(command + " >" + file, 10s))
+    if (!wt::RunLinuxShell("{ " + command + "; } >" + file, 10s))
         return {};
     return wt::ReadFileBytes(wt::UnixToWinPath(file));
 }
@@ -191,6 +198,7 @@ void KeyToSound(benchmark::State& state) {
 
     ProgramRun engine, bare;
     std::vector<double> after2s, after8s;
+    double winmmIdleWakeups = -1;
     for (auto _ : state) {
         {
             app::AppProcess tappolo;
@@ -208,6 +216,21 @@ void KeyToSound(benchmark::State& state) {
                 for (double delay : TypeAndHear(1, 300ms, 8s))
                     after8s.push_back(delay);
             }
+        }
+        {
+            // Beside them, the program itself on the platform's player: what it costs idle
+            // without the engine.
+            app::AppProcess tappolo;
+            tappolo.Audio = "winmm";
+            if (!tappolo.Start(dir) || !tappolo.WaitTray(10s))
+                return state.SkipWithError("the program did not start on the platform's player");
+            wt::PumpMessages(1s);
+            const std::string pid = UnixPid(Folder(dir), "Tappolo.exe");
+            TypeAndHear(3, 250ms);
+            wt::PumpMessages(1s);
+            const ProcStats idleStart = Stats(pid);
+            wt::PumpMessages(10s);
+            winmmIdleWakeups = (Stats(pid).Switches - idleStart.Switches) / 10;
         }
         {
             const std::string exe = dir.Path() + "bare_playsound.exe";
@@ -252,6 +275,7 @@ void KeyToSound(benchmark::State& state) {
     c["engine_idle_wakeups_per_s"] = engine.IdleWakeups;
     c["bare_idle_wakeups_per_s"] = bare.IdleWakeups;
     c["ratio_idle_wakeups"] = engine.IdleWakeups / bare.IdleWakeups;
+    c["winmm_tappolo_idle_wakeups_per_s"] = winmmIdleWakeups;
     c["engine_cpu_ms_per_100_keys"] = engine.CpuPer100;
     c["bare_cpu_ms_per_100_keys"] = bare.CpuPer100;
     c["ratio_cpu_per_100_keys"] = engine.CpuPer100 / bare.CpuPer100;

@@ -303,11 +303,27 @@ HRESULT OutputThread::StartSound(std::shared_ptr<const DeviceSound> sound) {
     }
     if (sound->Channels != FStream.Format.Channels)
         return S_OK; // converted for a device that has gone; the next scheme load fixes it
+    if (FStream.Started && !FMixer.Playing()) {
+        // A stream that has run dry is started again from an empty queue: data written into it
+        // as it is would follow a stretch of silence the platform adds after a dry spell.
+        UINT32 padding = 0;
+        HRESULT hr = FStream.Client->GetCurrentPadding(&padding);
+        if (FAILED(hr))
+            return hr;
+        if (padding == 0) {
+            FStream.Client->Stop();
+            hr = FStream.Client->Reset();
+            if (FAILED(hr))
+                return hr;
+            FStream.Started = false;
+        }
+    }
     FMixer.Start(std::move(sound));
     FSilentSince = 0;
-    // The new sound goes into the free part of the buffer at once; whatever is queued ahead is
-    // at most about a period, so it is heard within that.
-    HRESULT hr = Fill(FStream.PeriodFrames);
+    // A stream about to start gets a whole buffer, so that the device need not wait for more
+    // before it plays; into a running one the new sound goes at once, behind at most about a
+    // period of what is queued.
+    HRESULT hr = Fill(FStream.Started ? FStream.PeriodFrames : FStream.BufferFrames);
     if (FAILED(hr))
         return hr;
     if (!FStream.Started) {
