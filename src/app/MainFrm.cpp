@@ -6,6 +6,8 @@
 #include "KeyHook.h"
 #include "KeySound.h"
 #include "KeySpeech.h"
+#include "PackImport.h"
+#include "PackImportUi.h"
 #include "ProgramIdentity.h"
 #include "PubFunction.h"
 #include "PubUnit.h"
@@ -60,6 +62,8 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
     miTTSSpeak->RadioItem = true;
     miTTSSpeak->GroupIndex = kSchemeGroup;
     miSchemeSet = NewItem(root, "miSchemeSet", "S&cheme Set", &TMainForm::miSchemeSetClick);
+    miImportPack =
+        NewItem(root, "miImportPack", "&Import Sound Pack...", &TMainForm::miImportPackClick);
     ShowMainForm1 =
         NewItem(root, "ShowMainForm1", "Show Main&Form", &TMainForm::ShowMainForm1Click);
     ShowMainForm1->Visible = false;
@@ -262,11 +266,41 @@ void TMainForm::miTTSSpeakClick(TComponent*) {
 
 void TMainForm::miSchemeSetClick(TComponent*) {
     // Key sounds go on while the dialog is open, with the scheme loaded before it; what the
-    // dialog saved or deleted takes effect here.
-    ShowSchemeSet(this);
+    // dialog saved or deleted takes effect here. A pack dropped on it becomes current at once.
+    ShowSchemeSet(this, [this](const std::string& path) { return ImportPackAndUse(path); });
+    RefreshSchemeMenu();
+}
+
+void TMainForm::RefreshSchemeMenu() {
     ClearSchemeMenu();
     BuildSchemeMenu();
     SelectCurrentScheme();
+}
+
+void TMainForm::miImportPackClick(TComponent*) {
+    std::string path = ChooseSoundPack(this);
+    if (!path.empty())
+        ImportPackAndUse(path);
+}
+
+std::string TMainForm::ImportPackAndUse(const std::string& path) {
+    PackImportResult result;
+    try {
+        result = ImportPack(path, GetProgramDir());
+    } catch (const Exception& e) {
+        ShowError(ErrorBoxText(e.Message()));
+        return {};
+    }
+    RefreshSchemeMenu();
+    for (int i = 1; i < miSchemes->Count(); ++i) {
+        TMenuItem* item = miSchemes->Items(i);
+        if (item->Caption() == result.schemeName) {
+            SchemeListItemClick(item);
+            break;
+        }
+    }
+    vobTIO->ShowBalloon(kTitle, ImportSummary(result), TBalloonIconKind::bitInfo, 10);
+    return result.schemeName;
 }
 
 void TMainForm::miHotKeyClick(TComponent*) {
@@ -313,6 +347,10 @@ void TMainForm::WMKeyMessage(WPARAM wParam) {
 }
 
 LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == SchemesChangedMessage()) {
+        RefreshSchemeMenu();
+        return 0;
+    }
     if (message == KeyHookMessage) {
         // Key messages can be queued before the records exist or after they are freed.
         if (MySetInfo && MySchemeInfo)

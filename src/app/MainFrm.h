@@ -33,6 +33,7 @@ public:
     TMenuItem* miSchemes;
     TMenuItem* miTTSSpeak;
     TMenuItem* miSchemeSet;
+    TMenuItem* miImportPack;
     TMenuItem* ShowMainForm1;
     TMenuItem* miHotKey;
     TMenuItem* N1;
@@ -58,6 +59,10 @@ public:
     void SchemeListItemClick(TComponent* Sender);
     void miTTSSpeakClick(TComponent* Sender);
     void miSchemeSetClick(TComponent* Sender);
+    void miImportPackClick(TComponent* Sender);
+    // Imports the pack at `path` and makes its scheme the current one, as its Schemes item
+    // would; a failure is shown in an error box. Gives the new scheme's name, empty on failure.
+    std::string ImportPackAndUse(const std::string& path);
     void miHotKeyClick(TComponent* Sender);
     void miAboutClick(TComponent* Sender);
     void ShowMainForm1Click(TComponent* Sender);
@@ -75,6 +80,8 @@ protected:
 
 private:
     void WMKeyMessage(WPARAM wParam);
+    // The schemes folder changed: the Schemes submenu lists it anew.
+    void RefreshSchemeMenu();
     // Checks, loads and saves what the mode fallbacks chose; false when the program is to end.
     bool ApplyModeChoice(const TModeChoice& choice);
     // The captions of the scheme items, from position 1 of the Schemes submenu on.

@@ -332,7 +332,41 @@ bool TSchemeForm::FormCloseQuery() {
     return true;
 }
 
-void ShowSchemeSet(TComponent* owner) {
+void ShowSchemeSet(TComponent* owner, TPackImporter importPack) {
     TOwned<TSchemeForm> form(TForm::Create<TSchemeForm>(owner));
+    form->OnPackDropped = std::move(importPack);
+    if (form->OnPackDropped)
+        DragAcceptFiles(form->Handle(), TRUE);
     form->ShowModal();
+}
+
+LRESULT TSchemeForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DROPFILES) {
+        auto drop = reinterpret_cast<HDROP>(wParam);
+        try {
+            PackDropped(drop);
+        } catch (...) {
+            Application.HandleException();
+        }
+        DragFinish(drop);
+        return 0;
+    }
+    return TForm::WndProc(message, wParam, lParam);
+}
+
+void TSchemeForm::PackDropped(HDROP drop) {
+    if (!OnPackDropped || DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) == 0)
+        return;
+    std::string path(DragQueryFileA(drop, 0, nullptr, 0), '\0');
+    DragQueryFileA(drop, 0, path.data(), static_cast<UINT>(path.size() + 1));
+    if (FEditMode) {
+        ShowInfo("Save the scheme you are editing before importing a sound pack.");
+        return;
+    }
+    const std::string name = OnPackDropped(path);
+    if (name.empty())
+        return;
+    AddEntry({name, true});
+    cbSchemeList->SetItemIndex(cbSchemeList->Count() - 1);
+    SelectionSteps();
 }

@@ -8,13 +8,21 @@
 #include "SchemeDisk.h"
 #include "StdCtrls.h"
 
+#include <shellapi.h>
+
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+// Imports a dropped sound pack; gives the new scheme's name, empty when nothing was imported.
+using TPackImporter = std::function<std::string(const std::string& path)>;
+
 class TSchemeForm : public TForm {
 public:
     explicit TSchemeForm(TComponent* AOwner);
+    // Packs dropped on the dialog go here; without one the dialog takes no drops.
+    TPackImporter OnPackDropped;
 
     TLabel* lblScheme;
     TComboBox* cbSchemeList;
@@ -37,6 +45,7 @@ protected:
     void FormCreate() override;
     void FormDestroy() override;
     bool FormCloseQuery() override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     void cbSchemeListSelect(TComponent* Sender);
     void cbKeyTypeListSelect(TComponent* Sender);
@@ -61,6 +70,7 @@ private:
     // The selected list entry; an empty name that may touch nothing when none is selected.
     SchemeEntry CurrentScheme() const;
     void AddEntry(SchemeEntry entry);
+    void PackDropped(HDROP drop);
 
     std::unique_ptr<TMySchemeInfo> FEditedScheme;
     bool FModified = false;
@@ -74,5 +84,5 @@ private:
     std::vector<UniqueFont> FKeyFonts;
 };
 
-// Runs the dialog modally over `owner` and frees it.
-void ShowSchemeSet(TComponent* owner);
+// Runs the dialog modally over `owner` and frees it; packs dropped on it go to `importPack`.
+void ShowSchemeSet(TComponent* owner, TPackImporter importPack = {});

@@ -1,6 +1,8 @@
 // The program main: settings first, then one instance at a time, the main window and the
 // message loop.
 #include "MainFrm.h"
+#include "PackImport.h"
+#include "PackImportUi.h"
 #include "ProgramIdentity.h"
 #include "PubFunction.h"
 #include "PubUnit.h"
@@ -22,6 +24,11 @@ LONG WINAPI TerminateOnCrash(EXCEPTION_POINTERS*) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     SetUnhandledExceptionFilter(TerminateOnCrash);
     GetProgramDir();
+    // A pack named on the command line (or dropped on the exe) is imported without starting the
+    // tray program; the single-instance rule does not apply to it.
+    const ImportCommand command = ParseImportCommand(CommandLineArguments(), &IsPackPath);
+    if (command.import)
+        return RunImportCommand(command);
     MySetInfo = std::make_unique<TMySetInfo>();
     try {
         MySetInfo->LoadFromFile(SettingsFilePath(GetProgramDir()), false);

@@ -8,3 +8,5 @@ inline constexpr const char* kFormWindowClass = "TvobForm";
 inline constexpr const char* kMainWindowCaption = "MainForm";
 inline constexpr const char* kInstanceMutexName = "TvobTplMainForm";
 inline constexpr const char* kAutoRunValueName = "tappolo";
+// A running Tappolo lists its schemes anew when its main window gets this registered message.
+inline constexpr const char* kSchemesChangedMessage = "TappoloSchemesChanged";

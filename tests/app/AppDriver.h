@@ -90,11 +90,12 @@ enum MenuPos {
     mpDisableSound = 1,
     mpSchemes = 2,
     mpSchemeSet = 3,
-    mpHotKey = 4,
-    mpAbout = 5,
-    mpSendQuestion = 6,
-    mpHelp = 7,
-    mpExit = 8
+    mpImportPack = 4,
+    mpHotKey = 5,
+    mpAbout = 6,
+    mpSendQuestion = 7,
+    mpHelp = 8,
+    mpExit = 9
 };
 
 // One key press (down and up) through SendInput; `extended` for the keys of the extended

@@ -186,8 +186,9 @@ void ChooseComboItem(HWND combo, int index) {
     std::this_thread::sleep_for(milliseconds(100));
 }
 
-bool ChooseFile(DWORD processId, const std::string& path, milliseconds timeout) {
-    HWND dialog = WaitWindow(processId, "Open", timeout);
+bool ChooseFile(DWORD processId, const std::string& path, milliseconds timeout,
+                const std::string& title) {
+    HWND dialog = WaitWindow(processId, title, timeout);
     if (!dialog)
         return false;
     // The file name box (cmb13), or in the older layout the plain edit (edt1).

@@ -39,8 +39,10 @@ std::vector<std::string> ComboItems(HWND combo);
 int ComboIndex(HWND combo);
 void ChooseComboItem(HWND combo, int index);
 
-// Answers the open platform file-open dialog of the process with a full path.
-bool ChooseFile(DWORD processId, const std::string& path, milliseconds timeout);
+// Answers the open platform file-open dialog of the process (found by its title) with a full
+// path.
+bool ChooseFile(DWORD processId, const std::string& path, milliseconds timeout,
+                const std::string& title = "Open");
 
 // How a drawn panel looks on the screen: pressed in or standing out, and whether its caption
 // is drawn in maroon (128, 0, 0) or in black.

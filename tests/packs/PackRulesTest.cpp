@@ -1,4 +1,5 @@
 #include "Exception.h"
+#include "ImportCommand.h"
 #include "KeyCodes.h"
 #include "PackConfig.h"
 #include "PackName.h"
@@ -187,4 +188,25 @@ TEST(PackName, Utf8BecomesUtf16AndDamageBecomesReplacement) {
                           "x"),
               u"\uFFFD\uFFFDx");                                   // overlong "/"
     EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD"); // a surrogate
+}
+
+TEST(ImportCommand, ImportSwitchOrALonePackPath) {
+    auto isPack = [](const std::string& p) {
+        return p == "C:\\packs\\cream" || p == "x\\config.json";
+    };
+    ImportCommand c = ParseImportCommand({"/import", "C:\\packs\\cream", "/quiet"}, isPack);
+    EXPECT_TRUE(c.import);
+    EXPECT_TRUE(c.quiet);
+    EXPECT_EQ(c.path, "C:\\packs\\cream");
+    c = ParseImportCommand({"-IMPORT", "D:\\not a pack"}, isPack);
+    EXPECT_TRUE(c.import);
+    EXPECT_FALSE(c.quiet);
+    EXPECT_EQ(c.path, "D:\\not a pack");
+    EXPECT_TRUE(ParseImportCommand({"/import"}, isPack).import);
+    // Without the switch only a pack path imports; anything else starts the program.
+    EXPECT_TRUE(ParseImportCommand({"x\\config.json"}, isPack).import);
+    EXPECT_FALSE(ParseImportCommand({"D:\\song.mp3"}, isPack).import);
+    EXPECT_FALSE(ParseImportCommand({}, isPack).import);
+    EXPECT_FALSE(ParseImportCommand({"/quiet"}, isPack).import);
+    EXPECT_FALSE(ParseImportCommand({"C:\\packs\\cream", "x\\config.json"}, isPack).import);
 }

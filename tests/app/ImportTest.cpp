@@ -1,0 +1,446 @@
+// Sound packs imported by the real program: the two real configurations with sounds made here
+// (each slice and each file a tone of its own), from the tray menu and from the command line
+// with Tappolo running; a name clash; bad packs that leave the schemes folder as it was.
+#include "AppTestUtil.h"
+#include "DialogDriver.h"
+
+#include <cmath>
+#include <map>
+
+using namespace std::chrono_literals;
+using namespace app;
+
+namespace {
+
+const char* const kTypeFiles[16] = {"pageup.wav",   "capslock.wav",  "number.wav", "numlock.wav",
+                                    "function.wav", "delete.wav",    "arrow.wav",  "enter.wav",
+                                    "pagedown.wav", "backspace.wav", "ctrl.wav",   "tab.wav",
+                                    "letter.wav",   "space.wav",     "esc.wav",    "other.wav"};
+
+// Tones 7% apart from 300 Hz: any two told apart by a Goertzel check of a short clip.
+double ToneNumber(int k) {
+    return 300.0 * std::pow(1.07, k);
+}
+std::vector<double> AllTones() {
+    std::vector<double> tones;
+    for (int k = 0; k < 40; ++k)
+        tones.push_back(ToneNumber(k));
+    return tones;
+}
+
+// The tone among AllTones that dominates a sound of the given rate (the Goertzel check counts
+// frequencies at the recording rate, 44.1 kHz).
+double DominantTone(const std::vector<int16_t>& samples, uint32_t rate) {
+    std::vector<double> scaled;
+    for (double tone : AllTones())
+        scaled.push_back(tone * 44100.0 / rate);
+    const double found = wt::DominantOf(samples, scaled);
+    return found * rate / 44100.0;
+}
+
+void Put(std::string& s, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        s += char((v >> (8 * i)) & 0xFF);
+}
+
+// A wave file of a tone in one of the flavours packs come in.
+enum class Flavour { Pcm16, Unsigned8, Float32, Pcm24 };
+std::string ToneWave(double frequency, int ms, Flavour flavour, uint32_t rate, int channels) {
+    const int bits = flavour == Flavour::Pcm16       ? 16
+                     : flavour == Flavour::Unsigned8 ? 8
+                     : flavour == Flavour::Float32   ? 32
+                                                     : 24;
+    std::string data;
+    const uint32_t frames = rate * uint32_t(ms) / 1000;
+    for (uint32_t i = 0; i < frames; ++i) {
+        double v = 0.4 * std::sin(2 * 3.14159265358979 * frequency * i / rate);
+        for (int c = 0; c < channels; ++c) {
+            if (flavour == Flavour::Unsigned8)
+                Put(data, uint32_t(128 + std::lround(v * 127)), 1);
+            else if (flavour == Flavour::Pcm16)
+                Put(data, uint32_t(int32_t(std::lround(v * 32767))), 2);
+            else if (flavour == Flavour::Pcm24)
+                Put(data, uint32_t(int32_t(std::lround(v * 8388607))), 3);
+            else {
+                float f = float(v);
+                uint32_t u;
+                memcpy(&u, &f, 4);
+                Put(data, u, 4);
+            }
+        }
+    }
+    std::string wav = "RIFF";
+    Put(wav, 36 + uint32_t(data.size()), 4);
+    wav += "WAVEfmt ";
+    Put(wav, 16, 4);
+    Put(wav, flavour == Flavour::Float32 ? 3 : 1, 2);
+    Put(wav, uint32_t(channels), 2);
+    Put(wav, rate, 4);
+    Put(wav, rate * uint32_t(channels * bits / 8), 4);
+    Put(wav, uint32_t(channels * bits / 8), 2);
+    Put(wav, uint32_t(bits), 2);
+    wav += "data";
+    Put(wav, uint32_t(data.size()), 4);
+    return wav + data;
+}
+
+// What an imported sound file holds, read by its canonical 44-byte header.
+struct KeySound {
+    uint16_t format = 0, channels = 0, bits = 0;
+    uint32_t rate = 0;
+    std::vector<int16_t> mono; // the first channel
+};
+KeySound ReadKeySound(const std::string& path) {
+    const std::string b = wt::ReadFileBytes(path);
+    KeySound s;
+    if (b.size() < 44 || b.compare(0, 4, "RIFF") != 0 || b.compare(36, 4, "data") != 0)
+        return s;
+    auto u16 = [&](size_t at) { return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8); };
+    s.format = u16(20);
+    s.channels = u16(22);
+    s.rate = u16(24) | uint32_t(u16(26)) << 16;
+    s.bits = u16(34);
+    for (size_t at = 44; s.channels && at + 2 * s.channels <= b.size(); at += 2u * s.channels)
+        s.mono.push_back(int16_t(u16(at)));
+    return s;
+}
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(folder + name + "\\");
+            else
+                DeleteFileA((folder + name).c_str());
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+// Pack folders live under the Unix /tmp, where the encoders (Unix programs) reach them too.
+struct PackDir {
+    std::string unix, win; // both end in a separator
+    explicit PackDir(const std::string& tag) {
+        static int counter = 0;
+        unix = "/tmp/tappolo-pack-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+               std::to_string(++counter) + "/";
+        win = wt::UnixToWinPath(unix);
+        CreateDirectoryA(win.c_str(), nullptr);
+    }
+    ~PackDir() { RemoveTree(win); }
+    PackDir(const PackDir&) = delete;
+    PackDir& operator=(const PackDir&) = delete;
+    // The folder without its closing separator, as a user names it on a command line.
+    std::string Folder() const { return win.substr(0, win.size() - 1); }
+    void Write(const std::string& name, std::string bytes) const {
+        std::string path = win + name;
+        for (char& c : path)
+            if (c == '/')
+                c = '\\';
+        CreateDirectoryA(path.substr(0, path.find_last_of('\\')).c_str(), nullptr);
+        wt::WriteFileBytes(path, bytes);
+    }
+};
+
+// Waits until the file is there and has kept its size for a second: "start /unix" does not wait
+// for the Unix program it starts.
+bool WaitFileDone(const std::string& path) {
+    int64_t last = -1;
+    int steady = 0;
+    for (int i = 0; i < 300 && steady < 5; ++i) {
+        Sleep(200);
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        int64_t size = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)
+                           ? int64_t(data.nFileSizeLow)
+                           : -1;
+        steady = size > 0 && size == last ? steady + 1 : 0;
+        last = size;
+    }
+    return steady >= 5;
+}
+
+// Starts a Unix program (oggenc, lame); the caller waits for its output with WaitFileDone.
+bool RunUnix(const std::string& arguments) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::string command = "cmd.exe /c start /wait /unix " + arguments;
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &info))
+        return false;
+    WaitForSingleObject(info.hProcess, 60000);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return true;
+}
+
+std::string RealConfig(const std::string& pack) {
+    return wt::ReadFileBytes(wt::UnixToWinPath(TAPPOLO_REAL_PACKS) + "\\" + pack + "\\config.json");
+}
+
+// EG Oreo: an Ogg sprite in which each key type's expected slice is painted with a tone of its
+// own, in type order (a later slice paints over an earlier one it overlaps).
+struct Slice {
+    int start, length;
+};
+const Slice kOreoSlices[16] = {{13641, 107}, {10885, 126}, {1276, 115},  {6216, 122},
+                               {1272, 126},  {13964, 113}, {19720, 122}, {14603, 116},
+                               {14602, 120}, {4991, 131},  {20804, 118}, {5968, 123},
+                               {11171, 109}, {24626, 143}, {971, 142},   {18402, 104}};
+
+std::vector<double> MakeOreo(const PackDir& pack) {
+    const uint32_t rate = 44100;
+    std::vector<int> painted(rate * 25, -1); // the type whose tone each frame holds
+    for (int type = 0; type < 16; ++type)
+        for (int i = kOreoSlices[type].start * 441 / 10;
+             i < (kOreoSlices[type].start + kOreoSlices[type].length) * 441 / 10; ++i)
+            painted[size_t(i)] = type;
+    std::string data;
+    for (size_t i = 0; i < painted.size(); ++i) {
+        double v = painted[i] < 0 ? 0
+                                  : 0.4 * std::sin(2 * 3.14159265358979 *
+                                                   ToneNumber(painted[i] * 2) * double(i) / rate);
+        Put(data, uint32_t(int32_t(std::lround(v * 32767))), 2);
+    }
+    std::string wav = "RIFF";
+    Put(wav, 36 + uint32_t(data.size()), 4);
+    wav += "WAVEfmt ";
+    for (uint32_t v : {16u})
+        Put(wav, v, 4);
+    Put(wav, 1, 2);
+    Put(wav, 1, 2);
+    Put(wav, rate, 4);
+    Put(wav, rate * 2, 4);
+    Put(wav, 2, 2);
+    Put(wav, 16, 2);
+    wav += "data";
+    Put(wav, uint32_t(data.size()), 4);
+    pack.Write("oreo-source.wav", wav + data);
+    RunUnix("/usr/bin/oggenc -Q -q 4 -o " + pack.unix + "oreo.ogg " + pack.unix +
+            "oreo-source.wav");
+    DeleteFileA((pack.win + "oreo-source.wav").c_str());
+    pack.Write("config.json", RealConfig("eg-oreo"));
+    // The tone each type's file must hold: the one painted in the middle of its slice.
+    std::vector<double> expected;
+    for (const Slice& s : kOreoSlices)
+        expected.push_back(ToneNumber(painted[size_t((s.start + s.length / 2) * 441 / 10)] * 2));
+    return expected;
+}
+
+// NK Cream: one wave file per name, each a tone of its own, in four flavours by turns.
+const char* const kCreamFiles[] = {
+    "q.wav",     "w.wav", "e.wav", "r.wav",     "t.wav",     "y.wav",         "u.wav",
+    "i.wav",     "o.wav", "p.wav", "[.wav",     "].wav",     "backspace.wav", "tab.wav",
+    "enter.wav", "a.wav", "s.wav", "d.wav",     "f.wav",     "g.wav",         "h.wav",
+    "j.wav",     "k.wav", "l.wav", "shift.wav", "z.wav",     "x.wav",         "c.wav",
+    "v.wav",     "b.wav", "n.wav", "m.wav",     "space.wav", "caps lock.wav"};
+// The file each type takes: the first code of its list that the config defines.
+const char* const kCreamChoice[16] = {
+    "k.wav", "caps lock.wav", "w.wav",   "u.wav",   "w.wav", "b.wav",     "g.wav", "enter.wav",
+    "m.wav", "backspace.wav", "tab.wav", "tab.wav", "a.wav", "space.wav", "q.wav", "l.wav"};
+struct CreamFile {
+    double tone;
+    uint32_t rate;
+    int channels;
+};
+std::map<std::string, CreamFile> MakeCream(const PackDir& pack) {
+    std::map<std::string, CreamFile> files;
+    int k = 0;
+    for (const char* name : kCreamFiles) {
+        const Flavour flavour = Flavour(k % 4);
+        const uint32_t rate = flavour == Flavour::Unsigned8 ? 11025
+                              : flavour == Flavour::Float32 ? 48000
+                              : flavour == Flavour::Pcm24   ? 22050
+                                                            : 44100;
+        const int channels = flavour == Flavour::Float32 || flavour == Flavour::Pcm24 ? 2 : 1;
+        files[name] = {ToneNumber(k), rate, channels};
+        pack.Write(name, ToneWave(ToneNumber(k), 150, flavour, rate, channels));
+        ++k;
+    }
+    pack.Write("config.json", RealConfig("nk-cream"));
+    return files;
+}
+
+// Every file under a folder with its bytes.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return files;
+    do {
+        std::string name = data.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            files[name + "\\"] = "";
+            for (auto& [sub, bytes] : Snapshot(folder + name + "\\"))
+                files[name + "\\" + sub] = bytes;
+        } else {
+            files[name] = wt::ReadFileBytes(folder + name);
+        }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return files;
+}
+
+// Tappolo.exe run with arguments; its exit code, with the text of the message box it showed
+// (answered with OK) when `box` is given.
+DWORD RunTappolo(const ProgramDir& dir, const std::string& arguments, std::string* box = nullptr) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::string exe = dir.Path() + "Tappolo.exe";
+    std::string command = "\"" + exe + "\" " + arguments;
+    if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return 999;
+    if (box) {
+        MessageBoxInfo shown = WaitMessageBox(info.dwProcessId, 60s);
+        *box = Narrow(shown.Text);
+        if (shown.Window)
+            PressButton(shown.Window, IDOK);
+    }
+    DWORD code = 998;
+    if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return code;
+}
+
+using Import = app::SpeechTest;
+
+} // namespace
+
+TEST_F(Import, SpritePackFromTheTrayMenuBecomesTheCurrentSchemeAndPlays) {
+    PackDir pack("oreo");
+    const std::vector<double> expected = MakeOreo(pack);
+    ProgramDir dir("import-tray");
+    dir.WriteSettings("Fight");
+    AppProcess tappolo;
+    ASSERT_TRUE(tappolo.Start(dir));
+    ASSERT_NE(tappolo.WaitTray(10s), nullptr);
+
+    ASSERT_TRUE(tappolo.ChooseItem(mpImportPack));
+    ASSERT_TRUE(ChooseFile(tappolo.Id(), pack.win + "config.json", 10s, "Import Sound Pack"));
+    EXPECT_EQ(Narrow(WaitTrayTooltip(true, 30s)),
+              "Imported EG Oreo: 16 of the 16 key types have a sound of their own");
+
+    const std::string folder = dir.SchemesPath() + "EG Oreo\\";
+    std::string scheme;
+    for (const char* name : kTypeFiles)
+        scheme += TextValue(name);
+    EXPECT_EQ(wt::ReadFileBytes(dir.SchemesPath() + "EG Oreo.tss"), scheme);
+    EXPECT_EQ(Snapshot(folder).size(), 16u);
+    for (int type = 0; type < 16; ++type) {
+        KeySound sound = ReadKeySound(folder + kTypeFiles[type]);
+        EXPECT_EQ(sound.format, 1) << type;
+        EXPECT_EQ(sound.bits, 16) << type;
+        EXPECT_EQ(sound.rate, 44100u) << type;
+        EXPECT_EQ(sound.channels, 1) << type;
+        // The slice's length give or take a few frames of the encoder's edges.
+        EXPECT_NEAR(double(sound.mono.size()), kOreoSlices[type].length * 44.1, 3) << type;
+        EXPECT_EQ(wt::DominantOf(sound.mono, AllTones()), expected[type]) << kTypeFiles[type];
+    }
+    // Current at once: the settings name it and a key plays from it.
+    std::string settings = wt::ReadFileBytes(dir.SettingsPath());
+    EXPECT_NE(settings.find(TextValue("EG Oreo")), std::string::npos);
+    wt::PlaySoundTrace trace;
+    PressKey('Q');
+    EXPECT_EQ(Relative(trace.WaitNames(1, 5s), dir),
+              std::vector<std::string>{"schemes\\EG Oreo\\letter.wav"});
+}
+
+TEST_F(Import, CommandLineWithTappoloRunningAndANameClash) {
+    PackDir cream("cream");
+    const auto files = MakeCream(cream);
+    ProgramDir dir("import-cli");
+    dir.WriteSettings("Fight");
+    AppProcess tappolo;
+    ASSERT_TRUE(tappolo.Start(dir));
+    ASSERT_NE(tappolo.WaitTray(10s), nullptr);
+
+    const std::string name = "NK Cream (original by Ryan)";
+    ASSERT_EQ(RunTappolo(dir, "/import \"" + cream.Folder() + "\" /quiet"), 0u);
+    const std::string folder = dir.SchemesPath() + name + "\\";
+    for (int type = 0; type < 16; ++type) {
+        const CreamFile& source = files.at(kCreamChoice[type]);
+        KeySound sound = ReadKeySound(folder + kTypeFiles[type]);
+        EXPECT_EQ(sound.bits, 16) << type;
+        EXPECT_EQ(sound.rate, source.rate) << type;
+        EXPECT_EQ(sound.channels, source.channels) << type;
+        EXPECT_NEAR(DominantTone(sound.mono, sound.rate), source.tone, 0.01) << kTypeFiles[type];
+    }
+    // The running program lists it at once: its third scheme item plays it.
+    Sync(tappolo.MainWindow());
+    ASSERT_TRUE(tappolo.ChooseItem(mpSchemes, 2));
+    wt::PlaySoundTrace trace;
+    PressKey(VK_RETURN);
+    EXPECT_EQ(Relative(trace.WaitNames(1, 5s), dir),
+              std::vector<std::string>{"schemes\\" + name + "\\enter.wav"});
+
+    // The same pack again, dropped on the exe (a bare path): a second scheme, the first as it was.
+    const auto first = Snapshot(dir.SchemesPath() + name + "\\");
+    std::string box;
+    ASSERT_EQ(RunTappolo(dir, "\"" + cream.win + "config.json\"", &box), 0u);
+    EXPECT_EQ(box, "Imported " + name + " 2: 16 of the 16 key types have a sound of their own.");
+    EXPECT_EQ(Snapshot(dir.SchemesPath() + name + " 2\\"), first);
+    EXPECT_EQ(Snapshot(dir.SchemesPath() + name + "\\"), first);
+}
+
+TEST_F(Import, Version2PackOfMp3FilesDecodesThroughThePlatform) {
+    PackDir pack("mp3");
+    pack.Write("config.json", R"({"name": "Clicky", "version": 2, "key_define_type": "multi",
+        "sound": "GENERIC_R{0-4}.mp3", "defines": {"30": "press/A.mp3", "28": "press/ENTER.mp3",
+        "57": null, "30-up": "release/A.mp3"}})");
+    const std::map<std::string, int> tones = {
+        {"GENERIC_R0", 3}, {"GENERIC_R1", 9}, {"press/A", 15}, {"press/ENTER", 21}};
+    for (const auto& [file, k] : tones) {
+        pack.Write(file + ".src.wav", ToneWave(ToneNumber(k), 300, Flavour::Pcm16, 44100, 1));
+        RunUnix("/usr/bin/lame --quiet -b 128 " + pack.unix + file + ".src.wav " + pack.unix +
+                file + ".mp3");
+        std::string mp3 = pack.win + file + ".mp3";
+        for (char& c : mp3)
+            if (c == '/')
+                c = '\\';
+        EXPECT_TRUE(WaitFileDone(mp3));
+    }
+    ProgramDir dir("import-mp3");
+    ASSERT_EQ(RunTappolo(dir, "/quiet /import \"" + pack.win + "config.json\""), 0u);
+    const std::string folder = dir.SchemesPath() + "Clicky\\";
+    for (int type = 0; type < 16; ++type) {
+        const int k = type == 12 ? 15 : type == 7 ? 21 : 3; // letter, enter, the rest R0
+        KeySound sound = ReadKeySound(folder + kTypeFiles[type]);
+        EXPECT_EQ(sound.rate, 44100u);
+        ASSERT_GT(sound.mono.size(), 4410u) << kTypeFiles[type];
+        EXPECT_EQ(wt::DominantOf(sound.mono, AllTones()), ToneNumber(k)) << kTypeFiles[type];
+    }
+}
+
+TEST_F(Import, BadPacksSayWhyAndLeaveTheSchemesFolderAsItWas) {
+    ProgramDir dir("import-bad");
+    const auto before = Snapshot(dir.SchemesPath());
+    PackDir comma("comma"), future("future"), nosprite("nosprite");
+    comma.Write("config.json", "{\n  \"name\": \"x\",\n  \"defines\": {\"30\": \"a.wav\"},\n}\n");
+    comma.Write("a.wav", ToneWave(440, 100, Flavour::Pcm16, 44100, 1));
+    future.Write("config.json", R"({"version": 3, "defines": {"30": "a.wav"}})");
+    future.Write("a.wav", ToneWave(440, 100, Flavour::Pcm16, 44100, 1));
+    nosprite.Write("config.json", RealConfig("eg-oreo"));
+
+    std::string box;
+    EXPECT_EQ(RunTappolo(dir, "/import \"" + comma.Folder() + "\"", &box), 1u);
+    EXPECT_EQ(box, "The sound pack \"" + comma.Folder() +
+                       "\" cannot be imported. config.json is not valid JSON (line 4, column 1)");
+    EXPECT_EQ(RunTappolo(dir, "/import \"" + future.win + "config.json\" /quiet"), 1u);
+    EXPECT_EQ(RunTappolo(dir, "/import \"" + nosprite.Folder() + "\"", &box), 1u);
+    EXPECT_EQ(box, "The sound pack \"" + nosprite.Folder() +
+                       "\" cannot be imported. The sound file \"oreo.ogg\" is missing.");
+    EXPECT_EQ(Snapshot(dir.SchemesPath()), before);
+}
