@@ -111,6 +111,12 @@ UninstPage custom un.OptionsPage un.OptionsLeave
     Abort "${message}"
 !macroend
 
+; The same after the user was told already.
+!macro Stop code message
+    SetErrorLevel ${code}
+    Abort "${message}"
+!macroend
+
 Function .onInit
     !insertmacro TakeSetupMutex
 FunctionEnd
@@ -123,8 +129,24 @@ Function DirectoryLeave
     ${EndIf}
 FunctionEnd
 
+; Removes a folder when it is empty.
+!macro RemoveEmptyFolder rel
+    RMDir "$INSTDIR\${rel}"
+!macroend
+
+!macro RemoveEmptyWorkFolder rel
+    RMDir "$INSTDIR\${STAGE_OLD}\${rel}"
+!macroend
+
+; What a failed setup made goes again: the unpacked files, the empty work folders, and in a
+; folder it created itself, the empty program folders.
 Function .onInstFailed
     RMDir /r "$INSTDIR\${STAGE_NEW}"
+    !insertmacro TappoloFoldersDeepestFirst RemoveEmptyWorkFolder
+    RMDir "$INSTDIR\${STAGE_OLD}"
+    ${If} $CreatedFolder != ""
+        !insertmacro TappoloFoldersDeepestFirst RemoveEmptyFolder
+    ${EndIf}
     Call RemoveCreatedFolder
 FunctionEnd
 
@@ -143,9 +165,12 @@ FunctionEnd
 
 Var SwapFailed ; the file that could not be moved, or empty
 
-!macro MakeFolder rel
+!macro MakeWorkFolder rel
     CreateDirectory "$INSTDIR\${STAGE_NEW}\${rel}"
     CreateDirectory "$INSTDIR\${STAGE_OLD}\${rel}"
+!macroend
+
+!macro MakeFolder rel
     CreateDirectory "$INSTDIR\${rel}"
 !macroend
 
@@ -193,7 +218,7 @@ Section "Tappolo"
     ${EndIf}
     Call EndInstalledTappolo
     ${If} $R9 != ""
-        !insertmacro Fail ${EXIT_STILL_RUNNING} "Setup stopped: Tappolo is still running."
+        !insertmacro Stop ${EXIT_STILL_RUNNING} "Setup stopped: Tappolo is still running."
     ${EndIf}
     Call CheckFreeSpace
     ${If} $R9 != ""
@@ -206,7 +231,7 @@ Section "Tappolo"
     SetOutPath "$INSTDIR"
     CreateDirectory "$INSTDIR\${STAGE_NEW}"
     CreateDirectory "$INSTDIR\${STAGE_OLD}"
-    !insertmacro TappoloFolders MakeFolder
+    !insertmacro TappoloFolders MakeWorkFolder
     SetOverwrite on
     !insertmacro TappoloFiles UnpackFile
     ClearErrors
@@ -220,6 +245,7 @@ Section "Tappolo"
 
     DetailPrint "Moving the new files in place..."
     StrCpy $SwapFailed ""
+    !insertmacro TappoloFolders MakeFolder
     !insertmacro TappoloFiles SwapIn
     !insertmacro SwapIn "Uninstall.exe" ""
     ${If} $SwapFailed != ""
@@ -312,15 +338,11 @@ FunctionEnd
     Delete "$INSTDIR\${rel}"
 !macroend
 
-!macro UnFolder rel
-    RMDir "$INSTDIR\${rel}"
-!macroend
-
 Section "Uninstall"
     SetShellVarContext current
     Call un.EndInstalledTappolo
     ${If} $R9 != ""
-        !insertmacro Fail ${EXIT_STILL_RUNNING} "Tappolo was not removed: it is still running."
+        !insertmacro Stop ${EXIT_STILL_RUNNING} "Tappolo was not removed: it is still running."
     ${EndIf}
 
     !insertmacro TappoloFiles UnFile
@@ -332,7 +354,7 @@ Section "Uninstall"
         RMDir /r "$INSTDIR\schemes"
     ${EndIf}
     ; The system scheme's folder and the schemes folder go when nothing of the user's is left.
-    !insertmacro TappoloFoldersDeepestFirst UnFolder
+    !insertmacro TappoloFoldersDeepestFirst RemoveEmptyFolder
     RMDir "$INSTDIR"
 
     Call un.RemoveAutoRun
