@@ -127,11 +127,14 @@ void RemoveTree(const std::string& folder) {
 struct PackDir {
     std::string unix, win; // both end in a separator
     explicit PackDir(const std::string& tag) {
-        static int counter = 0;
-        unix = "/tmp/tappolo-pack-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-               std::to_string(++counter) + "/";
-        win = wt::UnixToWinPath(unix);
-        CreateDirectoryA(win.c_str(), nullptr);
+        // Other Wine environments share /tmp and their process ids repeat ours: the folder is
+        // ours only when this very call made it.
+        static unsigned counter = GetTickCount();
+        do {
+            unix = "/tmp/tappolo-pack-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+                   std::to_string(++counter) + "/";
+            win = wt::UnixToWinPath(unix);
+        } while (!CreateDirectoryA(win.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
     }
     ~PackDir() { RemoveTree(win); }
     PackDir(const PackDir&) = delete;
