@@ -144,6 +144,13 @@ TEST_F(OneDialog, ATrayClickBringsEachOpenDialogForwardAndTheHotkeysStillAct) {
     EXPECT_TRUE(WaitGone(about, 3s));
     Sync(tappolo.MainWindow());
 
+    ASSERT_TRUE(tappolo.ChooseItem(mpImportPack));
+    HWND pack = WaitWindow(tappolo.Id(), "Import Sound Pack", 5s);
+    ClickTrayWhileOpen(pack, "Import Sound Pack", 'I');
+    PressButton(GetDlgItem(pack, IDCANCEL));
+    EXPECT_TRUE(WaitGone(pack, 3s));
+    Sync(tappolo.MainWindow());
+
     // With no dialog open the main window takes input again and the icon opens the menu.
     EXPECT_TRUE(IsWindowEnabled(tappolo.MainWindow()));
     ClickAt(icon, true);
