@@ -54,6 +54,9 @@ PackConfig ParsePackConfig(std::string_view text) {
         // The offset is that of the byte after the one the parser stopped at.
         throw Exception("config.json is not valid JSON (" +
                         Where(text, e.byte > 0 ? e.byte - 1 : 0) + ")");
+    } catch (const json::exception&) {
+        // A number beyond what a double holds (1e999) is refused by the parser without a place.
+        throw Exception("config.json is not valid JSON (a number too large)");
     }
     if (!root.is_object()) {
         throw Exception("config.json does not describe a sound pack");

@@ -74,6 +74,8 @@ TEST(PackConfig, ReportsWhereJsonGoesWrongAndWhatItDoesNotKnow) {
               "config.json is not valid JSON (line 4, column 1)");
     EXPECT_EQ(ConfigError("{\"defines\": {\"1\": [0, 10]]}"),
               "config.json is not valid JSON (line 1, column 26)");
+    EXPECT_EQ(ConfigError("{\"defines\": {\"1\": [0, 1e999]}}"),
+              "config.json is not valid JSON (a number too large)");
     EXPECT_EQ(ConfigError("{\"version\": 3, \"defines\": {}}"),
               "The pack's version 3 is not one this program knows");
     EXPECT_EQ(ConfigError("[1, 2]"), "config.json does not describe a sound pack");
