@@ -109,20 +109,7 @@ bool Enabled(HWND window) {
 void Click(HWND window) {
     RECT r;
     GetWindowRect(window, &r);
-    // Every event carries the position: under Wine a press alone can land where the pointer
-    // was before it was moved.
-    const int x = MulDiv((r.left + r.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    const int y = MulDiv((r.top + r.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    const DWORD steps[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-    for (DWORD step : steps) {
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dx = x;
-        input.mi.dy = y;
-        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | step;
-        SendInput(1, &input, sizeof input);
-        std::this_thread::sleep_for(milliseconds(60));
-    }
+    ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
     std::this_thread::sleep_for(milliseconds(200));
     // A command the click started has finished, unless it waits for the user (a box).
     if (IsWindow(window))
