@@ -14,9 +14,10 @@
 namespace {
 
 using UniqueCoTaskMem = UniqueHandle<void*, CloseWith<&CoTaskMemFree>>;
+using UniqueWork = UniqueHandle<PTP_WORK, CloseWith<&CloseThreadpoolWork>>;
 
 constexpr REFERENCE_TIME kUnitsPerMs = 10000; // REFERENCE_TIME counts 100 ns
-// Silence this long after the last sound releases the stream.
+// A stream is released once the device has played it out; at the latest after this much silence.
 constexpr LONGLONG kReleaseAfterMs = 500;
 // A device that could not be opened is looked for again at most this often (Wine tells of no
 // device change: there the next key after the device came back asks for the attempt).
@@ -132,9 +133,12 @@ public:
 private:
     HRESULT Prepare();
     void ReleaseRunning();
+    void RetireRunning();
+    static void CALLBACK ReleaseRetired(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK) noexcept;
     bool TakeRequests();
     void Convert();
     HRESULT Fill(UINT32 target);
+    bool PlayedOut();
     HRESULT StartSound(std::shared_ptr<const DeviceSound> sound);
     void Prime();
     void Fail(HRESULT hr);
@@ -153,6 +157,12 @@ private:
 
     LONGLONG FSilentSince = 0;
     LONGLONG FLastAttempt = -kRetryAfterMs;
+
+    // Streams that played out, released by a pool thread: releasing a started client waits for
+    // the platform's timer (about 10 ms under Wine), which a key must not wait behind.
+    std::mutex FRetiredLock;
+    std::vector<Stream> FRetired;
+    UniqueWork FReleaseWork;
 };
 
 HRESULT OutputThread::Prepare() {
@@ -214,6 +224,29 @@ void OutputThread::ReleaseRunning() {
         FStream.Client->Stop();
     FStream = Stream{};
     FMixer.Clear();
+}
+
+void OutputThread::RetireRunning() {
+    if (!FReleaseWork)
+        return ReleaseRunning();
+    {
+        std::lock_guard lock(FRetiredLock);
+        FRetired.push_back(std::move(FStream));
+    }
+    FStream = Stream{};
+    FMixer.Clear();
+    SubmitThreadpoolWork(FReleaseWork.Get());
+}
+
+void CALLBACK OutputThread::ReleaseRetired(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK) noexcept {
+    auto& thread = *static_cast<OutputThread*>(self);
+    std::vector<Stream> retired;
+    {
+        std::lock_guard lock(thread.FRetiredLock);
+        retired.swap(thread.FRetired);
+    }
+    for (Stream& stream : retired)
+        stream.Client->Stop();
 }
 
 void OutputThread::Fail(HRESULT) {
@@ -361,6 +394,11 @@ HRESULT OutputThread::Fill(UINT32 target) {
     return FStream.Render->ReleaseBuffer(frames, 0);
 }
 
+bool OutputThread::PlayedOut() {
+    UINT32 padding = 0;
+    return SUCCEEDED(FStream.Client->GetCurrentPadding(&padding)) && padding == 0;
+}
+
 void OutputThread::Prime() {
     // The first stream a process starts opens the whole audio path, which takes tens of
     // milliseconds: a few milliseconds of silence through it now spare the first key that.
@@ -388,6 +426,7 @@ void OutputThread::Run() {
         FShared->Unavailable = true;
         return;
     }
+    FReleaseWork.Reset(CreateThreadpoolWork(&ReleaseRetired, this, nullptr));
     FWatch.Attach(new DeviceWatch(FShared));
     const bool watching =
         SUCCEEDED(FEnumerator->RegisterEndpointNotificationCallback(FWatch.Get()));
@@ -421,15 +460,21 @@ void OutputThread::Run() {
                 FSilentSince = 0;
             } else if (FSilentSince == 0) {
                 FSilentSince = NowMs();
-            } else if (NowMs() - FSilentSince >= kReleaseAfterMs) {
-                // Idle: release this stream and have a fresh one wait, initialised, not started.
-                ReleaseRunning();
+            }
+            // Played out: this stream goes and a fresh one waits, initialised, not started. The
+            // next key starts that one faster than a running one stopped, reset and started
+            // again (milliseconds under Wine), and an idle program holds no started stream.
+            if (FStream.Started && !FMixer.Playing() &&
+                (PlayedOut() || NowMs() - FSilentSince >= kReleaseAfterMs)) {
+                RetireRunning();
                 if (FAILED(Prepare()))
                     FShared->Unavailable = true;
             }
         }
     }
     ReleaseRunning();
+    if (FReleaseWork)
+        WaitForThreadpoolWorkCallbacks(FReleaseWork.Get(), FALSE);
     if (watching)
         FEnumerator->UnregisterEndpointNotificationCallback(FWatch.Get());
 }
