@@ -66,12 +66,12 @@ function(tappolo_strip target)
         VERBATIM)
 endfunction()
 
-# Debian's header-only libraries (nlohmann-json, stb_vorbis) for both builds. The cross build
-# must not see the rest of /usr/include, so a folder in the build tree links to just these two.
+# Debian's header-only library nlohmann-json for both builds. The cross build must not see the
+# rest of /usr/include, so a folder in the build tree links to just this one.
 function(tappolo_header_libraries)
     set(dir ${CMAKE_BINARY_DIR}/_deps/headers)
     file(MAKE_DIRECTORY ${dir})
-    foreach(lib nlohmann stb)
+    foreach(lib nlohmann)
         if(NOT EXISTS ${dir}/${lib})
             file(CREATE_LINK /usr/include/${lib} ${dir}/${lib} SYMBOLIC)
         endif()

@@ -2,85 +2,83 @@
 
 #include "Exception.h"
 
-#include <algorithm>
-#include <cstring>
-#include <memory>
-#include <vector>
+#include <vorbis/vorbisfile.h>
 
-// The decoder itself is compiled once, in StbVorbis.c.
-#define STB_VORBIS_HEADER_ONLY
-#include <stb/stb_vorbis.h>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
-struct CloseVorbis {
-    void operator()(stb_vorbis* v) const { stb_vorbis_close(v); }
+// The file as vorbisfile reads it: bytes in memory, seekable, so that it can find the links.
+struct MemoryFile {
+    std::span<const uint8_t> Bytes;
+    size_t Pos = 0;
 };
 
-// The bytes of the stream's first packets, joined across pages the way the decoder reads
-// them: pages in file order, a packet ending at a segment shorter than 255 bytes.
-std::vector<uint8_t> SecondPacket(std::span<const uint8_t> bytes) {
-    std::vector<uint8_t> packet;
-    int index = 0;
-    size_t pos = 0;
-    while (pos + 27 <= bytes.size() && std::memcmp(&bytes[pos], "OggS", 4) == 0) {
-        size_t segments = bytes[pos + 26];
-        size_t body = pos + 27 + segments;
-        if (body > bytes.size()) {
-            break;
-        }
-        for (size_t s = 0; s < segments; ++s) {
-            size_t length = bytes[pos + 27 + s];
-            if (body + length > bytes.size()) {
-                return packet;
-            }
-            if (index == 1) {
-                packet.insert(packet.end(), &bytes[body], &bytes[body] + length);
-            }
-            body += length;
-            if (length < 255 && ++index > 1) {
-                return packet;
-            }
-        }
-        pos = body;
+size_t ReadMemory(void* to, size_t size, size_t count, void* source) {
+    auto& file = *static_cast<MemoryFile*>(source);
+    if (size == 0) {
+        return 0;
     }
-    return packet;
+    size_t items = std::min(count, (file.Bytes.size() - file.Pos) / size);
+    if (items > 0) {
+        std::memcpy(to, file.Bytes.data() + file.Pos, items * size);
+    }
+    file.Pos += items * size;
+    return items;
 }
 
-uint32_t Get32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+int SeekMemory(void* source, ogg_int64_t offset, int whence) {
+    auto& file = *static_cast<MemoryFile*>(source);
+    const auto size = static_cast<ogg_int64_t>(file.Bytes.size());
+    ogg_int64_t base = whence == SEEK_SET   ? 0
+                       : whence == SEEK_CUR ? static_cast<ogg_int64_t>(file.Pos)
+                       : whence == SEEK_END ? size
+                                            : -1;
+    if (base < 0 || offset < -base || offset > size - base) {
+        return -1;
+    }
+    file.Pos = static_cast<size_t>(base + offset);
+    return 0;
 }
 
-// stb_vorbis trusts the lengths of the comment header: a vendor or comment length near 4 GB
-// wraps its allocation to nothing and it writes past it, and a comment count it cannot
-// allocate leaves a list it then walks. So the header must hold what its lengths claim.
-bool CommentHeaderIsSound(std::span<const uint8_t> bytes) {
-    std::vector<uint8_t> packet = SecondPacket(bytes);
-    size_t pos = 7; // type 3, "vorbis"
-    auto take = [&](uint64_t count) {
-        if (count > packet.size() - std::min(pos, packet.size())) {
-            return false;
-        }
-        pos += static_cast<size_t>(count);
-        return true;
-    };
-    if (!take(4)) {
-        return false;
-    }
-    if (!take(Get32(&packet[pos - 4]))) { // the vendor
-        return false;
-    }
-    if (!take(4)) {
-        return false;
-    }
-    uint32_t comments = Get32(&packet[pos - 4]);
-    for (uint32_t i = 0; i < comments; ++i) {
-        if (!take(4) || !take(Get32(&packet[pos - 4]))) {
-            return false;
+long TellMemory(void* source) {
+    return static_cast<long>(static_cast<MemoryFile*>(source)->Pos);
+}
+
+class VorbisFile {
+public:
+    explicit VorbisFile(MemoryFile& file) {
+        const ov_callbacks callbacks{&ReadMemory, &SeekMemory, nullptr, &TellMemory};
+        if (ov_open_callbacks(&file, &FFile, nullptr, 0, callbacks) != 0) {
+            throw Exception("The Ogg Vorbis data is damaged");
         }
     }
-    return true;
+    ~VorbisFile() { ov_clear(&FFile); }
+    VorbisFile(const VorbisFile&) = delete;
+    VorbisFile& operator=(const VorbisFile&) = delete;
+    OggVorbis_File* operator->() { return &FFile; }
+    OggVorbis_File* Get() { return &FFile; }
+
+private:
+    OggVorbis_File FFile;
+};
+
+// The channels that carry front left and right in Vorbis' channel order for 1 to 8 channels
+// (3: L C R; 5 and more: L C R ...); beyond that the order is the file's own, so the first two.
+void FrontChannels(int channels, int& left, int& right) {
+    left = 0;
+    right = channels == 1 ? 0 : channels == 2 || channels == 4 || channels > 8 ? 1 : 2;
+}
+
+int16_t ToSample(float value) {
+    if (!(value == value)) { // NaN
+        return 0;
+    }
+    const float scaled = std::nearbyint(value * 32768.0f);
+    return static_cast<int16_t>(std::clamp(scaled, -32768.0f, 32767.0f));
 }
 
 } // namespace
@@ -90,43 +88,48 @@ bool LooksLikeOgg(std::span<const uint8_t> bytes) {
 }
 
 WaveData DecodeOgg(std::span<const uint8_t> bytes, uint64_t maxMs) {
-    if (!LooksLikeOgg(bytes) || bytes.size() > INT32_MAX) {
+    if (!LooksLikeOgg(bytes)) {
         throw Exception("Not an Ogg Vorbis file");
     }
-    if (!CommentHeaderIsSound(bytes)) {
+    MemoryFile memory{bytes};
+    VorbisFile file(memory);
+    const vorbis_info* info = ov_info(file.Get(), -1);
+    if (!info || info->channels < 1) {
         throw Exception("The Ogg Vorbis data is damaged");
     }
-    // The decoder takes its memory from this arena alone: a damaged header that asks for
-    // gigabytes fails to open instead of taking them.
-    constexpr int ArenaBytes = 4 * 1024 * 1024;
-    std::unique_ptr<char[]> arena(new char[ArenaBytes]);
-    stb_vorbis_alloc alloc{arena.get(), ArenaBytes};
-    int error = 0;
-    std::unique_ptr<stb_vorbis, CloseVorbis> vorbis(
-        stb_vorbis_open_memory(bytes.data(), static_cast<int>(bytes.size()), &error, &alloc));
-    if (!vorbis) {
-        throw Exception("The Ogg Vorbis data is damaged");
-    }
-    stb_vorbis_info info = stb_vorbis_get_info(vorbis.get());
-    if (info.channels < 1 || info.sample_rate == 0 || info.sample_rate > 1000000) {
-        throw Exception("The Ogg Vorbis data is damaged");
-    }
+    CheckSampleRate(info->rate);
+    const int sourceChannels = info->channels;
+    const long rate = info->rate;
     WaveData sound;
-    sound.sampleRate = info.sample_rate;
-    sound.channels = static_cast<uint16_t>(std::min(info.channels, 2));
-    uint64_t maxFrames = std::min<uint64_t>(maxMs, UINT32_MAX) * info.sample_rate / 1000;
-    constexpr size_t ChunkFrames = 4096;
-    short chunk[ChunkFrames * 2];
+    sound.sampleRate = static_cast<uint32_t>(rate);
+    sound.channels = static_cast<uint16_t>(std::min(sourceChannels, 2));
+    int left = 0, right = 0;
+    FrontChannels(sourceChannels, left, right);
+    const uint64_t maxFrames = std::min<uint64_t>(maxMs, MaxSoundMs) * sound.sampleRate / 1000;
     while (sound.Frames() < maxFrames) {
-        size_t want =
-            static_cast<size_t>(std::min<uint64_t>(ChunkFrames, maxFrames - sound.Frames()));
-        int got = stb_vorbis_get_samples_short_interleaved(vorbis.get(), sound.channels, chunk,
-                                                           static_cast<int>(want * sound.channels));
+        float** pcm = nullptr;
+        int link = 0;
+        const int want = static_cast<int>(std::min<uint64_t>(4096, maxFrames - sound.Frames()));
+        const long got = ov_read_float(file.Get(), &pcm, want, &link);
+        if (got == OV_HOLE) {
+            continue; // a gap in the data: the decoder goes on after it
+        }
         if (got <= 0) {
             break;
         }
-        sound.samples.insert(sound.samples.end(), chunk,
-                             chunk + static_cast<size_t>(got) * sound.channels);
+        const vorbis_info* now = ov_info(file.Get(), link);
+        if (!now || now->channels != sourceChannels || now->rate != rate) {
+            break;
+        }
+        for (long i = 0; i < got; ++i) {
+            sound.samples.push_back(ToSample(pcm[left][i]));
+            if (sound.channels == 2) {
+                sound.samples.push_back(ToSample(pcm[right][i]));
+            }
+        }
+    }
+    if (sound.samples.empty() && maxFrames > 0 && ov_pcm_total(file.Get(), -1) != 0) {
+        throw Exception("The Ogg Vorbis data is damaged");
     }
     return sound;
 }

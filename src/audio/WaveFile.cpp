@@ -88,7 +88,13 @@ int16_t FromFloat(double value) {
 
 } // namespace
 
-WaveData ReadWave(std::span<const uint8_t> bytes) {
+void CheckSampleRate(uint64_t rate) {
+    if (rate < MinSampleRate || rate > MaxSampleRate) {
+        throw Exception(Format("A sample rate of %s Hz is not supported", {std::to_string(rate)}));
+    }
+}
+
+WaveData ReadWave(std::span<const uint8_t> bytes, uint64_t maxMs) {
     if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
         std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) {
         throw Exception("Not a wave file");
@@ -143,12 +149,11 @@ WaveData ReadWave(std::span<const uint8_t> bytes) {
         throw Exception(
             Format("Wave files of %s channels are not supported", {std::to_string(channels)}));
     }
-    if (rate == 0 || rate > 1000000) {
-        throw Exception("The wave file's sample rate is damaged");
-    }
+    CheckSampleRate(rate);
     // The frame size follows from the sample size; a block align that disagrees is damage.
     size_t sampleBytes = bits / 8u;
-    size_t frames = data->size / (sampleBytes * channels);
+    size_t frames = std::min<uint64_t>(data->size / (sampleBytes * channels),
+                                       std::min(maxMs, MaxSoundMs) * rate / 1000);
     WaveData sound;
     sound.sampleRate = rate;
     sound.channels = channels;
@@ -170,6 +175,11 @@ WaveData ReadWave(std::span<const uint8_t> bytes) {
 
 WaveData ReadWaveFile(const std::string& path) {
     TFileStream file(path, TFileMode::OpenRead);
+    // 60 s of 384 kHz stereo 64-bit float, and room for the chunks around it.
+    constexpr int64_t MaxFileBytes = int64_t{MaxSoundMs} * MaxSampleRate / 1000 * 16 + 1024 * 1024;
+    if (file.Size() > MaxFileBytes) {
+        throw Exception("The wave file is too large for a key sound");
+    }
     std::vector<uint8_t> bytes(static_cast<size_t>(file.Size()));
     file.ReadBuffer(bytes.data(), bytes.size());
     return ReadWave(bytes);

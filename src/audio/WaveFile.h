@@ -16,15 +16,26 @@ struct WaveData {
     size_t Frames() const { return channels ? samples.size() / channels : 0; }
 };
 
+// What a sound may be, whatever file it comes from: a rate outside this range is damage (a
+// wave claiming 1 Hz would grow thousands of times over when converted for the device), and
+// no decoder gives more than MaxSoundMs of a sound.
+constexpr uint32_t MinSampleRate = 1000;
+constexpr uint32_t MaxSampleRate = 384000;
+constexpr uint64_t MaxSoundMs = 60000;
+// Raises an Exception naming the rate when it is outside the range above.
+void CheckSampleRate(uint64_t rate);
+
 // Reads a wave file's bytes: PCM of 8 (unsigned), 16, 24 or 32 bits, 32- or 64-bit float,
 // plain or WAVE_FORMAT_EXTENSIBLE, one or two channels, converted to 16 bits. Damage that
 // still leaves the sound readable is forgiven: a RIFF size that does not match, a chunk of odd
 // size written without its pad byte, a data chunk claiming more than the file holds (the
 // frames that are there are read), chunks in any order. Anything else raises an Exception
 // saying what is wrong: not a wave file, no "fmt " or "data" chunk, a format or channel count
-// it does not read.
-WaveData ReadWave(std::span<const uint8_t> bytes);
-// The file at `path`, read whole (Cannot open file ... when it cannot be).
+// it does not read, a sample rate out of range. At most the first `maxMs` (and MaxSoundMs)
+// milliseconds are read.
+WaveData ReadWave(std::span<const uint8_t> bytes, uint64_t maxMs = MaxSoundMs);
+// The file at `path` (Cannot open file ... when it cannot be); a file larger than any sound
+// of MaxSoundMs could be is refused before it is read.
 WaveData ReadWaveFile(const std::string& path);
 
 // A canonical 44-byte-header 16-bit PCM wave file holding `sound` (whole frames only).

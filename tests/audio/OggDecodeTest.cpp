@@ -54,3 +54,17 @@ TEST(OggDecode, RefusesDamage) {
     EXPECT_THROW(DecodeOgg(lying, 1000), Exception);
     EXPECT_THROW(DecodeOgg(std::vector<uint8_t>{'R', 'I', 'F', 'F'}, 1000), Exception);
 }
+
+TEST(OggDecode, RefusesACodebookWhoseSizeWrapsAround) {
+    // A setup header with a codebook of 65,535 dimensions and 65,544 entries, lookup type 1:
+    // entries times dimensions overflows 32 bits.
+    std::string bytes = coretest::ReadBytes(TAPPOLO_AUDIO_TEST_DATA "/codebook-overflow.ogg");
+    ASSERT_EQ(bytes.size(), 18699u);
+    std::vector<uint8_t> file(bytes.begin(), bytes.end());
+    try {
+        DecodeOgg(file, 1000);
+        ADD_FAILURE() << "decoded";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "The Ogg Vorbis data is damaged");
+    }
+}

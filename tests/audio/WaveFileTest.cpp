@@ -167,7 +167,25 @@ TEST(WaveFile, RefusesWhatItCannotRead) {
     EXPECT_EQ(ReadError(Riff({Chunk("fmt ", Fmt(1, 6, 8000, 16)), Chunk("data", {0, 0})})),
               "Wave files of 6 channels are not supported");
     EXPECT_EQ(ReadError(Riff({Chunk("fmt ", Fmt(1, 1, 0, 16)), Chunk("data", {0, 0})})),
-              "The wave file's sample rate is damaged");
+              "A sample rate of 0 Hz is not supported");
+}
+
+TEST(WaveFile, RatesAndLengthsStayWithinWhatAKeySoundCanBe) {
+    // A wave claiming 1 Hz would become 48,000 frames a frame for the device.
+    EXPECT_EQ(ReadError(Riff({Chunk("fmt ", Fmt(1, 1, 1, 16)), Chunk("data", {0, 0})})),
+              "A sample rate of 1 Hz is not supported");
+    EXPECT_EQ(ReadError(Riff({Chunk("fmt ", Fmt(1, 1, 999, 16)), Chunk("data", {0, 0})})),
+              "A sample rate of 999 Hz is not supported");
+    EXPECT_EQ(ReadError(Riff({Chunk("fmt ", Fmt(1, 1, 384001, 16)), Chunk("data", {0, 0})})),
+              "A sample rate of 384001 Hz is not supported");
+    EXPECT_EQ(Read(Riff({Chunk("fmt ", Fmt(1, 1, 1000, 16)), Chunk("data", {1, 0})})).sampleRate,
+              1000u);
+    EXPECT_EQ(Read(Riff({Chunk("fmt ", Fmt(1, 1, 384000, 16)), Chunk("data", {1, 0})})).sampleRate,
+              384000u);
+    // 62 s of 1 kHz 8-bit mono: only the first 60 s are read, and only 5 ms when asked.
+    Bytes long62s = Riff({Chunk("fmt ", Fmt(1, 1, 1000, 8)), Chunk("data", Bytes(62000, 128))});
+    EXPECT_EQ(Read(long62s).Frames(), 60000u);
+    EXPECT_EQ(ReadWave(long62s, 5).Frames(), 5u);
 }
 
 TEST(WaveFile, WritesCanonical16BitPcm) {

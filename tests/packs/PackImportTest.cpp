@@ -168,6 +168,13 @@ TEST_F(PackImport, BadPacksSayWhyAndChangeNothing) {
               "The sound pack \"" + Dir("broken") +
                   "\" cannot be imported. It has no usable key sound. The sound file \"a.wav\" "
                   "cannot be decoded: The wave file has no format chunk");
+    // A setup header made to overflow the decoder's codebook sizes.
+    Write("hostile/config.json", R"({"sound": "s.ogg", "defines": {"30": [0, 100]}})");
+    Write("hostile/s.ogg", coretest::ReadBytes(TAPPOLO_AUDIO_TEST_DATA "/codebook-overflow.ogg"));
+    EXPECT_EQ(ImportError(Dir("hostile"), ProgramDir()),
+              "The sound pack \"" + Dir("hostile") +
+                  "\" cannot be imported. The sound file \"s.ogg\" cannot be decoded: The Ogg "
+                  "Vorbis data is damaged");
     Write("pack.zip", "PK\x03\x04");
     EXPECT_EQ(ImportError(Dir("pack.zip"), ProgramDir()),
               "The sound pack \"" + FTemp.File("").substr(0, FTemp.File("").size() - 1) +
