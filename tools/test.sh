@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up and runs every test: the portable core natively (AddressSanitizer + UBSan), the
-# fuzz targets (record reader, wave reader, pack import) for a bounded time each, the i686
+# fuzz targets (record reader, wave reader, sound decoders, pack import) for a bounded time each, the i686
 # compile check, and every Win32 test under Wine (which also runs the core tests as Windows
 # programs).
 set -euo pipefail
@@ -18,7 +18,7 @@ cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
 
 if [ -f tests/fuzz/CMakeLists.txt ]; then
-    step "fuzzing the record reader for ${fuzz_seconds}s"
+    step "fuzzing the readers of outside bytes for ${fuzz_seconds}s each"
     cmake --preset fuzz >/dev/null
     cmake --build --preset fuzz -j "$jobs"
     for fuzzer in build/fuzz/tests/fuzz/*_fuzz; do
