@@ -1,8 +1,9 @@
 # Libraries from outside the project, as targets every folder can link:
 #   tappolo_vorbisfile   Ogg Vorbis decoding (libogg, libvorbis, vorbisfile)
 # The cross builds compile them from the Debian source packages that tools/setup.sh unpacks into
-# build/_deps/<package> (Debian's patches applied); the native build links Debian's -dev packages,
-# so native tests and fuzzing run the same decoder as the program.
+# build/_deps/<package> (Debian's patches applied); the native build links Debian's -dev packages
+# of the same versions, so native tests run the same decoder as the program. The fuzz build
+# compiles the same sources with the fuzzer's coverage, so that the fuzzers see inside them.
 set(TAPPOLO_DEPS_DIR "${CMAKE_SOURCE_DIR}/build/_deps"
     CACHE PATH "Debian source packages for the cross build (tools/setup.sh unpacks them)")
 
@@ -10,6 +11,10 @@ set(TAPPOLO_DEPS_DIR "${CMAKE_SOURCE_DIR}/build/_deps"
 function(tappolo_third_party_library name)
     add_library(${name} STATIC ${ARGN})
     target_compile_options(${name} PRIVATE $<IF:$<C_COMPILER_ID:MSVC>,/w,-w>)
+    if(TAPPOLO_FUZZ)
+        target_compile_options(${name} PRIVATE -fsanitize=fuzzer-no-link,address -O1)
+        target_link_options(${name} INTERFACE -fsanitize=address)
+    endif()
     set_target_properties(${name} PROPERTIES C_STANDARD 99 C_EXTENSIONS OFF)
 endfunction()
 
@@ -22,7 +27,7 @@ function(tappolo_source_package package out)
 endfunction()
 
 function(tappolo_third_party_libraries)
-    if(NOT WIN32)
+    if(NOT WIN32 AND NOT TAPPOLO_FUZZ)
         find_library(TAPPOLO_OGG_LIB ogg REQUIRED)
         find_library(TAPPOLO_VORBIS_LIB vorbis REQUIRED)
         find_library(TAPPOLO_VORBISFILE_LIB vorbisfile REQUIRED)
@@ -62,5 +67,8 @@ typedef uint64_t ogg_uint64_t;
     tappolo_third_party_library(tappolo_vorbisfile ${files})
     target_include_directories(tappolo_vorbisfile SYSTEM PUBLIC "${vorbis}/include"
         PRIVATE "${vorbis}/lib")
+    if(NOT WIN32)
+        target_compile_definitions(tappolo_vorbisfile PRIVATE HAVE_ALLOCA_H)
+    endif()
     target_link_libraries(tappolo_vorbisfile PUBLIC tappolo_ogg)
 endfunction()
