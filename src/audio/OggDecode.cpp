@@ -6,12 +6,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 namespace {
 
-// The file as vorbisfile reads it: bytes in memory, seekable, so that it can find the links.
+// The file as vorbisfile reads it: bytes in memory, read once from the start. It is not offered
+// as seekable: a key sound needs only its beginning, and the search through a seekable file's
+// links is decoder code that a hostile file can make leak.
 struct MemoryFile {
     std::span<const uint8_t> Bytes;
     size_t Pos = 0;
@@ -30,28 +31,10 @@ size_t ReadMemory(void* to, size_t size, size_t count, void* source) {
     return items;
 }
 
-int SeekMemory(void* source, ogg_int64_t offset, int whence) {
-    auto& file = *static_cast<MemoryFile*>(source);
-    const auto size = static_cast<ogg_int64_t>(file.Bytes.size());
-    ogg_int64_t base = whence == SEEK_SET   ? 0
-                       : whence == SEEK_CUR ? static_cast<ogg_int64_t>(file.Pos)
-                       : whence == SEEK_END ? size
-                                            : -1;
-    if (base < 0 || offset < -base || offset > size - base) {
-        return -1;
-    }
-    file.Pos = static_cast<size_t>(base + offset);
-    return 0;
-}
-
-long TellMemory(void* source) {
-    return static_cast<long>(static_cast<MemoryFile*>(source)->Pos);
-}
-
 class VorbisFile {
 public:
     explicit VorbisFile(MemoryFile& file) {
-        const ov_callbacks callbacks{&ReadMemory, &SeekMemory, nullptr, &TellMemory};
+        const ov_callbacks callbacks{&ReadMemory, nullptr, nullptr, nullptr};
         if (ov_open_callbacks(&file, &FFile, nullptr, 0, callbacks) != 0) {
             throw Exception("The Ogg Vorbis data is damaged");
         }
@@ -106,6 +89,7 @@ WaveData DecodeOgg(std::span<const uint8_t> bytes, uint64_t maxMs) {
     int left = 0, right = 0;
     FrontChannels(sourceChannels, left, right);
     const uint64_t maxFrames = std::min<uint64_t>(maxMs, MaxSoundMs) * sound.sampleRate / 1000;
+    long failure = 0;
     while (sound.Frames() < maxFrames) {
         float** pcm = nullptr;
         int link = 0;
@@ -115,9 +99,10 @@ WaveData DecodeOgg(std::span<const uint8_t> bytes, uint64_t maxMs) {
             continue; // a gap in the data: the decoder goes on after it
         }
         if (got <= 0) {
+            failure = got;
             break;
         }
-        const vorbis_info* now = ov_info(file.Get(), link);
+        const vorbis_info* now = ov_info(file.Get(), -1);
         if (!now || now->channels != sourceChannels || now->rate != rate) {
             break;
         }
@@ -128,7 +113,7 @@ WaveData DecodeOgg(std::span<const uint8_t> bytes, uint64_t maxMs) {
             }
         }
     }
-    if (sound.samples.empty() && maxFrames > 0 && ov_pcm_total(file.Get(), -1) != 0) {
+    if (sound.samples.empty() && failure < 0) {
         throw Exception("The Ogg Vorbis data is damaged");
     }
     return sound;
