@@ -210,7 +210,8 @@ Var KeptCount    ; how many there are
     ${EndIf}
 !macroend
 
-; Removes the new copy of a file from its place; a copy that stays counts in $NotPutBack.
+; Removes the new copy of a file from its place; a copy that stays counts in $NotPutBack. The file
+; itself is asked afterwards: under Wine a delete can report success and leave the file.
 !macro RemoveNewCopy rel
     ${If} ${FileExists} "$INSTDIR\${rel}"
         ClearErrors
@@ -283,7 +284,7 @@ Function DescribeKept
 FunctionEnd
 
 ; The files an earlier setup could not put back go back now, before this one changes anything.
-; $R9: empty when ~setup-old is gone, else the message.
+; $R9: empty when no file of the earlier installation is left in ~setup-old, else the message.
 Function PutBackKeptFiles
     StrCpy $R9 ""
     ${If} ${FileExists} "$INSTDIR\${STAGE_OLD}\*.*"
@@ -538,8 +539,10 @@ Section "Uninstall"
 
     !insertmacro TappoloFiles UnFile
     Delete "$INSTDIR\Uninstall.exe"
-    RMDir /r "$INSTDIR\${STAGE_NEW}"
-    RMDir /r "$INSTDIR\${STAGE_OLD}"
+    Push "$INSTDIR\${STAGE_NEW}"
+    Call un.RemoveTreeNoLinks
+    Push "$INSTDIR\${STAGE_OLD}"
+    Call un.RemoveTreeNoLinks
     ${If} $RemoveData = 1
         Delete "$INSTDIR\schemeinfo.tsc"
         Push "$INSTDIR\schemes"

@@ -230,9 +230,8 @@ HWND WaitWindow(const char* className, const char* caption, DWORD processId,
 // The Linux path of a file of the prefix, through the call Wine exports for this.
 std::string UnixPath(const std::string& path) {
     using ToUnix = char*(CDECL*)(const wchar_t*);
-    const auto toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"),
-                                               "wine_get_unix_file_name")));
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (!toUnix)
         return "";
     const std::wstring wide(path.begin(), path.end());
@@ -288,8 +287,8 @@ std::string WaitMessageText(DWORD processId, HWND except, std::chrono::milliseco
                 char className[16] = {};
                 GetClassNameA(window, className, sizeof className);
                 if (owner != s->ProcessId || window == s->Except ||
-                    lstrcmpA(className, "#32770") != 0 ||
-                    !IsWindowVisible(window) || !GetDlgItem(window, 0xFFFF))
+                    lstrcmpA(className, "#32770") != 0 || !IsWindowVisible(window) ||
+                    !GetDlgItem(window, 0xFFFF))
                     return TRUE;
                 s->Found = window;
                 return FALSE;
@@ -319,9 +318,10 @@ public:
     ~SetupWindow() {
         if (!FInfo.hProcess)
             return;
-        if (FWindow)
-            PostMessageA(FWindow, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(FInfo.hProcess, 5000) != WAIT_OBJECT_0)
+        // Cancel, pressed until setup is back from its message box and takes it.
+        for (int i = 0; i < 25 && WaitForSingleObject(FInfo.hProcess, 200) != WAIT_OBJECT_0; ++i)
+            PostMessageA(FWindow, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        if (WaitForSingleObject(FInfo.hProcess, 0) != WAIT_OBJECT_0)
             TerminateProcess(FInfo.hProcess, 1);
         CloseHandle(FInfo.hThread);
         CloseHandle(FInfo.hProcess);
@@ -694,7 +694,8 @@ TEST_F(Setup, NotEnoughSpaceIsToldBeforeTheProgramIsAskedToClose) {
     ULARGE_INTEGER free{};
     ASSERT_TRUE(GetDiskFreeSpaceExA(small.c_str(), &free, nullptr, nullptr));
     ASSERT_GT(free.QuadPart, 100u * 1024);
-    ASSERT_TRUE(wt::WriteFileBytes(small + "\\filler", std::string(free.QuadPart - 100 * 1024, 'x')));
+    ASSERT_TRUE(
+        wt::WriteFileBytes(small + "\\filler", std::string(free.QuadPart - 100 * 1024, 'x')));
 
     app::AppProcess tappolo;
     ASSERT_TRUE(tappolo.Start(dir));
@@ -724,9 +725,9 @@ TEST_F(Setup, TheUninstallerRemovesOnlyFromATappoloAndNeverThroughALink) {
     wt::WriteFileBytes(other + "schemeinfo.tsc", "theirs");
     wt::WriteFileBytes(other + "tplhelp.chm", "theirs");
     const auto others = Tree(other);
-    EXPECT_EQ(RunAndWait(dir + "Uninstall.exe",
-                         "/S /REMOVEDATA _?=" + other.substr(0, other.size() - 1)),
-              kNotInstalled);
+    EXPECT_EQ(
+        RunAndWait(dir + "Uninstall.exe", "/S /REMOVEDATA _?=" + other.substr(0, other.size() - 1)),
+        kNotInstalled);
     EXPECT_TRUE(Tree(other) == others) << "a file of the other folder changed";
 
     // A scheme whose sounds live elsewhere, linked into the schemes folder (a Linux symbolic
@@ -736,9 +737,8 @@ TEST_F(Setup, TheUninstallerRemovesOnlyFromATappoloAndNeverThroughALink) {
     wt::WriteFileBytes(outside + "keep.wav", wt::MakeToneWav(550, 50));
     wt::WriteFileBytes(outside + "deep\\keep.wav", wt::MakeToneWav(770, 50));
     const auto outsideTree = Tree(outside);
-    ASSERT_TRUE(wt::RunLinuxShell("ln -s '" + UnixPath(outside) + "' '" +
-                                      UnixPath(dir + "schemes") + "/Linked'",
-                                  10s));
+    ASSERT_TRUE(wt::RunLinuxShell(
+        "ln -s '" + UnixPath(outside) + "' '" + UnixPath(dir + "schemes") + "/Linked'", 10s));
     ASSERT_EQ(GetFileAttributesA((dir + "schemes\\Linked").c_str()),
               DWORD{FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT});
     Uninstall(dir, "/S /REMOVEDATA");
