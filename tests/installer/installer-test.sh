@@ -15,7 +15,10 @@ cleanup() {
     chattr -i "$readonly_dir" 2>/dev/null || chmod u+w "$readonly_dir" 2>/dev/null || true
     mountpoint -q "$small_dir" && { umount "$small_dir" || umount -l "$small_dir"; }
     # Folders a test made append-only (to make a rename fail) and did not get back to.
-    chattr -R -a "$WINEPREFIX/drive_c/users" 2>/dev/null || true
+    for temp in "$WINEPREFIX"/drive_c/users/*/Temp; do
+        find "$temp" -maxdepth 4 -type d -name Fight -path '*~setup-old*' \
+            -exec chattr -a {} + 2>/dev/null || true
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
