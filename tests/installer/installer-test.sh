@@ -22,7 +22,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-# A folder left read-only by a run that was killed would stay in the prefix for good.
+# What a run that was killed left: a small file system still mounted, and a read-only folder
+# that would stay in the prefix for good.
 for old in "$WINEPREFIX"/drive_c/tappolo-setup-*/small; do
     mountpoint -q "$old" && umount -l "$old"
 done
