@@ -10,6 +10,27 @@
 
 Var CreatedFolder ; the first folder setup created on the way to $INSTDIR, or empty
 
+!macro TappoloFolderFunctions un
+
+; Whether $INSTDIR holds Tappolo's program and hook library. A setup whose move-back failed may
+; have left them in its work folder instead. Pop: 1 or 0.
+Function ${un}HoldsTappolo
+    Push $0
+    StrCpy $0 0
+    ${If} ${FileExists} "$INSTDIR\Tappolo.exe"
+    ${OrIf} ${FileExists} "$INSTDIR\${STAGE_OLD}\Tappolo.exe"
+        ${If} ${FileExists} "$INSTDIR\KeyHook.dll"
+        ${OrIf} ${FileExists} "$INSTDIR\${STAGE_OLD}\KeyHook.dll"
+            StrCpy $0 1
+        ${EndIf}
+    ${EndIf}
+    Exch $0
+FunctionEnd
+
+!macroend
+!insertmacro TappoloFolderFunctions ""
+!insertmacro TappoloFolderFunctions "un."
+
 ; Whether $INSTDIR holds nothing that is not Tappolo's. Pop: 1 or 0. An earlier Tappolo is
 ; recognised by its program and hook library; what an uninstaller leaves behind (the settings
 ; and the schemes folder) and an empty folder also take it.
@@ -17,9 +38,10 @@ Function IsTappoloFolder
     Push $0
     Push $1
     Push $2
-    StrCpy $0 1
-    ${IfNot} ${FileExists} "$INSTDIR\Tappolo.exe"
-    ${OrIfNot} ${FileExists} "$INSTDIR\KeyHook.dll"
+    Call HoldsTappolo
+    Pop $0
+    ${If} $0 = 0
+        StrCpy $0 1
         ClearErrors
         FindFirst $1 $2 "$INSTDIR\*.*"
         ${DoUntil} ${Errors}

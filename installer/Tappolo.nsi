@@ -40,6 +40,9 @@ SetCompressor /SOLID lzma
 !define EXIT_STILL_RUNNING 6  ; Tappolo did not close when asked
 !define EXIT_NO_SPACE 7       ; not enough free space
 !define EXIT_NOT_REPLACED 8   ; a file could not be replaced; the earlier installation is as it was
+!define EXIT_NOT_PUT_BACK 9   ; and files of the earlier installation could not be put back: they
+                              ; are kept in the work folder ~setup-old
+!define EXIT_NOT_INSTALLED 10 ; uninstaller: the folder is not a Tappolo installation
 
 Name "Tappolo"
 OutFile "${SETUP_FILE}"
@@ -123,6 +126,9 @@ FunctionEnd
 
 Function DirectoryLeave
     Call CheckInstallFolder
+    ${If} $R9 == ""
+        Call CheckFreeSpace
+    ${EndIf}
     ${If} $R9 != ""
         MessageBox MB_OK|MB_ICONEXCLAMATION "$R9"
         Abort
@@ -161,9 +167,16 @@ FunctionEnd
 ; --- Copying -----------------------------------------------------------------------------
 ; The new files are unpacked into a work folder first; only when all of them are there are the
 ; old ones moved aside and the new ones moved in, file by file. A failure on the way moves
-; everything back, so an upgrade that fails leaves the earlier installation as it was.
+; everything back, so an upgrade that fails leaves the earlier installation as it was. Should a
+; file of the earlier installation not go back, it stays in the work folder ~setup-old, and the
+; next setup puts it back before it changes anything.
 
-Var SwapFailed ; the file that could not be moved, or empty
+Var SwapFailed   ; the file that could not be moved in, or empty
+Var NotPutBack   ; how many files the move-back could not put back as they were
+Var KeptList     ; the files of the earlier installation in ~setup-old, one a line (the first few)
+Var KeptCount    ; how many there are
+
+!define KEPT_LISTED 8 ; a message names this many; a longer list would not fit in one
 
 !macro MakeWorkFolder rel
     CreateDirectory "$INSTDIR\${STAGE_NEW}\${rel}"
@@ -197,15 +210,101 @@ Var SwapFailed ; the file that could not be moved, or empty
     ${EndIf}
 !macroend
 
+; Removes the new copy of a file from its place; a copy that stays counts in $NotPutBack. The file
+; itself is asked afterwards: under Wine a delete can report success and leave the file.
+!macro RemoveNewCopy rel
+    ${If} ${FileExists} "$INSTDIR\${rel}"
+        ClearErrors
+        Delete "$INSTDIR\${rel}"
+        ${If} ${Errors}
+        ${OrIf} ${FileExists} "$INSTDIR\${rel}"
+            IntOp $NotPutBack $NotPutBack + 1
+            DetailPrint "Could not remove the new $INSTDIR\${rel}"
+        ${EndIf}
+    ${EndIf}
+!macroend
+
+; Moves the earlier installation's copy of a file back from ~setup-old into its place. Every step
+; is checked: when one fails, the old copy stays in ~setup-old and counts in $NotPutBack.
+!macro PutBack rel
+    !insertmacro RemoveNewCopy "${rel}"
+    ${IfNot} ${FileExists} "$INSTDIR\${rel}"
+        ClearErrors
+        Rename "$INSTDIR\${STAGE_OLD}\${rel}" "$INSTDIR\${rel}"
+        ${If} ${Errors}
+        ${OrIf} ${FileExists} "$INSTDIR\${STAGE_OLD}\${rel}"
+            IntOp $NotPutBack $NotPutBack + 1
+            DetailPrint "Could not put back $INSTDIR\${rel}"
+        ${EndIf}
+    ${EndIf}
+!macroend
+
 ; A file is back as it was: the old one if it was moved aside, none if there was none.
 !macro SwapBack rel unused
     ${If} ${FileExists} "$INSTDIR\${STAGE_OLD}\${rel}"
-        Delete "$INSTDIR\${rel}"
-        Rename "$INSTDIR\${STAGE_OLD}\${rel}" "$INSTDIR\${rel}"
+        !insertmacro PutBack "${rel}"
     ${ElseIfNot} ${FileExists} "$INSTDIR\${STAGE_NEW}\${rel}"
-        Delete "$INSTDIR\${rel}"
+        !insertmacro RemoveNewCopy "${rel}"
     ${EndIf}
 !macroend
+
+!macro PutBackKept rel unused
+    ${If} ${FileExists} "$INSTDIR\${STAGE_OLD}\${rel}"
+        !insertmacro PutBack "${rel}"
+    ${EndIf}
+!macroend
+
+!macro ListKept rel unused
+    ${If} ${FileExists} "$INSTDIR\${STAGE_OLD}\${rel}"
+        IntOp $KeptCount $KeptCount + 1
+        ${If} $KeptCount <= ${KEPT_LISTED}
+            StrCpy $KeptList "$KeptList$\r$\n    ${rel}"
+        ${EndIf}
+    ${EndIf}
+!macroend
+
+; Removes what is left of ~setup-old when that is only empty folders. Never deletes a file.
+Function RemoveEmptyOldStage
+    !insertmacro TappoloFoldersDeepestFirst RemoveEmptyWorkFolder
+    RMDir "$INSTDIR\${STAGE_OLD}"
+FunctionEnd
+
+; The files of the earlier installation still in ~setup-old: $KeptCount; $R9 says where they are
+; and names them, for a message.
+Function DescribeKept
+    StrCpy $KeptList ""
+    StrCpy $KeptCount 0
+    !insertmacro TappoloFiles ListKept
+    !insertmacro ListKept "Uninstall.exe" ""
+    ${If} $KeptCount > ${KEPT_LISTED}
+        IntOp $R9 $KeptCount - ${KEPT_LISTED}
+        StrCpy $KeptList "$KeptList$\r$\n    and $R9 more"
+    ${EndIf}
+    StrCpy $R9 "They are kept in $INSTDIR\${STAGE_OLD}:$KeptList"
+FunctionEnd
+
+; The files an earlier setup could not put back go back now, before this one changes anything.
+; $R9: empty when no file of the earlier installation is left in ~setup-old, else the message.
+Function PutBackKeptFiles
+    StrCpy $R9 ""
+    ${If} ${FileExists} "$INSTDIR\${STAGE_OLD}\*.*"
+        DetailPrint "Putting back the files an earlier setup left in ${STAGE_OLD}..."
+        StrCpy $NotPutBack 0
+        !insertmacro TappoloFolders MakeFolder
+        !insertmacro TappoloFiles PutBackKept
+        !insertmacro PutBackKept "Uninstall.exe" ""
+        Call RemoveEmptyOldStage
+        Call DescribeKept
+        ${If} $KeptCount = 0
+            StrCpy $R9 ""
+        ${Else}
+            StrCpy $R9 "An earlier setup could not put back every file of the Tappolo it \
+                was replacing, and this one cannot put them back either: another program \
+                may be using them. $R9$\r$\n$\r$\nClose that program and run setup again, \
+                or move the files back into $INSTDIR yourself. Nothing has been changed."
+        ${EndIf}
+    ${EndIf}
+FunctionEnd
 
 Section "Tappolo"
     SectionIn RO
@@ -216,18 +315,22 @@ Section "Tappolo"
     ${If} $R9 != ""
         !insertmacro Fail $R8 "$R9"
     ${EndIf}
-    Call EndInstalledTappolo
-    ${If} $R9 != ""
-        !insertmacro Stop ${EXIT_STILL_RUNNING} "Setup stopped: Tappolo is still running."
-    ${EndIf}
+    ; Before Tappolo is asked to close: a setup that cannot go through must not end it.
     Call CheckFreeSpace
     ${If} $R9 != ""
         !insertmacro Fail ${EXIT_NO_SPACE} "$R9"
     ${EndIf}
+    Call EndInstalledTappolo
+    ${If} $R9 != ""
+        !insertmacro Stop ${EXIT_STILL_RUNNING} "Setup stopped: Tappolo is still running."
+    ${EndIf}
+    Call PutBackKeptFiles
+    ${If} $R9 != ""
+        !insertmacro Fail ${EXIT_NOT_PUT_BACK} "$R9"
+    ${EndIf}
 
-    ; Work folders of an interrupted setup.
+    ; The unpacked files of an interrupted setup.
     RMDir /r "$INSTDIR\${STAGE_NEW}"
-    RMDir /r "$INSTDIR\${STAGE_OLD}"
     SetOutPath "$INSTDIR"
     CreateDirectory "$INSTDIR\${STAGE_NEW}"
     CreateDirectory "$INSTDIR\${STAGE_OLD}"
@@ -249,10 +352,26 @@ Section "Tappolo"
     !insertmacro TappoloFiles SwapIn
     !insertmacro SwapIn "Uninstall.exe" ""
     ${If} $SwapFailed != ""
+        DetailPrint "Could not replace $INSTDIR\$SwapFailed; putting the earlier files back..."
+        StrCpy $NotPutBack 0
         !insertmacro TappoloFiles SwapBack
         !insertmacro SwapBack "Uninstall.exe" ""
         RMDir /r "$INSTDIR\${STAGE_NEW}"
-        RMDir /r "$INSTDIR\${STAGE_OLD}"
+        Call RemoveEmptyOldStage
+        Call DescribeKept
+        ${If} $KeptCount <> 0
+            !insertmacro Fail ${EXIT_NOT_PUT_BACK} "Setup could not replace \
+                $INSTDIR\$SwapFailed: another program may be using it. Moving the earlier \
+                installation back, it could not put back every file. $R9$\r$\n$\r$\nClose \
+                the programs that may be using Tappolo's files and run setup again: it puts \
+                these files back first."
+        ${ElseIf} $NotPutBack <> 0
+            !insertmacro Fail ${EXIT_NOT_PUT_BACK} "Setup could not replace \
+                $INSTDIR\$SwapFailed: another program may be using it. The earlier \
+                installation has been put back, but $NotPutBack of the new files could not \
+                be removed from $INSTDIR. Close the programs that may be using them and run \
+                setup again."
+        ${EndIf}
         !insertmacro Fail ${EXIT_NOT_REPLACED} "Setup could not replace $INSTDIR\$SwapFailed: \
             another program may be using it. Close that program and run setup again. \
             The earlier installation has been left as it was."
@@ -298,6 +417,15 @@ Var RemoveDataBox
 
 Function un.onInit
     !insertmacro TakeSetupMutex
+    ; It removes files by name, and with /REMOVEDATA a whole folder: only from a Tappolo's.
+    Call un.HoldsTappolo
+    Pop $0
+    ${If} $0 = 0
+        MessageBox MB_OK|MB_ICONSTOP "$INSTDIR is not a Tappolo installation: it holds no \
+            Tappolo.exe and KeyHook.dll. Nothing has been removed." /SD IDOK
+        SetErrorLevel ${EXIT_NOT_INSTALLED}
+        Quit
+    ${EndIf}
     StrCpy $RemoveData 0
     ${GetParameters} $0
     ClearErrors
@@ -338,6 +466,70 @@ FunctionEnd
     Delete "$INSTDIR\${rel}"
 !macroend
 
+!define FILE_ATTRIBUTE_DIRECTORY 0x10
+!define FILE_ATTRIBUTE_REPARSE_POINT 0x400
+
+; Removes a folder with everything in it, but never goes through a junction or symbolic link:
+; a link (the folder itself, or anything in it) is removed as a link, and what it points to is
+; left as it is. A user may well link a folder of sounds kept elsewhere into a scheme.
+Function un.RemoveTreeNoLinks
+    Exch $0
+    Push $1
+    Push $2
+    Push $3
+    Push $4
+    ; The NSIS stack holds the work: "D<folder>" to empty, "R<folder>" to remove once emptied.
+    Push "|"
+    Push "D$0"
+    ${Do}
+        Pop $1
+        ${If} $1 == "|"
+            ${ExitDo}
+        ${EndIf}
+        StrCpy $2 $1 1
+        StrCpy $1 $1 "" 1
+        ${If} $2 == "R"
+            RMDir "$1"
+            ${Continue}
+        ${EndIf}
+        System::Call 'kernel32::GetFileAttributesW(w r1) i .r2'
+        ${If} $2 = -1
+            ${Continue}
+        ${EndIf}
+        IntOp $3 $2 & ${FILE_ATTRIBUTE_REPARSE_POINT}
+        ${If} $3 <> 0
+            RMDir "$1"
+            ${Continue}
+        ${EndIf}
+        Push "R$1"
+        ClearErrors
+        FindFirst $3 $4 "$1\*.*"
+        ${DoUntil} ${Errors}
+            ${If} $4 != "."
+            ${AndIf} $4 != ".."
+                System::Call 'kernel32::GetFileAttributesW(w "$1\$4") i .r2'
+                IntOp $0 $2 & ${FILE_ATTRIBUTE_REPARSE_POINT}
+                IntOp $2 $2 & ${FILE_ATTRIBUTE_DIRECTORY}
+                ${If} $2 = 0
+                    Delete "$1\$4"
+                ${ElseIf} $0 <> 0
+                    RMDir "$1\$4"
+                ${Else}
+                    Push "D$1\$4"
+                ${EndIf}
+            ${EndIf}
+            ClearErrors
+            FindNext $3 $4
+        ${Loop}
+        FindClose $3
+    ${Loop}
+    Pop $4
+    Pop $3
+    Pop $2
+    Pop $1
+    Pop $0
+FunctionEnd
+
 Section "Uninstall"
     SetShellVarContext current
     Call un.EndInstalledTappolo
@@ -347,11 +539,14 @@ Section "Uninstall"
 
     !insertmacro TappoloFiles UnFile
     Delete "$INSTDIR\Uninstall.exe"
-    RMDir /r "$INSTDIR\${STAGE_NEW}"
-    RMDir /r "$INSTDIR\${STAGE_OLD}"
+    Push "$INSTDIR\${STAGE_NEW}"
+    Call un.RemoveTreeNoLinks
+    Push "$INSTDIR\${STAGE_OLD}"
+    Call un.RemoveTreeNoLinks
     ${If} $RemoveData = 1
         Delete "$INSTDIR\schemeinfo.tsc"
-        RMDir /r "$INSTDIR\schemes"
+        Push "$INSTDIR\schemes"
+        Call un.RemoveTreeNoLinks
     ${EndIf}
     ; The system scheme's folder and the schemes folder go when nothing of the user's is left.
     !insertmacro TappoloFoldersDeepestFirst RemoveEmptyFolder

@@ -33,7 +33,10 @@ constexpr DWORD kForeignFolder = 4;
 constexpr DWORD kNotWritable = 5;
 constexpr DWORD kSetupRunning = 3;
 constexpr DWORD kStillRunning = 6;
+constexpr DWORD kNoSpace = 7;
 constexpr DWORD kNotReplaced = 8;
+constexpr DWORD kNotPutBack = 9;
+constexpr DWORD kNotInstalled = 10;
 
 std::string ShellFolder(int csidl) {
     char path[MAX_PATH] = {};
@@ -223,6 +226,130 @@ HWND WaitWindow(const char* className, const char* caption, DWORD processId,
         std::this_thread::sleep_for(20ms);
     }
 }
+
+// The Linux path of a file of the prefix, through the call Wine exports for this.
+std::string UnixPath(const std::string& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix)
+        return "";
+    const std::wstring wide(path.begin(), path.end());
+    char* unix = toUnix(wide.c_str());
+    if (!unix)
+        return "";
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+// A folder in which files can be made but none renamed or deleted (Linux's append-only
+// attribute), for as long as the object lives.
+class AppendOnlyFolder {
+public:
+    explicit AppendOnlyFolder(const std::string& path) : FUnix(UnixPath(path)) {
+        CreateDirectoryA(path.c_str(), nullptr);
+        // The shell says whether chattr succeeded through a file of its own.
+        const std::string done = wt::Env("TAPPOLO_WINENV") + "/append-only.ok";
+        FMade = !FUnix.empty() &&
+                wt::RunLinuxShell("chattr +a '" + FUnix + "' && : >'" + done + "'", 10s) &&
+                DeleteFileA(wt::UnixToWinPath(done).c_str());
+    }
+    ~AppendOnlyFolder() { Release(); }
+    bool Made() const { return FMade; }
+    void Release() {
+        if (FMade)
+            wt::RunLinuxShell("chattr -a '" + FUnix + "'", 10s);
+        FMade = false;
+    }
+
+private:
+    std::string FUnix;
+    bool FMade = false;
+};
+
+// The text of a message box the process shows (a dialog with the message's static control,
+// other than `except`).
+std::string WaitMessageText(DWORD processId, HWND except, std::chrono::milliseconds timeout,
+                            HWND* box) {
+    struct Search {
+        DWORD ProcessId;
+        HWND Except;
+        HWND Found;
+    } search{processId, except, nullptr};
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!search.Found && std::chrono::steady_clock::now() < end) {
+        EnumWindows(
+            [](HWND window, LPARAM param) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(param);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                char className[16] = {};
+                GetClassNameA(window, className, sizeof className);
+                if (owner != s->ProcessId || window == s->Except ||
+                    lstrcmpA(className, "#32770") != 0 || !IsWindowVisible(window) ||
+                    !GetDlgItem(window, 0xFFFF))
+                    return TRUE;
+                s->Found = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        std::this_thread::sleep_for(30ms);
+    }
+    *box = search.Found;
+    wchar_t text[2048] = {};
+    if (search.Found)
+        GetDlgItemTextW(search.Found, 0xFFFF, text, 2048);
+    return app::Narrow(text);
+}
+
+// Setup with its pages, ended when the object goes.
+class SetupWindow {
+public:
+    explicit SetupWindow(const std::string& arguments) {
+        const std::string setup = wt::UnixToWinPath(wt::Env("TAPPOLO_SETUP"));
+        std::string command = "\"" + setup + "\" " + arguments;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        if (!CreateProcessA(setup.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &FInfo))
+            FInfo = {};
+    }
+    ~SetupWindow() {
+        if (!FInfo.hProcess)
+            return;
+        // Cancel, pressed until setup is back from its message box and takes it.
+        for (int i = 0; i < 25 && WaitForSingleObject(FInfo.hProcess, 200) != WAIT_OBJECT_0; ++i)
+            PostMessageA(FWindow, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        if (WaitForSingleObject(FInfo.hProcess, 0) != WAIT_OBJECT_0)
+            TerminateProcess(FInfo.hProcess, 1);
+        CloseHandle(FInfo.hThread);
+        CloseHandle(FInfo.hProcess);
+    }
+    DWORD Id() const { return FInfo.dwProcessId; }
+    HWND Window() const { return FWindow; }
+    // Presses Install on the folder page once the page is up.
+    bool Install() {
+        FWindow = WaitWindow("#32770", nullptr, FInfo.dwProcessId, 10s);
+        const auto end = std::chrono::steady_clock::now() + 10s;
+        HWND button = nullptr;
+        while (std::chrono::steady_clock::now() < end) {
+            button = FWindow ? GetDlgItem(FWindow, IDOK) : nullptr;
+            if (button && IsWindowVisible(button) && IsWindowEnabled(button))
+                break;
+            std::this_thread::sleep_for(50ms);
+        }
+        if (!button)
+            return false;
+        std::this_thread::sleep_for(300ms); // the page's own set-up runs after it shows
+        return PostMessageA(FWindow, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(button)) != 0;
+    }
+
+private:
+    PROCESS_INFORMATION FInfo{};
+    HWND FWindow = nullptr;
+};
 
 bool SamePath(const std::string& a, const std::string& b) {
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
@@ -494,4 +621,131 @@ TEST_F(Setup, OneSetupAtATime) {
         TerminateProcess(first.hProcess, 1);
     CloseHandle(first.hThread);
     CloseHandle(first.hProcess);
+}
+
+TEST_F(Setup, FilesTheMoveBackCannotPutBackStayInTheWorkFolderUntilTheNextSetupPutsThemBack) {
+    const std::string dir = wt::MakeTempDir("moveback");
+    const std::string folder = dir.substr(0, dir.size() - 1);
+    ASSERT_EQ(RunSetup("/S /D=" + folder), 0u);
+    const UserFiles user(dir);
+    for (const char* name :
+         {"Tappolo.exe", "KeyHook.dll", "schemes\\Fight.tss", "schemes\\Fight\\letter.wav"})
+        wt::WriteFileBytes(dir + name, wt::ReadFileBytes(dir + name) + "older");
+    // The old system scheme's sounds can be moved into the work folder, but not out again.
+    CreateDirectoryA((dir + "~setup-old").c_str(), nullptr);
+    CreateDirectoryA((dir + "~setup-old\\schemes").c_str(), nullptr);
+    AppendOnlyFolder stuck(dir + "~setup-old\\schemes\\Fight");
+    if (!stuck.Made())
+        GTEST_SKIP() << "cannot make a folder append-only here (chattr +a)";
+    std::map<std::string, std::string> earlier = Tree(dir);
+    for (auto it = earlier.begin(); it != earlier.end();)
+        it = it->first.back() == '\\' ? earlier.erase(it) : std::next(it);
+    HANDLE help = CreateFileA((dir + "tplhelp.chm").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(help, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(RunSetup("/S /D=" + folder), kNotPutBack);
+    CloseHandle(help);
+    // Every file of the earlier installation is in its place or kept in the work folder.
+    const auto failed = Tree(dir);
+    size_t kept = 0;
+    for (const auto& [name, bytes] : earlier) {
+        const auto inPlace = failed.find(name);
+        const auto inWork = failed.find("~setup-old\\" + name);
+        kept += inWork != failed.end();
+        EXPECT_TRUE((inPlace != failed.end() && inPlace->second == bytes) ||
+                    (inWork != failed.end() && inWork->second == bytes))
+            << name << " lost";
+    }
+    EXPECT_EQ(kept, 16u) << "the sixteen sounds of Fight stay in the work folder";
+    EXPECT_EQ(failed.at("Tappolo.exe"), earlier.at("Tappolo.exe"));
+
+    // The next setup first puts them back; while it cannot, it changes nothing and says where
+    // they are.
+    {
+        SetupWindow setup("/D=" + folder);
+        ASSERT_TRUE(setup.Install());
+        HWND box = nullptr;
+        const std::string text = WaitMessageText(setup.Id(), setup.Window(), 10s, &box);
+        ASSERT_NE(box, nullptr);
+        EXPECT_NE(text.find(dir + "~setup-old:"), std::string::npos) << text;
+        EXPECT_NE(text.find("schemes\\Fight\\arrow.wav"), std::string::npos) << text;
+        EXPECT_NE(text.find("and 8 more"), std::string::npos) << text;
+        app::PressButton(box, IDOK);
+    }
+    EXPECT_EQ(RunSetup("/S /D=" + folder), kNotPutBack);
+    EXPECT_TRUE(Tree(dir) == failed) << "a file changed";
+
+    stuck.Release();
+    ASSERT_EQ(RunSetup("/S /D=" + folder), 0u);
+    EXPECT_FALSE(Exists(dir + "~setup-old"));
+    ExpectPackageFiles(dir);
+    user.ExpectKept(dir);
+    Uninstall(dir, "/S /REMOVEDATA");
+}
+
+TEST_F(Setup, NotEnoughSpaceIsToldBeforeTheProgramIsAskedToClose) {
+    const std::string small = wt::Env("TAPPOLO_SMALL_DIR");
+    if (small.empty())
+        GTEST_SKIP() << "no small file system could be mounted on this machine";
+    const std::string dir = small + "\\Tappolo\\";
+    const std::string folder = small + "\\Tappolo";
+    ASSERT_EQ(RunSetup("/S /D=" + folder), 0u);
+    // The rest of the drive filled up but for 100 KB.
+    ULARGE_INTEGER free{};
+    ASSERT_TRUE(GetDiskFreeSpaceExA(small.c_str(), &free, nullptr, nullptr));
+    ASSERT_GT(free.QuadPart, 100u * 1024);
+    ASSERT_TRUE(
+        wt::WriteFileBytes(small + "\\filler", std::string(free.QuadPart - 100 * 1024, 'x')));
+
+    app::AppProcess tappolo;
+    ASSERT_TRUE(tappolo.Start(dir));
+    ASSERT_NE(tappolo.WaitTray(10s), nullptr);
+    const auto before = Tree(dir);
+    EXPECT_EQ(RunSetup("/S /D=" + folder), kNoSpace);
+    EXPECT_TRUE(tappolo.Running()) << "asked to close for a setup that could not go through";
+    EXPECT_TRUE(Tree(dir) == before) << "a file changed";
+    if (tappolo.Running()) {
+        ASSERT_TRUE(tappolo.ChooseItem(app::mpExit));
+        EXPECT_EQ(tappolo.WaitExit(5s), 0u);
+    }
+    DeleteFileA((small + "\\filler").c_str());
+    Uninstall(dir, "/S /REMOVEDATA");
+}
+
+TEST_F(Setup, TheUninstallerRemovesOnlyFromATappoloAndNeverThroughALink) {
+    const std::string dir = wt::MakeTempDir("links");
+    const std::string folder = dir.substr(0, dir.size() - 1);
+    ASSERT_EQ(RunSetup("/S /D=" + folder), 0u);
+    const UserFiles user(dir);
+
+    // Pointed at another program's folder, it removes nothing there.
+    const std::string other = wt::MakeTempDir("other");
+    CreateDirectoryA((other + "schemes").c_str(), nullptr);
+    wt::WriteFileBytes(other + "schemes\\theirs.wav", wt::MakeToneWav(440, 50));
+    wt::WriteFileBytes(other + "schemeinfo.tsc", "theirs");
+    wt::WriteFileBytes(other + "tplhelp.chm", "theirs");
+    const auto others = Tree(other);
+    EXPECT_EQ(
+        RunAndWait(dir + "Uninstall.exe", "/S /REMOVEDATA _?=" + other.substr(0, other.size() - 1)),
+        kNotInstalled);
+    EXPECT_TRUE(Tree(other) == others) << "a file of the other folder changed";
+
+    // A scheme whose sounds live elsewhere, linked into the schemes folder (a Linux symbolic
+    // link stands for a junction here: Wine shows it as a reparse point).
+    const std::string outside = wt::MakeTempDir("outside");
+    CreateDirectoryA((outside + "deep").c_str(), nullptr);
+    wt::WriteFileBytes(outside + "keep.wav", wt::MakeToneWav(550, 50));
+    wt::WriteFileBytes(outside + "deep\\keep.wav", wt::MakeToneWav(770, 50));
+    const auto outsideTree = Tree(outside);
+    ASSERT_TRUE(wt::RunLinuxShell(
+        "ln -s '" + UnixPath(outside) + "' '" + UnixPath(dir + "schemes") + "/Linked'", 10s));
+    ASSERT_EQ(GetFileAttributesA((dir + "schemes\\Linked").c_str()),
+              DWORD{FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT});
+    Uninstall(dir, "/S /REMOVEDATA");
+    EXPECT_TRUE(Tree(outside) == outsideTree) << "removed through the link";
+    // Everything else went. Windows removes the link itself too; Wine 8 cannot remove a link
+    // to a folder that is not empty (error 145 whichever way it is asked), so it stays there.
+    if (Exists(folder)) {
+        EXPECT_EQ(Names(Tree(dir)), (std::vector<std::string>{"schemes\\", "schemes\\Linked@"}));
+    }
 }
