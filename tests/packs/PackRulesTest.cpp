@@ -147,9 +147,9 @@ TEST(PackPlan, FallsBackToTheVersion2SoundElseTheLetterSound) {
 }
 
 TEST(PackPlan, FileNamesThatLeaveThePackAreNeverOffered) {
-    for (const char* bad :
-         {"", "..", "../a.wav", "a/../../b.wav", "sub\\..\\..\\c.wav", "/etc/x",
-          "\\\\server\\x.wav", "C:x.wav", "D:\\x.wav", "a.wav:stream", "a\tb.wav"})
+    for (const char* bad : {"", "..", "../a.wav", "a/../../b.wav", "sub\\..\\..\\c.wav", "/etc/x",
+                            "\\\\server\\x.wav", "C:x.wav", "D:\\x.wav", "a.wav:stream", "a\tb.wav",
+                            "*.wav", "a?.wav", "a<b.wav", "a>b.wav", "a\"b.wav", "a|b.wav"})
         EXPECT_FALSE(StaysInPack(bad)) << bad;
     for (const char* good :
          {"a.wav", "press/ENTER.mp3", "caps lock.wav", "[.wav", "x..y.wav", "./a.wav"})
@@ -160,19 +160,34 @@ TEST(PackPlan, FileNamesThatLeaveThePackAreNeverOffered) {
     EXPECT_EQ(FirstOfRange("plain.wav"), "plain.wav");
 }
 
+TEST(PackPlan, SpriteReachCountsOnlyTheCodesKeyTypesUse) {
+    PackConfig config = ParsePackConfig(R"({"defines": {"30": [1000, 100], "28": [5000, 5000],
+        "9999": [36000000, 100], "100": [20000000, 10]}})");
+    EXPECT_EQ(SpriteReachMs(config), 7000u); // Enter's slice cut at 2 s
+    EXPECT_EQ(SpriteReachMs(ParsePackConfig(R"({"defines": {"9999": [1, 2]}})")), 0u);
+}
+
 TEST(PackName, CleansCutsAndAvoidsTakenNames) {
     std::string dir = "C:\\Tappolo\\";
     EXPECT_EQ(ImportedSchemeName("NK Cream (original by Ryan)", "nk-cream", {}, dir),
               "NK Cream (original by Ryan)");
     EXPECT_EQ(ImportedSchemeName("  a\"b*c/d:e<f>g?h\\i|j  ", "f", {}, dir), "abcdefghij");
     EXPECT_EQ(ImportedSchemeName("", "  Folder Name ", {}, dir), "Folder Name");
-    EXPECT_EQ(ImportedSchemeName("   ", "old-pack", {}, dir), "Imported pack");
+    EXPECT_EQ(ImportedSchemeName("   ", "old-pack", {}, dir), "old-pack");
+    EXPECT_EQ(ImportedSchemeName("   ", "~1", {}, dir), "Imported pack");
     // Cut to 40 characters, the blank left at the cut trimmed.
     EXPECT_EQ(ImportedSchemeName("012345678901234567890123456789012345678 abc", "f", {}, dir),
               "012345678901234567890123456789012345678");
-    // Characters outside the code page become "?", which is one of the nine.
+    // Characters the code page does not hold exactly are left out; when nothing is left the
+    // folder's name (UTF-8 too) is tried.
     EXPECT_EQ(ImportedSchemeName("Caf\xC3\xA9 \xE2\x98\x95", "f", {}, dir), "Caf\xE9");
-    EXPECT_EQ(ImportedSchemeName("???", "folder", {}, dir), "Imported pack");
+    EXPECT_EQ(ImportedSchemeName("???", "folder", {}, dir), "folder");
+    EXPECT_EQ(ImportedSchemeName("\xE6\x97\xA5\xE6\x9C\xAC", "Cream", {}, dir), "Cream");
+    EXPECT_EQ(ImportedSchemeName("", "\xD0\x9F\xD0\xB0\xD0\xBA", {}, dir), "Imported pack");
+    // Fullwidth "．．／" would be best-fitted to "../"; it is dropped, never made a look-alike.
+    EXPECT_EQ(ExactAnsi("\xEF\xBC\x8E\xEF\xBC\x8E\xEF\xBC\x8Fx \xC3\xA9"), "x \xE9");
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB9")),
+              "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB9");
     EXPECT_EQ(ImportedSchemeName("", "~1", {}, dir), "Imported pack");
     EXPECT_EQ(ImportedSchemeName("con", "folder", {}, dir), "Imported pack");
     EXPECT_EQ(ImportedSchemeName("Oreo.tss", "folder", {}, dir), "Imported pack");
