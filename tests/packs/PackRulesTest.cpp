@@ -207,23 +207,36 @@ TEST(PackName, Utf8BecomesUtf16AndDamageBecomesReplacement) {
     EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD"); // a surrogate
 }
 
-TEST(ImportCommand, ImportSwitchOrALonePackPath) {
+TEST(ImportCommand, ImportSwitchOrPackPaths) {
     auto isPack = [](const std::string& p) {
         return p == "C:\\packs\\cream" || p == "x\\config.json";
     };
     ImportCommand c = ParseImportCommand({"/import", "C:\\packs\\cream", "/quiet"}, isPack);
     EXPECT_TRUE(c.import);
     EXPECT_TRUE(c.quiet);
-    EXPECT_EQ(c.path, "C:\\packs\\cream");
-    c = ParseImportCommand({"-IMPORT", "D:\\not a pack"}, isPack);
+    EXPECT_EQ(c.paths, std::vector<std::string>{"C:\\packs\\cream"});
+    c = ParseImportCommand({"-IMPORT", "D:\\not a pack", "x\\config.json"}, isPack);
     EXPECT_TRUE(c.import);
     EXPECT_FALSE(c.quiet);
-    EXPECT_EQ(c.path, "D:\\not a pack");
+    EXPECT_EQ(c.paths, (std::vector<std::string>{"D:\\not a pack", "x\\config.json"}));
     EXPECT_TRUE(ParseImportCommand({"/import"}, isPack).import);
-    // Without the switch only a pack path imports; anything else starts the program.
+    // Without the switch only pack paths import, every one of them; anything else starts the
+    // program.
     EXPECT_TRUE(ParseImportCommand({"x\\config.json"}, isPack).import);
+    EXPECT_EQ(ParseImportCommand({"C:\\packs\\cream", "x\\config.json"}, isPack).paths.size(), 2u);
     EXPECT_FALSE(ParseImportCommand({"D:\\song.mp3"}, isPack).import);
+    EXPECT_FALSE(ParseImportCommand({"C:\\packs\\cream", "D:\\song.mp3"}, isPack).import);
     EXPECT_FALSE(ParseImportCommand({}, isPack).import);
     EXPECT_FALSE(ParseImportCommand({"/quiet"}, isPack).import);
-    EXPECT_FALSE(ParseImportCommand({"C:\\packs\\cream", "x\\config.json"}, isPack).import);
+}
+
+TEST(ImportCommand, ABackslashBeforeTheClosingQuoteEndsThePath) {
+    using Args = std::vector<std::string>;
+    EXPECT_EQ(SplitCommandLine(R"("C:\Program Files\Tappolo.exe" /import "C:\Packs\X\" /quiet)"),
+              (Args{"/import", "C:\\Packs\\X\\", "/quiet"}));
+    EXPECT_EQ(SplitCommandLine("Tappolo.exe  \"C:\\A B\"\t\"D:\\\"  C:\\Plain\\ "),
+              (Args{"C:\\A B", "D:\\", "C:\\Plain\\"}));
+    EXPECT_EQ(SplitCommandLine(R"(x "" "a"b"c")"), (Args{"", "abc"}));
+    EXPECT_EQ(SplitCommandLine("Tappolo.exe"), Args{});
+    EXPECT_EQ(SplitCommandLine(""), Args{});
 }
