@@ -228,6 +228,8 @@ std::vector<double> MakeOreo(const PackDir& pack) {
     pack.Write("oreo-source.wav", wav + data);
     RunUnix("/usr/bin/oggenc -Q -q 4 -o " + pack.unix + "oreo.ogg " + pack.unix +
             "oreo-source.wav");
+    // The encoder runs on: the sprite is ready once its size holds.
+    EXPECT_TRUE(WaitFileDone(pack.win + "oreo.ogg"));
     DeleteFileA((pack.win + "oreo-source.wav").c_str());
     pack.Write("config.json", RealConfig("eg-oreo"));
     // The tone each type's file must hold: the one painted in the middle of its slice.
