@@ -14,7 +14,6 @@
 #include "PackPlan.h"
 #include "PubClassUnit.h"
 #include "Slicing.h"
-#include "Stream.h"
 #include "WaveFile.h"
 #include "Utf8Files.h"
 #include "vobRecord.h"

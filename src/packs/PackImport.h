@@ -2,7 +2,8 @@
 // Importing a community sound pack as an ordinary scheme: sixteen 16-bit PCM wave files in a
 // new sound folder, and the scheme file naming them.
 //
-//     PackImportResult result = ImportPack(u8"C:\\Packs\\NK Cream", programDir,
+//     // The pack's path in UTF-8; progress comes on this thread, step by step.
+//     PackImportResult result = ImportPack(packPath, programDir,
 //                                          [](int done, int total) { /* show done / total */ });
 //     ShowInfo(ImportSummary(result));
 #include <cstdint>
