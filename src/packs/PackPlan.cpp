@@ -50,7 +50,10 @@ bool StaysInPack(std::string_view name) {
     size_t partStart = 0;
     for (size_t i = 0; i <= name.size(); ++i) {
         if (i == name.size() || name[i] == '/' || name[i] == '\\') {
-            if (name.substr(partStart, i - partStart) == "..") {
+            // Windows drops the dots and blanks at a name's end: "..." or ".. " is "..".
+            std::string_view part = name.substr(partStart, i - partStart);
+            if (part != "." && !part.empty() &&
+                part.find_first_not_of(". ") == std::string_view::npos) {
                 return false;
             }
             partStart = i + 1;

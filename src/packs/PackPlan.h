@@ -41,8 +41,9 @@ PackPlan PlanPack(const PackConfig& config, const SourceUsable& usable);
 std::string FirstOfRange(std::string_view name);
 
 // False for names that could reach outside the pack folder or stand for other files: empty,
-// absolute ("/x", "\x"), with a drive or a colon anywhere, with a ".." part, with control
-// characters, or with a wildcard or another character no file name holds (* ? " < > |).
+// absolute ("/x", "\x"), with a drive or a colon anywhere, with a part of dots and blanks
+// alone (".." and what Windows reads as ".." when it drops a name's end: "..." or ".. "), with
+// control characters, a wildcard or another character no file name holds (* ? " < > |).
 bool StaysInPack(std::string_view name);
 
 // The longest sprite an import decodes.

@@ -147,9 +147,26 @@ TEST(PackPlan, FallsBackToTheVersion2SoundElseTheLetterSound) {
 }
 
 TEST(PackPlan, FileNamesThatLeaveThePackAreNeverOffered) {
-    for (const char* bad : {"", "..", "../a.wav", "a/../../b.wav", "sub\\..\\..\\c.wav", "/etc/x",
-                            "\\\\server\\x.wav", "C:x.wav", "D:\\x.wav", "a.wav:stream", "a\tb.wav",
-                            "*.wav", "a?.wav", "a<b.wav", "a>b.wav", "a\"b.wav", "a|b.wav"})
+    for (const char* bad : {"",
+                            "..",
+                            "../a.wav",
+                            "a/../../b.wav",
+                            "sub\\..\\..\\c.wav",
+                            "/etc/x",
+                            "\\\\server\\x.wav",
+                            "C:x.wav",
+                            "D:\\x.wav",
+                            "a.wav:stream",
+                            "a\tb.wav",
+                            "*.wav",
+                            "a?.wav",
+                            "a<b.wav",
+                            "a>b.wav",
+                            "a\"b.wav",
+                            "a|b.wav",
+                            "a/.../b.wav",
+                            ".. /x.wav",
+                            "x\\. .\\y.wav"})
         EXPECT_FALSE(StaysInPack(bad)) << bad;
     for (const char* good :
          {"a.wav", "press/ENTER.mp3", "caps lock.wav", "[.wav", "x..y.wav", "./a.wav"})
