@@ -16,6 +16,8 @@
 
 #include <shellapi.h>
 
+#include <optional>
+
 std::unique_ptr<TMySetInfo> MySetInfo;
 std::unique_ptr<TMySchemeInfo> MySchemeInfo;
 
@@ -25,6 +27,8 @@ constexpr const char* kTitle = "Tappolo";
 constexpr const char* kTrayHint = "Click here for Tappolo Options";
 constexpr const char* kNoScheme = "No scheme can use, Please reinstall!";
 constexpr int kSchemeGroup = 1;
+// Posted by the import queue.
+constexpr UINT kImportMessage = WM_APP + 1;
 
 // Captions compare as the user reads them: ignoring letter case in the system code page.
 bool SameCaptionText(std::string_view a, std::string_view b) {
@@ -124,6 +128,7 @@ void TMainForm::FormCreate() {
     FMapView = std::move(view);
     WriteKeyHookTarget(FMapView.Get(), reinterpret_cast<uintptr_t>(Handle()));
 
+    FImports = std::make_unique<TImportQueue>(GetProgramDir(), Handle(), kImportMessage);
     MySchemeInfo = std::make_unique<TMySchemeInfo>();
     // Up before the first scheme loads, so that its sounds are made ready for the device.
     StartSoundOutput();
@@ -136,6 +141,8 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::FormDestroy() {
+    // A running import stops at its next step and leaves nothing behind.
+    FImports.reset();
     EndKeyHook();
     StopSoundOutput();
     FMapView.Reset();
@@ -267,7 +274,9 @@ void TMainForm::miTTSSpeakClick(TComponent*) {
 void TMainForm::miSchemeSetClick(TComponent*) {
     // Key sounds go on while the dialog is open, with the scheme loaded before it; what the
     // dialog saved or deleted takes effect here. A pack dropped on it becomes current at once.
-    ShowSchemeSet(this, [this](const std::string& path) { return ImportPackAndUse(path); });
+    ShowSchemeSet(
+        this, [this](const std::vector<std::string>& paths) { ImportPacks(paths); }, &FSchemeSet);
+    ShutdownBlockReasonDestroy(Handle());
     RefreshSchemeMenu();
 }
 
@@ -280,27 +289,54 @@ void TMainForm::RefreshSchemeMenu() {
 void TMainForm::miImportPackClick(TComponent*) {
     std::string path = ChooseSoundPack(this);
     if (!path.empty())
-        ImportPackAndUse(path);
+        ImportPacks({path});
 }
 
-std::string TMainForm::ImportPackAndUse(const std::string& path) {
-    PackImportResult result;
-    try {
-        result = ImportPack(path, GetProgramDir());
-    } catch (const Exception& e) {
-        ShowError(ErrorBoxText(e.Message()));
-        return {};
+void TMainForm::ImportPacks(const std::vector<std::string>& paths) {
+    FImports->Add(paths);
+}
+
+void TMainForm::ImportStep() {
+    const std::string progress = FImports->ProgressText();
+    vobTIO->SetHint(progress.empty() ? kTrayHint : progress);
+    // An error box of one outcome lets the next message in: the outer loop takes its outcome.
+    if (FTakingOutcomes)
+        return;
+    FTakingOutcomes = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{FTakingOutcomes};
+    while (std::optional<ImportOutcome> outcome = FImports->TakeOutcome())
+        ImportDone(*outcome);
+}
+
+void TMainForm::ImportDone(const ImportOutcome& outcome) {
+    if (!outcome.error.empty()) {
+        ShowError(ErrorBoxText(outcome.error));
+        return;
     }
+    const std::string& name = outcome.result.schemeName;
     RefreshSchemeMenu();
     for (int i = 1; i < miSchemes->Count(); ++i) {
         TMenuItem* item = miSchemes->Items(i);
-        if (item->Caption() == result.schemeName) {
+        if (item->Caption() == name) {
             SchemeListItemClick(item);
             break;
         }
     }
-    vobTIO->ShowBalloon(kTitle, ImportSummary(result), TBalloonIconKind::bitInfo, 10);
-    return result.schemeName;
+    if (FSchemeSet)
+        FSchemeSet->SchemeImported(name);
+    vobTIO->ShowBalloon(kTitle, ImportSummary(outcome.result), TBalloonIconKind::bitInfo, 10);
+}
+
+LRESULT TMainForm::QueryEndSession() {
+    if (FSchemeSet && FSchemeSet->HasUnsavedChange()) {
+        ShutdownBlockReasonCreate(Handle(), L"Scheme Set has a sound choice that is not saved.");
+        return FALSE;
+    }
+    ShutdownBlockReasonDestroy(Handle());
+    return TRUE;
 }
 
 void TMainForm::miHotKeyClick(TComponent*) {
@@ -347,10 +383,17 @@ void TMainForm::WMKeyMessage(WPARAM wParam) {
 }
 
 LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == SchemesChangedMessage()) {
+    // A message the system could not register is 0, the null message: never a change.
+    if (message != 0 && message == SchemesChangedMessage()) {
         RefreshSchemeMenu();
         return 0;
     }
+    if (message == kImportMessage) {
+        ImportStep();
+        return 0;
+    }
+    if (message == WM_QUERYENDSESSION)
+        return QueryEndSession();
     if (message == KeyHookMessage) {
         // Key messages can be queued before the records exist or after they are freed.
         if (MySetInfo && MySchemeInfo)

@@ -7,6 +7,7 @@
 #include "Menus.h"
 #include "ModeChoice.h"
 #include "MySetInfo.h"
+#include "PackImportUi.h"
 #include "PubClassUnit.h"
 #include "SpeechEngine.h"
 #include "UniqueHandle_win.h"
@@ -19,6 +20,8 @@
 
 // The program-wide records: the settings live from the program main to the main window's
 // destruction, the active scheme with the main window.
+class TSchemeForm;
+
 extern std::unique_ptr<TMySetInfo> MySetInfo;
 extern std::unique_ptr<TMySchemeInfo> MySchemeInfo;
 
@@ -60,9 +63,10 @@ public:
     void miTTSSpeakClick(TComponent* Sender);
     void miSchemeSetClick(TComponent* Sender);
     void miImportPackClick(TComponent* Sender);
-    // Imports the pack at `path` and makes its scheme the current one, as its Schemes item
-    // would; a failure is shown in an error box. Gives the new scheme's name, empty on failure.
-    std::string ImportPackAndUse(const std::string& path);
+    // Imports the packs (UTF-8 paths) one after the other, off this thread, the progress in the
+    // icon's tip; each new scheme becomes the current one as its Schemes item would make it,
+    // and an open Scheme Set lists it. A failure is shown in an error box.
+    void ImportPacks(const std::vector<std::string>& paths);
     void miHotKeyClick(TComponent* Sender);
     void miAboutClick(TComponent* Sender);
     void ShowMainForm1Click(TComponent* Sender);
@@ -80,6 +84,12 @@ protected:
 
 private:
     void WMKeyMessage(WPARAM wParam);
+    // The import queue posted: its progress to the tip, its outcomes to the user.
+    void ImportStep();
+    void ImportDone(const ImportOutcome& outcome);
+    // Windows asks whether the session may end: not while Scheme Set holds a change that is not
+    // saved, and Windows is told why.
+    LRESULT QueryEndSession();
     // The schemes folder changed: the Schemes submenu lists it anew.
     void RefreshSchemeMenu();
     // Checks, loads and saves what the mode fallbacks chose; false when the program is to end.
@@ -92,4 +102,8 @@ private:
     UniqueKernelHandle FMapHandle;
     UniqueMapView FMapView;
     TSpeechEngine FSpeech;
+    std::unique_ptr<TImportQueue> FImports;
+    bool FTakingOutcomes = false;
+    // The open Scheme Set dialog, or null.
+    TSchemeForm* FSchemeSet = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "KeyTypes.h"
 #include "KeyboardPicture.h"
 #include "NewSchemeFrm.h"
+#include "PackName.h"
 #include "PubFunction.h"
 #include "PubUnit.h"
 #include "SchemeStore.h"
@@ -318,8 +319,12 @@ void TSchemeForm::btnCloseClick(TComponent*) {
     Close();
 }
 
+bool TSchemeForm::HasUnsavedChange() const {
+    return btnSave->Enabled() && FModified;
+}
+
 bool TSchemeForm::FormCloseQuery() {
-    if (btnSave->Enabled() && FModified &&
+    if (HasUnsavedChange() &&
         AskYesNo(Format("Scheme %s have modify, Save it?", {CurrentScheme().Name}))) {
         // The dialog closes whatever happens: an error of the save is shown, not left to stop
         // the closing (and the tray menu's rebuilding after it).
@@ -332,11 +337,20 @@ bool TSchemeForm::FormCloseQuery() {
     return true;
 }
 
-void ShowSchemeSet(TComponent* owner, TPackImporter importPack) {
+void ShowSchemeSet(TComponent* owner, TPackImporter importPack, TSchemeForm** shown) {
     TOwned<TSchemeForm> form(TForm::Create<TSchemeForm>(owner));
     form->OnPackDropped = std::move(importPack);
     if (form->OnPackDropped)
         DragAcceptFiles(form->Handle(), TRUE);
+    struct Shown {
+        TSchemeForm** at;
+        ~Shown() {
+            if (at)
+                *at = nullptr;
+        }
+    } scope{shown};
+    if (shown)
+        *shown = form.get();
     form->ShowModal();
 }
 
@@ -355,18 +369,28 @@ LRESULT TSchemeForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TSchemeForm::PackDropped(HDROP drop) {
-    if (!OnPackDropped || DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) == 0)
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    if (!OnPackDropped || count == 0)
         return;
-    std::string path(DragQueryFileA(drop, 0, nullptr, 0), '\0');
-    DragQueryFileA(drop, 0, path.data(), static_cast<UINT>(path.size() + 1));
     if (FEditMode) {
         ShowInfo("Save the scheme you are editing before importing a sound pack.");
         return;
     }
-    const std::string name = OnPackDropped(path);
-    if (name.empty())
-        return;
+    // By their UTF-16 names: a pack named outside the ANSI code page imports too.
+    std::vector<std::string> paths;
+    for (UINT i = 0; i < count; ++i) {
+        std::u16string path(DragQueryFileW(drop, i, nullptr, 0), u'\0');
+        DragQueryFileW(drop, i, reinterpret_cast<wchar_t*>(path.data()),
+                       static_cast<UINT>(path.size() + 1));
+        paths.push_back(Utf16ToUtf8(path));
+    }
+    OnPackDropped(paths);
+}
+
+void TSchemeForm::SchemeImported(const std::string& name) {
     AddEntry({name, true});
+    if (FEditMode)
+        return;
     cbSchemeList->SetItemIndex(cbSchemeList->Count() - 1);
     SelectionSteps();
 }

@@ -15,14 +15,18 @@
 #include <string>
 #include <vector>
 
-// Imports a dropped sound pack; gives the new scheme's name, empty when nothing was imported.
-using TPackImporter = std::function<std::string(const std::string& path)>;
+// Imports dropped sound packs (UTF-8 paths); each new scheme comes back through SchemeImported.
+using TPackImporter = std::function<void(const std::vector<std::string>& paths)>;
 
 class TSchemeForm : public TForm {
 public:
     explicit TSchemeForm(TComponent* AOwner);
     // Packs dropped on the dialog go here; without one the dialog takes no drops.
     TPackImporter OnPackDropped;
+    // A pack became the scheme `name`: it is listed, and shown unless a scheme is being edited.
+    void SchemeImported(const std::string& name);
+    // A sound was chosen and not saved: closing would ask about it.
+    bool HasUnsavedChange() const;
 
     TLabel* lblScheme;
     TComboBox* cbSchemeList;
@@ -85,4 +89,5 @@ private:
 };
 
 // Runs the dialog modally over `owner` and frees it; packs dropped on it go to `importPack`.
-void ShowSchemeSet(TComponent* owner, TPackImporter importPack = {});
+// `*shown` points at the dialog while it is open.
+void ShowSchemeSet(TComponent* owner, TPackImporter importPack = {}, TSchemeForm** shown = nullptr);

@@ -2,6 +2,8 @@
 
 #include "NameRules.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsSwitch(const std::string& arg, const char* name) {
@@ -9,7 +11,34 @@ bool IsSwitch(const std::string& arg, const char* name) {
            SameName(std::string_view(arg).substr(1), name);
 }
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
 } // namespace
+
+std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
+    std::vector<std::string> args;
+    size_t at = 0;
+    while (true) {
+        while (at < commandLine.size() && IsBlank(commandLine[at]))
+            ++at;
+        if (at == commandLine.size())
+            break;
+        std::string arg;
+        bool quoted = false;
+        for (; at < commandLine.size() && (quoted || !IsBlank(commandLine[at])); ++at) {
+            if (commandLine[at] == '"')
+                quoted = !quoted;
+            else
+                arg += commandLine[at];
+        }
+        args.push_back(std::move(arg));
+    }
+    if (!args.empty())
+        args.erase(args.begin()); // the program
+    return args;
+}
 
 ImportCommand ParseImportCommand(const std::vector<std::string>& args,
                                  const std::function<bool(const std::string&)>& isPackPath) {
@@ -24,12 +53,9 @@ ImportCommand ParseImportCommand(const std::vector<std::string>& args,
         else if (!arg.empty())
             paths.push_back(arg);
     }
-    if (asked) {
+    if (asked || (!paths.empty() && std::all_of(paths.begin(), paths.end(), isPackPath))) {
         command.import = true;
-        command.path = paths.empty() ? std::string() : paths.front();
-    } else if (paths.size() == 1 && isPackPath(paths.front())) {
-        command.import = true;
-        command.path = paths.front();
+        command.paths = std::move(paths);
     }
     return command;
 }

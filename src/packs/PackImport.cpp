@@ -3,6 +3,7 @@
 #include "CodePage.h"
 #include "DataPaths.h"
 #include "Exception.h"
+#include "FileLock.h"
 #include "FileSystem.h"
 #include "KeyCodes.h"
 #include "Mp3Decode.h"
@@ -13,8 +14,8 @@
 #include "PackPlan.h"
 #include "PubClassUnit.h"
 #include "Slicing.h"
-#include "Stream.h"
 #include "WaveFile.h"
+#include "Utf8Files.h"
 #include "vobRecord.h"
 
 #include <algorithm>
@@ -48,17 +49,18 @@ bool EndsWithIgnoringCase(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && SameName(text.substr(text.size() - tail.size()), tail);
 }
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-    TFileStream file(path, TFileMode::OpenRead);
-    std::vector<uint8_t> bytes(static_cast<size_t>(file.Size()));
-    file.ReadBuffer(bytes.data(), bytes.size());
-    return bytes;
+// Pack names in a message: the product's texts are in the ANSI code page.
+std::string Shown(const std::string& utf8) {
+    return Utf16ToAnsi(Utf8ToUtf16(utf8));
 }
 
-// A pack file's path on this system: the config's UTF-8 name in the ANSI code page, with the
-// system's separators.
-std::string PackFilePath(const std::string& folder, const std::string& name) {
-    std::string local = Utf16ToAnsi(Utf8ToUtf16(name));
+// A pack file's path: the config's UTF-8 name with the system's separators, under the pack
+// folder. The name is checked as the system will read it; none when it could mean another file.
+std::optional<std::string> PackFilePath(const std::string& folder, const std::string& name) {
+    std::string local = Utf16ToUtf8(Utf8ToUtf16(name));
+    if (!StaysInPack(local)) {
+        return std::nullopt;
+    }
     std::replace(local.begin(), local.end(), '/', PathDelimiter);
     std::replace(local.begin(), local.end(), '\\', PathDelimiter);
     return Join(folder, local);
@@ -66,12 +68,12 @@ std::string PackFilePath(const std::string& folder, const std::string& name) {
 
 // Why there is no config.json: a nested pack, a config.txt, a zip.
 std::string MissingConfigReason(const std::string& folder) {
-    std::vector<FolderEntry> entries = ListFolder(folder);
+    std::vector<FolderEntry> entries = ListUtf8Folder(folder);
     for (const FolderEntry& entry : entries) {
-        if (entry.isFolder && FileExists(Join(Join(folder, entry.name), "config.json"))) {
+        if (entry.isFolder && Utf8FileExists(Join(Join(folder, entry.name), "config.json"))) {
             return Format(
                 "It has no config.json, but its folder \"%s\" has one: import that folder",
-                {entry.name});
+                {Shown(entry.name)});
         }
     }
     for (const FolderEntry& entry : entries) {
@@ -82,13 +84,14 @@ std::string MissingConfigReason(const std::string& folder) {
     for (const FolderEntry& entry : entries) {
         if (!entry.isFolder && EndsWithIgnoringCase(entry.name, ".zip")) {
             return Format("It has no config.json, only the zip file \"%s\": extract the pack first",
-                          {entry.name});
+                          {Shown(entry.name)});
         }
     }
     return "It has no config.json";
 }
 
-// The decoded sounds of one import, each file read once.
+// The decoded sounds of one import, each file read once. The sprite is decoded only as far as
+// the key types' slices reach, and never past MaxSpriteMs.
 class PackSounds {
 public:
     PackSounds(std::string folder, uint64_t spriteMs)
@@ -106,36 +109,66 @@ public:
 
 private:
     std::optional<WaveData> Load(const std::string& name, bool sprite) {
-        std::string path = PackFilePath(FFolder, name);
-        int64_t size = FileSize(path);
+        std::optional<std::string> path = PackFilePath(FFolder, name);
+        if (!path) {
+            return Fault(Format("The sound file \"%s\" is not inside the pack", {Shown(name)}));
+        }
+        int64_t size = Utf8FileSize(*path);
         if (size < 0) {
-            return Fault(Format("The sound file \"%s\" is missing", {name}));
+            return Fault(Format("The sound file \"%s\" is missing", {Shown(name)}));
         }
         if (size > MaxSoundFileBytes) {
-            throw Exception(Format("The sound file \"%s\" is larger than 64 MB", {name}));
+            throw Exception(Format("The sound file \"%s\" is larger than 64 MB", {Shown(name)}));
         }
+        // One millisecond past the limit tells a sprite that is too long from one that fits.
+        uint64_t maxMs = sprite ? std::min(FSpriteMs, MaxSpriteMs + 1) : MaxKeySoundMs;
+        WaveData sound;
         try {
-            std::vector<uint8_t> bytes = ReadWholeFile(path);
-            uint64_t maxMs = sprite ? FSpriteMs : MaxKeySoundMs;
-            WaveData sound;
-            if (LooksLikeOgg(bytes)) {
-                sound = DecodeOgg(bytes, maxMs);
-            } else if (bytes.size() >= 4 && bytes[0] == 'R' && bytes[1] == 'I' && bytes[2] == 'F' &&
-                       bytes[3] == 'F') {
-                sound = ReadWave(bytes);
-            } else if (LooksLikeMp3(bytes)) {
-                sound = DecodeMp3(bytes, maxMs);
-            } else {
-                throw Exception("it is not a wave, Ogg Vorbis or MP3 file");
-            }
-            if (sound.samples.empty()) {
-                return Fault(Format("The sound file \"%s\" holds no sound", {name}));
-            }
-            return sound;
+            sound = Decode(ReadUtf8File(*path), maxMs);
         } catch (const Exception& e) {
             return Fault(
-                Format("The sound file \"%s\" cannot be decoded: %s", {name, e.Message()}));
+                Format("The sound file \"%s\" cannot be decoded: %s", {Shown(name), e.Message()}));
         }
+        if (sprite) {
+            Keep(sound, maxMs);
+            if (Milliseconds(sound) > MaxSpriteMs) {
+                throw Exception(
+                    Format("The sprite file \"%s\" is longer than 10 minutes", {Shown(name)}));
+            }
+        }
+        if (sound.samples.empty()) {
+            return Fault(Format("The sound file \"%s\" holds no sound", {Shown(name)}));
+        }
+        return sound;
+    }
+    static WaveData Decode(const std::vector<uint8_t>& bytes, uint64_t maxMs) {
+        if (LooksLikeOgg(bytes)) {
+            return DecodeOgg(bytes, maxMs);
+        }
+        if (bytes.size() >= 4 && bytes[0] == 'R' && bytes[1] == 'I' && bytes[2] == 'F' &&
+            bytes[3] == 'F') {
+            return ReadWave(bytes);
+        }
+        if (LooksLikeMp3(bytes)) {
+            return DecodeMp3(bytes, maxMs);
+        }
+        throw Exception("it is not a wave, Ogg Vorbis or MP3 file");
+    }
+    // A wave is read whole: what lies past `ms` is no more use than a stream decoded further.
+    static void Keep(WaveData& sound, uint64_t ms) {
+        if (sound.channels == 0 || sound.sampleRate == 0) {
+            return;
+        }
+        uint64_t frames = (ms * sound.sampleRate + 999) / 1000;
+        if (frames < sound.samples.size() / sound.channels) {
+            sound.samples.resize(static_cast<size_t>(frames) * sound.channels);
+        }
+    }
+    static uint64_t Milliseconds(const WaveData& sound) {
+        if (sound.channels == 0 || sound.sampleRate == 0) {
+            return 0;
+        }
+        return uint64_t{sound.samples.size() / sound.channels} * 1000 / sound.sampleRate;
     }
     std::nullopt_t Fault(std::string reason) {
         if (FFirstFault.empty()) {
@@ -155,44 +188,102 @@ WaveData MakeKeySound(PackSounds& sounds, const SoundSource& source, bool sprite
     return source.slice ? CutSlice(*sound, source.startMs, source.lengthMs) : CapKeySound(*sound);
 }
 
-// A working folder of the schemes folder under a name no scheme can have ("~" and a letter
-// never passes the name guard's 8.3 rule... and the list shows only scheme files).
-std::string CreateWorkingFolder(const std::string& schemes) {
-    for (unsigned n = 0; n < 1000; ++n) {
-        std::string path = Join(schemes, "~import" + std::to_string(n));
-        if (!FileExists(path) && !DirectoryExists(path) && CreateFolder(path)) {
-            return path;
+// The import's part in the schemes folder: the lock file held shared while it runs. Before it
+// takes its share, the working folders that killed imports left are taken away, if no other
+// import runs.
+FileLock EnterSchemesFolder(const std::string& schemes) {
+    const std::string lockPath = Join(schemes, ImportLockName);
+    {
+        FileLock alone(lockPath, FileLock::Kind::Exclusive, false);
+        if (alone.Held()) {
+            const std::string_view prefix = ImportWorkPrefix;
+            for (const FolderEntry& entry : ListFolder(schemes)) {
+                if (entry.isFolder && entry.name.size() > prefix.size() &&
+                    SameName(std::string_view(entry.name).substr(0, prefix.size()), prefix)) {
+                    DeleteFolderTree(Join(schemes, entry.name));
+                }
+            }
         }
     }
-    throw Exception("No working folder can be made in the schemes folder");
+    FileLock shared(lockPath, FileLock::Kind::Shared, true);
+    if (!shared.Held()) {
+        throw Exception("The schemes folder cannot be written to");
+    }
+    return shared;
 }
 
-PackImportResult Import(const std::string& folder, const std::string& programDir) {
+// A folder of the schemes folder that the sounds are made in; it goes with everything in it
+// unless it became the scheme's folder.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const std::string& schemes) {
+        for (unsigned n = 0; n < 1000; ++n) {
+            std::string path = Join(schemes, ImportWorkPrefix + std::to_string(n));
+            if (!FileExists(path) && !DirectoryExists(path) && CreateFolder(path)) {
+                FPath = std::move(path);
+                return;
+            }
+        }
+        throw Exception("No working folder can be made in the schemes folder");
+    }
+    ~WorkingFolder() {
+        if (!FPath.empty()) {
+            DeleteFolderTree(FPath);
+        }
+    }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+    std::string File(std::string_view name) const { return Join(FPath, name); }
+    // Makes it the folder `target`; false, and still a working folder, when that fails.
+    bool CommitAs(const std::string& target) {
+        if (!RenameFolder(FPath, target)) {
+            return false;
+        }
+        FPath.clear();
+        return true;
+    }
+
+private:
+    std::string FPath;
+};
+
+// The names the schemes folder has taken: its folders, and its scheme files both as the list
+// shows them and without a ".tss" in any letter case ("Foo.TSS" is the file of "Foo" too).
+std::vector<std::string> TakenNames(const std::string& schemes) {
+    std::vector<std::string> taken;
+    for (const FolderEntry& entry : ListFolder(schemes)) {
+        if (entry.isFolder) {
+            taken.push_back(entry.name);
+            continue;
+        }
+        taken.push_back(SchemeListName(entry.name));
+        if (EndsWithIgnoringCase(entry.name, ".tss")) {
+            taken.push_back(entry.name.substr(0, entry.name.size() - 4));
+        }
+    }
+    return taken;
+}
+
+PackConfig ReadConfig(const std::string& folder) {
     std::string configPath = Join(folder, "config.json");
-    int64_t configSize = FileSize(configPath);
+    int64_t configSize = Utf8FileSize(configPath);
     if (configSize < 0) {
         throw Exception(MissingConfigReason(folder));
     }
     if (configSize > MaxConfigBytes) {
         throw Exception("Its config.json is larger than 1 MB");
     }
-    std::vector<uint8_t> text = ReadWholeFile(configPath);
-    PackConfig config =
-        ParsePackConfig(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+    std::vector<uint8_t> text = ReadUtf8File(configPath);
+    return ParsePackConfig(
+        std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+}
 
-    // A sprite is decoded once, as far as its last slice reaches.
-    uint64_t spriteMs = 0;
-    for (const auto& [code, define] : config.defines) {
-        if (define.kind == KeyDefine::Kind::Slice) {
-            spriteMs = std::max(spriteMs, define.startMs +
-                                              std::min<uint64_t>(define.lengthMs, MaxKeySoundMs));
-        }
-    }
-    PackSounds sounds(folder, spriteMs);
+PackPlan Plan(const PackConfig& config, PackSounds& sounds) {
     if (config.single) {
         if (!StaysInPack(config.sound)) {
             throw Exception(
-                Format("The sprite file \"%s\" is not inside the pack", {config.sound}));
+                Format("The sprite file \"%s\" is not inside the pack", {Shown(config.sound)}));
         }
         if (!sounds.Get(config.sound, true)) {
             throw Exception(sounds.FirstFault());
@@ -210,45 +301,35 @@ PackImportResult Import(const std::string& folder, const std::string& programDir
         throw Exception(fault.empty() ? "It has no usable key sound"
                                       : "It has no usable key sound. " + fault);
     }
+    return plan;
+}
 
-    std::string schemes = SchemesFolder(programDir);
-#ifndef _WIN32
-    std::replace(schemes.begin(), schemes.end(), '\\', '/');
-#endif
-    std::vector<std::string> taken;
-    for (const FolderEntry& entry : ListFolder(schemes)) {
-        taken.push_back(entry.isFolder ? entry.name : SchemeListName(entry.name));
-    }
-    std::string name = ImportedSchemeName(config.name, BaseName(folder), taken, programDir);
-    if (name.empty()) {
-        throw Exception("No free scheme name is left for it");
-    }
-
-    if (!DirectoryExists(schemes) && !CreateFolder(schemes)) {
-        throw Exception("The schemes folder cannot be made");
-    }
-    std::string work = CreateWorkingFolder(schemes);
-    std::string target = Join(schemes, name);
-    try {
-        TMySchemeInfo scheme;
-        PackImportResult result{name, 0};
-        for (size_t type = 0; type < size_t{KeyTypeCount}; ++type) {
-            if (!plan[type].source) {
-                continue;
+// Gives the working folder the first name free right now and writes the scheme file. Another
+// import may take a name between the look and the rename: the rename then fails and the next
+// name is tried. A scheme file of the name, in any letter case, counts as taken.
+std::string CommitScheme(WorkingFolder& work, const std::string& schemes,
+                         const std::string& programDir, const PackConfig& config,
+                         const std::string& folder, const TMySchemeInfo& scheme) {
+    std::vector<std::string> lost;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::vector<std::string> taken = TakenNames(schemes);
+        taken.insert(taken.end(), lost.begin(), lost.end());
+        std::string name = ImportedSchemeName(config.name, BaseName(folder), taken, programDir);
+        if (name.empty()) {
+            break;
+        }
+        std::string target = Join(schemes, name);
+        if (!work.CommitAs(target)) {
+            if (!DirectoryExists(target) && !FileExists(target)) {
+                throw Exception(Format("The folder of the scheme \"%s\" cannot be made", {name}));
             }
-            WriteWaveFile(Join(work, KeyTypeFileName(type)),
-                          MakeKeySound(sounds, *plan[type].source, config.single));
-            scheme.SetSound(static_cast<int>(type), KeyTypeFileName(type));
-            result.ownSounds += plan[type].own ? 1 : 0;
+            lost.push_back(name);
+            continue;
         }
-        if (!RenameFolder(work, target)) {
-            throw Exception(Format("The folder of the scheme \"%s\" cannot be made", {name}));
-        }
-        std::string schemeFile = Join(schemes, name + ".tss");
         bool saved = false;
         try {
-            saved =
-                SaveRecordFile(schemeFile, [&](TvobWriter& writer) { scheme.WriteData(&writer); });
+            saved = SaveRecordFile(Join(schemes, name + ".tss"),
+                                   [&](TvobWriter& writer) { scheme.WriteData(&writer); });
         } catch (...) {
             DeleteFolderTree(target);
             throw;
@@ -257,24 +338,66 @@ PackImportResult Import(const std::string& folder, const std::string& programDir
             DeleteFolderTree(target);
             throw Exception(Format("The scheme file of \"%s\" cannot be written", {name}));
         }
-        return result;
-    } catch (...) {
-        DeleteFolderTree(work);
-        throw;
+        return name;
     }
+    throw Exception("No free scheme name is left for it");
+}
+
+// Read the config, plan, decode and slice into a working folder, name, write.
+PackImportResult Import(const std::string& folder, const std::string& programDir,
+                        const ImportProgress& progress) {
+    PackConfig config = ReadConfig(folder);
+    PackSounds sounds(folder, SpriteReachMs(config));
+    PackPlan plan = Plan(config, sounds);
+    const int total =
+        1 + static_cast<int>(std::count_if(plan.begin(), plan.end(), [](const KeyTypePlan& p) {
+            return p.source.has_value();
+        }));
+    int done = 1;
+    if (progress) {
+        progress(done, total);
+    }
+
+    std::string schemes = SchemesFolder(programDir);
+#ifndef _WIN32
+    std::replace(schemes.begin(), schemes.end(), '\\', '/');
+#endif
+    if (!DirectoryExists(schemes) && !CreateFolder(schemes)) {
+        throw Exception("The schemes folder cannot be made");
+    }
+    FileLock share = EnterSchemesFolder(schemes);
+    WorkingFolder work(schemes);
+    TMySchemeInfo scheme;
+    PackImportResult result;
+    for (size_t type = 0; type < size_t{KeyTypeCount}; ++type) {
+        if (!plan[type].source) {
+            continue;
+        }
+        WriteWaveFile(work.File(KeyTypeFileName(type)),
+                      MakeKeySound(sounds, *plan[type].source, config.single));
+        scheme.SetSound(static_cast<int>(type), KeyTypeFileName(type));
+        result.ownSounds += plan[type].own ? 1 : 0;
+        if (progress) {
+            progress(++done, total);
+        }
+    }
+    result.schemeName = CommitScheme(work, schemes, programDir, config, folder, scheme);
+    return result;
 }
 
 } // namespace
 
 bool IsPackPath(const std::string& path) {
-    return DirectoryExists(path) || (FileExists(path) && SameName(BaseName(path), "config.json"));
+    return Utf8DirectoryExists(path) ||
+           (Utf8FileExists(path) && SameName(BaseName(path), "config.json"));
 }
 
-PackImportResult ImportPack(const std::string& path, const std::string& programDir) {
+PackImportResult ImportPack(const std::string& path, const std::string& programDir,
+                            const ImportProgress& progress) {
     std::string given = WithoutTrailingDelimiter(path);
     std::string folder = given;
     std::string reason;
-    if (FileExists(given)) {
+    if (Utf8FileExists(given)) {
         std::string parent =
             WithoutTrailingDelimiter(given.substr(0, given.size() - BaseName(given).size()));
         folder = parent.empty() ? std::string(1, '.') : parent;
@@ -283,17 +406,17 @@ PackImportResult ImportPack(const std::string& path, const std::string& programD
         } else if (!SameName(BaseName(given), "config.json")) {
             reason = "Choose the pack's folder or its config.json";
         }
-    } else if (!DirectoryExists(given)) {
+    } else if (!Utf8DirectoryExists(given)) {
         reason = "It does not exist";
     }
     try {
         if (!reason.empty()) {
             throw Exception(reason);
         }
-        return Import(folder, programDir);
+        return Import(folder, programDir, progress);
     } catch (const Exception& e) {
         throw Exception(
-            Format("The sound pack \"%s\" cannot be imported. %s", {folder, e.Message()}));
+            Format("The sound pack \"%s\" cannot be imported. %s", {Shown(folder), e.Message()}));
     }
 }
 

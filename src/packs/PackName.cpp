@@ -46,6 +46,51 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     return out;
 }
 
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t code = text[i];
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (code >= 0xD800 && code <= 0xDFFF) {
+            code = 0xFFFD;
+        }
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | (code >> 6));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (code >> 18));
+            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string ExactAnsi(std::string_view utf8) {
+    std::u16string wide = Utf8ToUtf16(utf8);
+    std::string out;
+    for (size_t i = 0; i < wide.size();) {
+        size_t length = wide[i] >= 0xD800 && wide[i] <= 0xDBFF && i + 1 < wide.size() ? 2 : 1;
+        std::u16string_view one(wide.data() + i, length);
+        // A character is held when it comes back from the code page as itself.
+        std::string ansi = Utf16ToAnsi(one);
+        if (!ansi.empty() && AnsiToUtf16(ansi) == one) {
+            out += ansi;
+        }
+        i += length;
+    }
+    return out;
+}
+
 namespace {
 
 // Trimmed, without the nine characters, at most MaxImportedNameLength characters.
@@ -72,8 +117,10 @@ bool IsTaken(const std::vector<std::string>& taken, std::string_view name) {
 std::string ImportedSchemeName(std::string_view configName, std::string_view folderName,
                                const std::vector<std::string>& taken,
                                const std::string& programDir) {
-    std::string name = CleanName(configName.empty() ? std::string(folderName)
-                                                    : Utf16ToAnsi(Utf8ToUtf16(configName)));
+    std::string name = CleanName(ExactAnsi(configName));
+    if (name.empty()) {
+        name = CleanName(ExactAnsi(folderName));
+    }
     if (!SchemeNameUsable(programDir, name)) {
         name = FallbackImportName;
     }

@@ -1,5 +1,9 @@
 #include "PackPlan.h"
 
+#include "Slicing.h"
+
+#include <algorithm>
+
 namespace {
 
 constexpr size_t LetterIndex = 12;
@@ -46,15 +50,35 @@ bool StaysInPack(std::string_view name) {
     size_t partStart = 0;
     for (size_t i = 0; i <= name.size(); ++i) {
         if (i == name.size() || name[i] == '/' || name[i] == '\\') {
-            if (name.substr(partStart, i - partStart) == "..") {
+            // Windows drops the dots and blanks at a name's end: "..." or ".. " is "..".
+            std::string_view part = name.substr(partStart, i - partStart);
+            if (part != "." && !part.empty() &&
+                part.find_first_not_of(". ") == std::string_view::npos) {
                 return false;
             }
             partStart = i + 1;
-        } else if (name[i] == ':' || static_cast<unsigned char>(name[i]) < 0x20) {
+        } else if (static_cast<unsigned char>(name[i]) < 0x20 ||
+                   std::string_view(":*?\"<>|").find(name[i]) != std::string_view::npos) {
             return false;
         }
     }
     return true;
+}
+
+uint64_t SpriteReachMs(const PackConfig& config) {
+    uint64_t reach = 0;
+    for (size_t type = 0; type < size_t{KeyTypeCount}; ++type) {
+        for (uint32_t code : KeyTypeCodes(type)) {
+            auto define = config.defines.find(code);
+            if (define != config.defines.end() && define->second.kind == KeyDefine::Kind::Slice) {
+                // Start times come from the pack: the sum must not wrap round to a short reach.
+                uint64_t length = std::min<uint64_t>(define->second.lengthMs, MaxKeySoundMs);
+                uint64_t start = std::min<uint64_t>(define->second.startMs, UINT64_MAX / 2);
+                reach = std::max(reach, start + length);
+            }
+        }
+    }
+    return reach;
 }
 
 PackPlan PlanPack(const PackConfig& config, const SourceUsable& usable) {

@@ -4,6 +4,7 @@
 #include "PackConfig.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -39,6 +40,15 @@ PackPlan PlanPack(const PackConfig& config, const SourceUsable& usable);
 // import is reproducible. Names without a range are returned unchanged.
 std::string FirstOfRange(std::string_view name);
 
-// False for names that could reach outside the pack folder: empty, absolute ("/x", "\x"), with
-// a drive or a colon anywhere, with a ".." part, or with control characters.
+// False for names that could reach outside the pack folder or stand for other files: empty,
+// absolute ("/x", "\x"), with a drive or a colon anywhere, with a part of dots and blanks
+// alone (".." and what Windows reads as ".." when it drops a name's end: "..." or ".. "), with
+// control characters, a wildcard or another character no file name holds (* ? " < > |).
 bool StaysInPack(std::string_view name);
+
+// The longest sprite an import decodes.
+constexpr uint64_t MaxSpriteMs = 10 * 60 * 1000;
+
+// How far into the sprite the slices of the codes that key types use (KeyTypeCodes) reach, each
+// slice cut at MaxKeySoundMs as it will be; codes no key type uses are never decoded.
+uint64_t SpriteReachMs(const PackConfig& config);

@@ -5,6 +5,7 @@
 #include "DialogDriver.h"
 
 #include <cmath>
+#include <cstring>
 #include <map>
 
 using namespace std::chrono_literals;
@@ -227,6 +228,8 @@ std::vector<double> MakeOreo(const PackDir& pack) {
     pack.Write("oreo-source.wav", wav + data);
     RunUnix("/usr/bin/oggenc -Q -q 4 -o " + pack.unix + "oreo.ogg " + pack.unix +
             "oreo-source.wav");
+    // The encoder runs on: the sprite is ready once its size holds.
+    EXPECT_TRUE(WaitFileDone(pack.win + "oreo.ogg"));
     DeleteFileA((pack.win + "oreo-source.wav").c_str());
     pack.Write("config.json", RealConfig("eg-oreo"));
     // The tone each type's file must hold: the one painted in the middle of its slice.
@@ -293,29 +296,67 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
     return files;
 }
 
+std::wstring Wide(const std::string& ansi) {
+    int count = MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), nullptr, 0);
+    std::wstring wide(size_t(count), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), wide.data(), count);
+    return wide;
+}
+
+// A file named outside the ANSI code page, in folders that are made as needed below `base`.
+void WriteWide(const std::wstring& base, const std::wstring& relative, const std::string& bytes) {
+    for (size_t cut = relative.find(L'\\'); cut != std::wstring::npos;
+         cut = relative.find(L'\\', cut + 1))
+        CreateDirectoryW((base + relative.substr(0, cut)).c_str(), nullptr);
+    HANDLE file = CreateFileW((base + relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr));
+    CloseHandle(file);
+}
+
 // Tappolo.exe run with arguments; its exit code, with the text of the message box it showed
-// (answered with OK) when `box` is given.
-DWORD RunTappolo(const ProgramDir& dir, const std::string& arguments, std::string* box = nullptr) {
-    STARTUPINFOA startup{};
+// (answered with OK) when `box` is given. A program still running after `timeout` is ended.
+DWORD RunTappolo(const ProgramDir& dir, const std::wstring& arguments, std::string* box = nullptr,
+                 milliseconds timeout = 60s) {
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    std::string exe = dir.Path() + "Tappolo.exe";
-    std::string command = "\"" + exe + "\" " + arguments;
-    if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    std::wstring exe = Wide(dir.Path() + "Tappolo.exe");
+    std::wstring command = L"\"" + exe + L"\" " + arguments;
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info))
         return 999;
     if (box) {
-        MessageBoxInfo shown = WaitMessageBox(info.dwProcessId, 60s);
+        MessageBoxInfo shown = WaitMessageBox(info.dwProcessId, timeout);
         *box = Narrow(shown.Text);
         if (shown.Window)
             PressButton(shown.Window, IDOK);
     }
     DWORD code = 998;
-    if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)
+    if (WaitForSingleObject(info.hProcess, DWORD(timeout.count())) == WAIT_OBJECT_0)
         GetExitCodeProcess(info.hProcess, &code);
+    else
+        TerminateProcess(info.hProcess, 998);
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
     return code;
+}
+DWORD RunTappolo(const ProgramDir& dir, const std::string& arguments, std::string* box = nullptr,
+                 milliseconds timeout = 60s) {
+    return RunTappolo(dir, Wide(arguments), box, timeout);
+}
+
+// A pack of one wave file for the Letter Keys, a tone of its own.
+void MakeLetterPack(const PackDir& pack, const std::string& name, int tone) {
+    pack.Write("config.json", R"({"name": ")" + name +
+                                  R"(", "key_define_type": "multi", "defines": {"30": "a.wav"}})");
+    pack.Write("a.wav", ToneWave(ToneNumber(tone), 100, Flavour::Pcm16, 44100, 1));
+}
+
+double LetterTone(const std::string& schemeFolder, const char* file = "letter.wav") {
+    KeySound sound = ReadKeySound(schemeFolder + file);
+    return DominantTone(sound.mono, sound.rate);
 }
 
 using Import = app::SpeechTest;
@@ -371,7 +412,8 @@ TEST_F(Import, CommandLineWithTappoloRunningAndANameClash) {
     ASSERT_NE(tappolo.WaitTray(10s), nullptr);
 
     const std::string name = "NK Cream (original by Ryan)";
-    ASSERT_EQ(RunTappolo(dir, "/import \"" + cream.Folder() + "\" /quiet"), 0u);
+    // The folder's closing backslash does not turn the closing quote into a character.
+    ASSERT_EQ(RunTappolo(dir, "/import \"" + cream.win + "\" /quiet", nullptr, 30s), 0u);
     const std::string folder = dir.SchemesPath() + name + "\\";
     for (int type = 0; type < 16; ++type) {
         const CreamFile& source = files.at(kCreamChoice[type]);
@@ -446,4 +488,93 @@ TEST_F(Import, BadPacksSayWhyAndLeaveTheSchemesFolderAsItWas) {
     EXPECT_EQ(box, "The sound pack \"" + nosprite.Folder() +
                        "\" cannot be imported. The sound file \"oreo.ogg\" is missing.");
     EXPECT_EQ(Snapshot(dir.SchemesPath()), before);
+}
+
+TEST_F(Import, SeveralPacksOnTheCommandLineAreImportedOneAfterTheOther) {
+    PackDir a("several-a"), b("several-b");
+    MakeLetterPack(a, "Pack A", 2);
+    MakeLetterPack(b, "Pack B", 5);
+    ProgramDir dir("import-several");
+    // What dropping both on the exe gives: the bare paths.
+    std::string box;
+    EXPECT_EQ(RunTappolo(dir, "\"" + a.Folder() + "\" \"" + b.win + "config.json\"", &box), 0u);
+    const std::string own = ": 1 of the 16 key types have a sound of their own.";
+    EXPECT_EQ(box, "Imported Pack A" + own + "\nImported Pack B" + own);
+    EXPECT_NEAR(LetterTone(dir.SchemesPath() + "Pack A\\"), ToneNumber(2), 0.01);
+    EXPECT_NEAR(LetterTone(dir.SchemesPath() + "Pack B\\"), ToneNumber(5), 0.01);
+
+    // One that fails does not stop the others, and the exit code tells.
+    EXPECT_EQ(RunTappolo(dir, "/import \"" + a.win + "gone\" \"" + a.Folder() + "\"", &box), 1u);
+    EXPECT_EQ(box, "The sound pack \"" + a.win + "gone\" cannot be imported. It does not exist.\n" +
+                       "Imported Pack A 2" + own);
+}
+
+TEST_F(Import, PackFilesAreOpenedByTheirOwnNamesOutsideTheCodePageToo) {
+    // A fullwidth "．．／．．／" define: the code page's best fit would make it "..\..\" and
+    // reach the file two folders up.
+    PackDir escape("escape");
+    escape.Write("x.wav", ToneWave(ToneNumber(1), 100, Flavour::Pcm16, 44100, 1));
+    CreateDirectoryA((escape.win + "a").c_str(), nullptr);
+    escape.Write("a\\b\\config.json",
+                 "{\"name\": \"Escape\", \"key_define_type\": \"multi\", \"defines\": {"
+                 "\"30\": \"\xEF\xBC\x8E\xEF\xBC\x8E\xEF\xBC\x8F\xEF\xBC\x8E\xEF\xBC\x8E\xEF\xBC"
+                 "\x8Fx.wav\", \"28\": \"enter.wav\"}}");
+    escape.Write("a\\b\\enter.wav", ToneWave(ToneNumber(4), 100, Flavour::Pcm16, 44100, 1));
+    ProgramDir dir("import-wide");
+    ASSERT_EQ(RunTappolo(dir, "/import \"" + escape.win + "a\\b\" /quiet", nullptr, 30s), 0u);
+    const auto escaped = Snapshot(dir.SchemesPath() + "Escape\\");
+    EXPECT_EQ(escaped.size(), 1u); // Enter alone: the Letter Keys' file is not in the pack
+    EXPECT_NEAR(LetterTone(dir.SchemesPath() + "Escape\\", "enter.wav"), ToneNumber(4), 0.01);
+
+    // A Japanese folder and file: imported; the name keeps what the code page holds.
+    PackDir japanese("japanese");
+    const std::wstring pack = Wide(japanese.win) + L"\u30D1\u30C3\u30AF\\";
+    CreateDirectoryW(pack.c_str(), nullptr);
+    WriteWide(pack, L"config.json",
+              "{\"name\": \"\xE6\x97\xA5\xE6\x9C\xAC Cream\", \"key_define_type\": \"multi\", "
+              "\"defines\": {\"30\": \"\xE9\x9F\xB3/\xE3\x82\xAD\xE3\x83\xBC.wav\"}}");
+    WriteWide(pack, L"\u97F3\\\u30AD\u30FC.wav",
+              ToneWave(ToneNumber(7), 100, Flavour::Pcm16, 44100, 1));
+    std::string box;
+    EXPECT_EQ(RunTappolo(dir, L"/import \"" + pack + L"\"", &box), 0u);
+    EXPECT_EQ(box, "Imported Cream: 1 of the 16 key types have a sound of their own.");
+    EXPECT_NEAR(LetterTone(dir.SchemesPath() + "Cream\\"), ToneNumber(7), 0.01);
+}
+
+TEST_F(Import, ALargeSpriteImportsWhileTheTrayStaysResponsive) {
+    // Nine and a half minutes of stereo noise: seconds of decoding. The Letter Keys' slice
+    // lies near its end.
+    PackDir pack("large");
+    RunUnix("/usr/bin/sox -n -r 44100 -c 2 " + pack.unix +
+            "large.ogg synth 570 pinknoise vol 0.05");
+    ASSERT_TRUE(WaitFileDone(pack.win + "large.ogg"));
+    pack.Write("config.json", R"({"name": "Large", "sound": "large.ogg",
+        "defines": {"30": [560000, 100]}})");
+
+    ProgramDir dir("import-large");
+    dir.WriteSettings("Fight");
+    AppProcess tappolo;
+    ASSERT_TRUE(tappolo.Start(dir));
+    ASSERT_NE(tappolo.WaitTray(10s), nullptr);
+    ASSERT_TRUE(tappolo.ChooseItem(mpImportPack));
+    ASSERT_TRUE(ChooseFile(tappolo.Id(), pack.win + "config.json", 10s, "Import Sound Pack"));
+    const std::string scheme = dir.SchemesPath() + "Large.tss";
+    // The main window answers at once all the while, and the tip tells how far the import is.
+    std::wstring tip;
+    int answered = 0;
+    while (GetFileAttributesA(scheme.c_str()) == INVALID_FILE_ATTRIBUTES && answered < 600) {
+        DWORD_PTR result = 0;
+        ASSERT_NE(SendMessageTimeoutA(tappolo.MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500,
+                                      &result),
+                  0)
+            << "the main window did not answer within half a second";
+        if (++answered == 3)
+            tip = HoverTrayIcons();
+        Sleep(50);
+    }
+    EXPECT_GE(answered, 3);
+    const std::string label = pack.Folder().substr(pack.Folder().rfind('\\') + 1);
+    EXPECT_EQ(Narrow(tip).rfind("Importing " + label, 0), 0u) << Narrow(tip);
+    EXPECT_EQ(Narrow(WaitTrayTooltip(true, 30s)),
+              "Imported Large: 1 of the 16 key types have a sound of their own");
 }

@@ -52,8 +52,8 @@ bool Exists(const std::string& path) {
 // The program with the Scheme Set dialog open.
 class SchemeSet : public testing::Test {
 protected:
-    HWND Open(const ProgramDir& dir) {
-        EXPECT_TRUE(FProgram.Start(dir));
+    HWND Open(const ProgramDir& dir, const std::string& traceChannels = "") {
+        EXPECT_TRUE(FProgram.Start(dir, traceChannels));
         EXPECT_NE(FProgram.WaitTray(10s), nullptr);
         EXPECT_TRUE(FProgram.ChooseItem(mpSchemeSet));
         FDialog = WaitWindow(FProgram.Id(), "Scheme Set", 5s);
@@ -237,6 +237,33 @@ TEST_F(SchemeSet, AnExistingNameIsShownAndAnUnsavedChoiceIsOfferedAtClosing) {
     EXPECT_EQ(wt::ReadFileBytes(dir.SchemesPath() + "Alpha.tss"), SchemeBytes(names));
     EXPECT_EQ(wt::ReadFileBytes(dir.SchemesPath() + "Alpha\\t05.wav"),
               wt::MakeToneWav(ToneOf(5), 120));
+}
+
+TEST_F(SchemeSet, TheSessionWaitsForAnUnsavedChoiceAndWindowsIsToldWhy) {
+    ProgramDir dir("schemeend");
+    dir.AddScheme("Alpha.tss", DistinctSounds(), "Alpha");
+    dir.WriteSettings("Fight");
+    // Wine keeps no reasons: its stub logs the one it is given.
+    ASSERT_NE(Open(dir, "fixme+graphics"), nullptr);
+    auto mayEnd = [&] {
+        DWORD_PTR answer = 2;
+        EXPECT_NE(SendMessageTimeoutA(FProgram.MainWindow(), WM_QUERYENDSESSION, 0,
+                                      ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer),
+                  0);
+        return answer;
+    };
+    EXPECT_EQ(mayEnd(), 1u);
+    Click(Button("&Edit"));
+    Click(Button("..."));
+    ASSERT_TRUE(ChooseFile(FProgram.Id(), dir.SchemesPath() + "Alpha\\t05.wav", 5s));
+    wt::TraceLog trace;
+    EXPECT_EQ(mayEnd(), 0u);
+    const auto reasons = trace.WaitLines("ShutdownBlockReasonCreate", 1, 5s);
+    ASSERT_EQ(reasons.size(), 1u);
+    EXPECT_EQ(wt::TraceString(reasons[0]), "Scheme Set has a sound choice that is not saved.");
+    Click(Button("&Save"));
+    EXPECT_EQ(mayEnd(), 1u);
+    EXPECT_TRUE(CloseDialog());
 }
 
 TEST_F(SchemeSet, TheHighlightFollowsKeyPanelsAndTheKeyTypeList) {

@@ -4,6 +4,8 @@
 
 #include "CoreTestFiles.h"
 #include "Exception.h"
+#include "FileLock.h"
+#include "SchemeStore.h"
 
 #include <gtest/gtest.h>
 
@@ -75,6 +77,9 @@ protected:
     }
     std::string Dir(const std::string& relative) { return FTemp.File(relative); }
     std::string ProgramDir() { return Dir("program") + "/"; }
+    std::string Schemes(const std::string& relative = "") {
+        return Dir("program/schemes/" + relative);
+    }
     void Write(const std::string& relative, const std::string& bytes) {
         fs::create_directories(fs::path(Dir(relative)).parent_path());
         coretest::WriteBytes(Dir(relative), bytes);
@@ -118,7 +123,8 @@ TEST_F(PackImport, FilePackBecomesASchemeOfSixteenWaveFiles) {
     EXPECT_EQ(files["enter.wav"], Wave(11025, 1, 16, Samples16({0, -32768, 32512})));
     // Nothing left behind, the pack untouched.
     auto schemes = Snapshot(Dir("program/schemes"));
-    EXPECT_EQ(schemes.size(), 3u + 1u + 16u + 1u); // Fight's three, My Pack's folder, files, file
+    // Fight's three, My Pack's folder, files and file, the imports' lock file.
+    EXPECT_EQ(schemes.size(), 3u + 1u + 16u + 1u + 1u);
     EXPECT_EQ(Snapshot(Dir("pack")), packBefore);
 
     // A second import of the same pack never touches the first.
@@ -180,4 +186,77 @@ TEST_F(PackImport, BadPacksSayWhyAndChangeNothing) {
               "The sound pack \"" + FTemp.File("").substr(0, FTemp.File("").size() - 1) +
                   "\" cannot be imported. It is a zip file: extract the pack first");
     EXPECT_EQ(Snapshot(Dir("program")), before);
+}
+
+TEST_F(PackImport, SpriteIsDecodedOnlyAsFarAsKeysReachAndNeverPastTenMinutes) {
+    // 8 kHz mono, 10 minutes and 1 second.
+    std::string sprite(601u * 8000u * 2u, '\x03');
+    for (size_t i = 0; i < sprite.size(); i += 2)
+        sprite[i] = '\xE8'; // 1000
+    Write("long/s.wav", Wave(8000, 1, 16, sprite));
+    // A code no key type uses reaches hours into it: never decoded, never refused.
+    Write("long/config.json", R"({"name": "Long", "sound": "s.wav",
+        "defines": {"30": [0, 100], "9999": [36000000, 100]}})");
+    EXPECT_EQ(ImportPack(Dir("long"), ProgramDir()).ownSounds, 1);
+
+    auto before = Snapshot(Dir("program"));
+    Write("long/config.json", R"({"name": "Longer", "sound": "s.wav",
+        "defines": {"30": [0, 100], "28": [600500, 100]}})");
+    EXPECT_EQ(ImportError(Dir("long"), ProgramDir()),
+              "The sound pack \"" + Dir("long") +
+                  "\" cannot be imported. The sprite file \"s.wav\" is longer than 10 minutes");
+    EXPECT_EQ(Snapshot(Dir("program")), before);
+}
+
+TEST_F(PackImport, EveryImportTakesANameNoSchemeFileOrOtherImportHas) {
+    Write("pack/config.json", R"({"name": "Foo", "key_define_type": "multi",
+        "defines": {"30": "a.wav"}})");
+    Write("pack/a.wav", Wave(8000, 1, 16, Samples16({1, 2, 3})));
+    // A scheme file in other letter case is the same file on Windows.
+    Write("program/schemes/Foo.TSS", "keep");
+    EXPECT_EQ(ImportPack(Dir("pack"), ProgramDir()).schemeName, "Foo 2");
+    EXPECT_EQ(coretest::ReadBytes(Schemes("Foo.TSS")), "keep");
+
+    // A second import runs while the first writes its sounds, and a scheme file "Foo 4.tss"
+    // appears: the first takes the name that is free when it is done.
+    std::vector<std::string> nested;
+    PackImportResult first = ImportPack(Dir("pack"), ProgramDir(), [&](int done, int) {
+        if (done == 2 && nested.empty()) {
+            nested.push_back(ImportPack(Dir("pack"), ProgramDir()).schemeName);
+            Write("program/schemes/Foo 4.tss", "other");
+        }
+    });
+    EXPECT_EQ(nested, std::vector<std::string>{"Foo 3"});
+    EXPECT_EQ(first.schemeName, "Foo 5");
+    EXPECT_EQ(coretest::ReadBytes(Schemes("Foo 4.tss")), "other");
+    EXPECT_FALSE(fs::exists(Schemes("Foo 4")));
+    EXPECT_EQ(coretest::ReadBytes(Schemes("Foo 5/letter.wav")),
+              Wave(8000, 1, 16, Samples16({1, 2, 3})));
+}
+
+TEST_F(PackImport, WorkingFoldersHaveNamesNoSchemeHasAndNoneIsLeftBehind) {
+    EXPECT_EQ(CheckSchemeName(std::string(ImportWorkPrefix) + "0"),
+              SchemeNameFault::ShortNameAlias);
+    Write("pack/config.json", R"({"name": "Foo", "key_define_type": "multi",
+        "defines": {"30": "a.wav"}})");
+    Write("pack/a.wav", Wave(8000, 1, 16, Samples16({1, 2, 3})));
+    const std::string stale = Schemes(std::string(ImportWorkPrefix) + "7");
+    Write("program/schemes/" + std::string(ImportWorkPrefix) + "7/letter.wav", "half");
+
+    // A failed import takes its working folder away; another import running keeps a killed
+    // one's folder from being cleaned, as it could be that import's own.
+    auto before = Snapshot(Schemes());
+    {
+        FileLock running(Schemes(ImportLockName), FileLock::Kind::Shared, true);
+        ASSERT_TRUE(running.Held());
+        EXPECT_THROW(
+            ImportPack(Dir("pack"), ProgramDir(), [](int, int) { throw Exception("stopped"); }),
+            Exception);
+        EXPECT_TRUE(fs::exists(stale));
+        before[ImportLockName] = "";
+        EXPECT_EQ(Snapshot(Schemes()), before);
+    }
+    // With no other import running, the next one cleans up.
+    EXPECT_EQ(ImportPack(Dir("pack"), ProgramDir()).schemeName, "Foo");
+    EXPECT_FALSE(fs::exists(stale));
 }

@@ -147,9 +147,26 @@ TEST(PackPlan, FallsBackToTheVersion2SoundElseTheLetterSound) {
 }
 
 TEST(PackPlan, FileNamesThatLeaveThePackAreNeverOffered) {
-    for (const char* bad :
-         {"", "..", "../a.wav", "a/../../b.wav", "sub\\..\\..\\c.wav", "/etc/x",
-          "\\\\server\\x.wav", "C:x.wav", "D:\\x.wav", "a.wav:stream", "a\tb.wav"})
+    for (const char* bad : {"",
+                            "..",
+                            "../a.wav",
+                            "a/../../b.wav",
+                            "sub\\..\\..\\c.wav",
+                            "/etc/x",
+                            "\\\\server\\x.wav",
+                            "C:x.wav",
+                            "D:\\x.wav",
+                            "a.wav:stream",
+                            "a\tb.wav",
+                            "*.wav",
+                            "a?.wav",
+                            "a<b.wav",
+                            "a>b.wav",
+                            "a\"b.wav",
+                            "a|b.wav",
+                            "a/.../b.wav",
+                            ".. /x.wav",
+                            "x\\. .\\y.wav"})
         EXPECT_FALSE(StaysInPack(bad)) << bad;
     for (const char* good :
          {"a.wav", "press/ENTER.mp3", "caps lock.wav", "[.wav", "x..y.wav", "./a.wav"})
@@ -160,19 +177,34 @@ TEST(PackPlan, FileNamesThatLeaveThePackAreNeverOffered) {
     EXPECT_EQ(FirstOfRange("plain.wav"), "plain.wav");
 }
 
+TEST(PackPlan, SpriteReachCountsOnlyTheCodesKeyTypesUse) {
+    PackConfig config = ParsePackConfig(R"({"defines": {"30": [1000, 100], "28": [5000, 5000],
+        "9999": [36000000, 100], "100": [20000000, 10]}})");
+    EXPECT_EQ(SpriteReachMs(config), 7000u); // Enter's slice cut at 2 s
+    EXPECT_EQ(SpriteReachMs(ParsePackConfig(R"({"defines": {"9999": [1, 2]}})")), 0u);
+}
+
 TEST(PackName, CleansCutsAndAvoidsTakenNames) {
     std::string dir = "C:\\Tappolo\\";
     EXPECT_EQ(ImportedSchemeName("NK Cream (original by Ryan)", "nk-cream", {}, dir),
               "NK Cream (original by Ryan)");
     EXPECT_EQ(ImportedSchemeName("  a\"b*c/d:e<f>g?h\\i|j  ", "f", {}, dir), "abcdefghij");
     EXPECT_EQ(ImportedSchemeName("", "  Folder Name ", {}, dir), "Folder Name");
-    EXPECT_EQ(ImportedSchemeName("   ", "old-pack", {}, dir), "Imported pack");
+    EXPECT_EQ(ImportedSchemeName("   ", "old-pack", {}, dir), "old-pack");
+    EXPECT_EQ(ImportedSchemeName("   ", "~1", {}, dir), "Imported pack");
     // Cut to 40 characters, the blank left at the cut trimmed.
     EXPECT_EQ(ImportedSchemeName("012345678901234567890123456789012345678 abc", "f", {}, dir),
               "012345678901234567890123456789012345678");
-    // Characters outside the code page become "?", which is one of the nine.
+    // Characters the code page does not hold exactly are left out; when nothing is left the
+    // folder's name (UTF-8 too) is tried.
     EXPECT_EQ(ImportedSchemeName("Caf\xC3\xA9 \xE2\x98\x95", "f", {}, dir), "Caf\xE9");
-    EXPECT_EQ(ImportedSchemeName("???", "folder", {}, dir), "Imported pack");
+    EXPECT_EQ(ImportedSchemeName("???", "folder", {}, dir), "folder");
+    EXPECT_EQ(ImportedSchemeName("\xE6\x97\xA5\xE6\x9C\xAC", "Cream", {}, dir), "Cream");
+    EXPECT_EQ(ImportedSchemeName("", "\xD0\x9F\xD0\xB0\xD0\xBA", {}, dir), "Imported pack");
+    // Fullwidth "．．／" would be best-fitted to "../"; it is dropped, never made a look-alike.
+    EXPECT_EQ(ExactAnsi("\xEF\xBC\x8E\xEF\xBC\x8E\xEF\xBC\x8Fx \xC3\xA9"), "x \xE9");
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB9")),
+              "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB9");
     EXPECT_EQ(ImportedSchemeName("", "~1", {}, dir), "Imported pack");
     EXPECT_EQ(ImportedSchemeName("con", "folder", {}, dir), "Imported pack");
     EXPECT_EQ(ImportedSchemeName("Oreo.tss", "folder", {}, dir), "Imported pack");
@@ -192,23 +224,36 @@ TEST(PackName, Utf8BecomesUtf16AndDamageBecomesReplacement) {
     EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD"); // a surrogate
 }
 
-TEST(ImportCommand, ImportSwitchOrALonePackPath) {
+TEST(ImportCommand, ImportSwitchOrPackPaths) {
     auto isPack = [](const std::string& p) {
         return p == "C:\\packs\\cream" || p == "x\\config.json";
     };
     ImportCommand c = ParseImportCommand({"/import", "C:\\packs\\cream", "/quiet"}, isPack);
     EXPECT_TRUE(c.import);
     EXPECT_TRUE(c.quiet);
-    EXPECT_EQ(c.path, "C:\\packs\\cream");
-    c = ParseImportCommand({"-IMPORT", "D:\\not a pack"}, isPack);
+    EXPECT_EQ(c.paths, std::vector<std::string>{"C:\\packs\\cream"});
+    c = ParseImportCommand({"-IMPORT", "D:\\not a pack", "x\\config.json"}, isPack);
     EXPECT_TRUE(c.import);
     EXPECT_FALSE(c.quiet);
-    EXPECT_EQ(c.path, "D:\\not a pack");
+    EXPECT_EQ(c.paths, (std::vector<std::string>{"D:\\not a pack", "x\\config.json"}));
     EXPECT_TRUE(ParseImportCommand({"/import"}, isPack).import);
-    // Without the switch only a pack path imports; anything else starts the program.
+    // Without the switch only pack paths import, every one of them; anything else starts the
+    // program.
     EXPECT_TRUE(ParseImportCommand({"x\\config.json"}, isPack).import);
+    EXPECT_EQ(ParseImportCommand({"C:\\packs\\cream", "x\\config.json"}, isPack).paths.size(), 2u);
     EXPECT_FALSE(ParseImportCommand({"D:\\song.mp3"}, isPack).import);
+    EXPECT_FALSE(ParseImportCommand({"C:\\packs\\cream", "D:\\song.mp3"}, isPack).import);
     EXPECT_FALSE(ParseImportCommand({}, isPack).import);
     EXPECT_FALSE(ParseImportCommand({"/quiet"}, isPack).import);
-    EXPECT_FALSE(ParseImportCommand({"C:\\packs\\cream", "x\\config.json"}, isPack).import);
+}
+
+TEST(ImportCommand, ABackslashBeforeTheClosingQuoteEndsThePath) {
+    using Args = std::vector<std::string>;
+    EXPECT_EQ(SplitCommandLine(R"("C:\Program Files\Tappolo.exe" /import "C:\Packs\X\" /quiet)"),
+              (Args{"/import", "C:\\Packs\\X\\", "/quiet"}));
+    EXPECT_EQ(SplitCommandLine("Tappolo.exe  \"C:\\A B\"\t\"D:\\\"  C:\\Plain\\ "),
+              (Args{"C:\\A B", "D:\\", "C:\\Plain\\"}));
+    EXPECT_EQ(SplitCommandLine(R"(x "" "a"b"c")"), (Args{"", "abc"}));
+    EXPECT_EQ(SplitCommandLine("Tappolo.exe"), Args{});
+    EXPECT_EQ(SplitCommandLine(""), Args{});
 }
