@@ -55,7 +55,7 @@ WaveData DecodeMp3(std::span<const uint8_t> bytes, uint64_t maxMs) {
     WaveData sound;
     sound.sampleRate = frame.sampleRate;
     sound.channels = frame.channels;
-    uint64_t maxFrames = std::min(maxMs, MaxSoundMs) * frame.sampleRate / 1000;
+    uint64_t maxFrames = std::min<uint64_t>(maxMs, UINT32_MAX) * frame.sampleRate / 1000;
 
     // The codec is fed a piece at a time; what it leaves of a piece goes in front of the next.
     constexpr DWORD PieceBytes = 32 * 1024;

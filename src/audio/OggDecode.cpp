@@ -88,7 +88,7 @@ WaveData DecodeOgg(std::span<const uint8_t> bytes, uint64_t maxMs) {
     sound.channels = static_cast<uint16_t>(std::min(sourceChannels, 2));
     int left = 0, right = 0;
     FrontChannels(sourceChannels, left, right);
-    const uint64_t maxFrames = std::min<uint64_t>(maxMs, MaxSoundMs) * sound.sampleRate / 1000;
+    const uint64_t maxFrames = std::min<uint64_t>(maxMs, UINT32_MAX) * sound.sampleRate / 1000;
     long failure = 0;
     while (sound.Frames() < maxFrames) {
         float** pcm = nullptr;

@@ -9,6 +9,6 @@
 #include <cstdint>
 #include <span>
 
-// Decodes at most the first `maxMs` (and MaxSoundMs) milliseconds. Raises an Exception saying
+// Decodes at most the first `maxMs` milliseconds. Raises an Exception saying
 // what is wrong: not a sound file it reads, or the decoder's own reason.
 WaveData DecodeSound(std::span<const uint8_t> bytes, uint64_t maxMs);

@@ -153,7 +153,7 @@ WaveData ReadWave(std::span<const uint8_t> bytes, uint64_t maxMs) {
     // The frame size follows from the sample size; a block align that disagrees is damage.
     size_t sampleBytes = bits / 8u;
     size_t frames = std::min<uint64_t>(data->size / (sampleBytes * channels),
-                                       std::min(maxMs, MaxSoundMs) * rate / 1000);
+                                       std::min<uint64_t>(maxMs, UINT32_MAX) * rate / 1000);
     WaveData sound;
     sound.sampleRate = rate;
     sound.channels = channels;

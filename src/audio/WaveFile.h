@@ -17,8 +17,9 @@ struct WaveData {
 };
 
 // What a sound may be, whatever file it comes from: a rate outside this range is damage (a
-// wave claiming 1 Hz would grow thousands of times over when converted for the device), and
-// no decoder gives more than MaxSoundMs of a sound.
+// wave claiming 1 Hz would grow thousands of times over when converted for the device). A key
+// sound is read no further than MaxSoundMs (a sprite that keys are cut from may be longer: its
+// reader says how far).
 constexpr uint32_t MinSampleRate = 1000;
 constexpr uint32_t MaxSampleRate = 384000;
 constexpr uint64_t MaxSoundMs = 60000;
@@ -31,8 +32,8 @@ void CheckSampleRate(uint64_t rate);
 // size written without its pad byte, a data chunk claiming more than the file holds (the
 // frames that are there are read), chunks in any order. Anything else raises an Exception
 // saying what is wrong: not a wave file, no "fmt " or "data" chunk, a format or channel count
-// it does not read, a sample rate out of range. At most the first `maxMs` (and MaxSoundMs)
-// milliseconds are read.
+// it does not read, a sample rate out of range. At most the first `maxMs` milliseconds are
+// read.
 WaveData ReadWave(std::span<const uint8_t> bytes, uint64_t maxMs = MaxSoundMs);
 // The file at `path` (Cannot open file ... when it cannot be); a file larger than any sound
 // of MaxSoundMs could be is refused before it is read.

@@ -6,14 +6,13 @@
 #include "FileLock.h"
 #include "FileSystem.h"
 #include "KeyCodes.h"
-#include "Mp3Decode.h"
 #include "NameRules.h"
-#include "OggDecode.h"
 #include "PackConfig.h"
 #include "PackName.h"
 #include "PackPlan.h"
 #include "PubClassUnit.h"
 #include "Slicing.h"
+#include "SoundDecode.h"
 #include "WaveFile.h"
 #include "Utf8Files.h"
 #include "vobRecord.h"
@@ -124,7 +123,7 @@ private:
         uint64_t maxMs = sprite ? std::min(FSpriteMs, MaxSpriteMs + 1) : MaxKeySoundMs;
         WaveData sound;
         try {
-            sound = Decode(ReadUtf8File(*path), maxMs);
+            sound = DecodeSound(ReadUtf8File(*path), maxMs);
         } catch (const Exception& e) {
             return Fault(
                 Format("The sound file \"%s\" cannot be decoded: %s", {Shown(name), e.Message()}));
@@ -141,20 +140,7 @@ private:
         }
         return sound;
     }
-    static WaveData Decode(const std::vector<uint8_t>& bytes, uint64_t maxMs) {
-        if (LooksLikeOgg(bytes)) {
-            return DecodeOgg(bytes, maxMs);
-        }
-        if (bytes.size() >= 4 && bytes[0] == 'R' && bytes[1] == 'I' && bytes[2] == 'F' &&
-            bytes[3] == 'F') {
-            return ReadWave(bytes);
-        }
-        if (LooksLikeMp3(bytes)) {
-            return DecodeMp3(bytes, maxMs);
-        }
-        throw Exception("it is not a wave, Ogg Vorbis or MP3 file");
-    }
-    // A wave is read whole: what lies past `ms` is no more use than a stream decoded further.
+    // What lies past `ms` is no more use than a stream decoded further.
     static void Keep(WaveData& sound, uint64_t ms) {
         if (sound.channels == 0 || sound.sampleRate == 0) {
             return;
