@@ -575,6 +575,7 @@ TEST_F(Import, ALargeSpriteImportsWhileTheTrayStaysResponsive) {
     EXPECT_GE(answered, 3);
     const std::string label = pack.Folder().substr(pack.Folder().rfind('\\') + 1);
     EXPECT_EQ(Narrow(tip).rfind("Importing " + label, 0), 0u) << Narrow(tip);
-    EXPECT_EQ(Narrow(WaitTrayTooltip(true, 30s)),
+    // Decoding nine minutes takes seconds on an idle machine, many more on a loaded one.
+    EXPECT_EQ(Narrow(WaitTrayTooltip(true, 120s)),
               "Imported Large: 1 of the 16 key types have a sound of their own");
 }
