@@ -47,15 +47,21 @@ double Now() {
 }
 
 // Where the recording stands in time. The recorder appends in chunks of about 10 ms, so the
-// size read at a moment lags it by part of a chunk; the mean of (samples - rate * time) over
-// many readings places a moment where a reading at that moment would on average, without the
-// chunk's jitter. (The null sink renders ahead of time, so no reading gives a true zero: the
-// delays below are what the recording's mark at the key press gives, the same for both
-// programs.)
+// size read at a moment lags it by part of a chunk; a straight line fitted to (samples - rate *
+// time) over many readings places a moment where a reading at that moment would on average,
+// without the chunk's jitter, and follows the sink's clock where it drifts from this one (a
+// constant offset put a key after 8 s of silence milliseconds late). (The null sink renders
+// ahead of time, so no reading gives a true zero: the delays below are what the recording's
+// mark at the key press gives, the same for both programs.)
 class RecordingClock {
 public:
     void Observe() {
-        FSum += static_cast<double>(FRecording.SamplesNow()) - kRate * Now();
+        const double t = Now() - FOrigin;
+        const double y = static_cast<double>(FRecording.SamplesNow()) - kRate * (FOrigin + t);
+        FT += t;
+        FY += y;
+        FTT += t * t;
+        FTY += t * y;
         ++FCount;
     }
     void WaitUntil(double until) {
@@ -67,13 +73,17 @@ public:
     // The recorded samples since construction, and where a moment falls among them.
     std::vector<int16_t> Samples() { return FRecording.Samples(0ms); }
     double IndexAt(double time) const {
-        return kRate * time + FSum / static_cast<double>(FCount) -
-               static_cast<double>(FRecording.StartSample());
+        const double n = static_cast<double>(FCount), t = time - FOrigin;
+        const double spread = n * FTT - FT * FT;
+        const double slope = spread > 0 ? (n * FTY - FT * FY) / spread : 0;
+        const double offset = (FY - slope * FT) / n;
+        return kRate * time + offset + slope * t - static_cast<double>(FRecording.StartSample());
     }
 
 private:
     wt::AudioRecording FRecording;
-    double FSum = 0;
+    double FOrigin = Now();
+    double FT = 0, FY = 0, FTT = 0, FTY = 0;
     long FCount = 0;
 };
 
