@@ -142,7 +142,7 @@ void ConvertLatest(AudioShared& shared) {
     SetEvent(shared.Wake.Get());
 }
 
-void CALLBACK ConvertOnPool(PTP_CALLBACK_INSTANCE, void* context) noexcept {
+void CALLBACK ConvertCallback(PTP_CALLBACK_INSTANCE, void* context) noexcept {
     std::unique_ptr<std::shared_ptr<AudioShared>> shared(
         static_cast<std::shared_ptr<AudioShared>*>(context));
     try {
@@ -154,7 +154,7 @@ void CALLBACK ConvertOnPool(PTP_CALLBACK_INSTANCE, void* context) noexcept {
 
 void ConvertOnPool(const std::shared_ptr<AudioShared>& shared) {
     auto* context = new std::shared_ptr<AudioShared>(shared);
-    if (!TrySubmitThreadpoolCallback(&ConvertOnPool, context, nullptr))
+    if (!TrySubmitThreadpoolCallback(&ConvertCallback, context, nullptr))
         delete context;
 }
 
