@@ -114,12 +114,17 @@ TEST(SoundOutput, AKeySoundIsHeardWholeRightAfterStartAfterAPauseAndAQuarterSeco
     // A struck tone at the recording's rate: what is heard must be the file, sample for sample.
     const auto source = wt::StruckTone(ToneOf(12), 120);
     // A machine too busy to feed its sound server for tens of milliseconds cuts any program's
-    // sound: one more program run is given, and one must be heard whole throughout.
-    std::vector<std::string> first = HearKeySounds(source);
-    if (first.empty())
-        return;
-    std::vector<std::string> second = HearKeySounds(source);
-    EXPECT_EQ(second, std::vector<std::string>{}) << "first run: " << testing::PrintToString(first);
+    // sound (the platform's player's too): up to three program runs are given, and one must be
+    // heard whole throughout. The fault this guards against cut every key, in every run.
+    std::vector<std::string> faults;
+    for (int run = 1; run <= 3; ++run) {
+        const std::vector<std::string> heard = HearKeySounds(source);
+        if (heard.empty())
+            return;
+        for (const std::string& fault : heard)
+            faults.push_back("run " + std::to_string(run) + ", " + fault);
+    }
+    ADD_FAILURE() << "no run heard whole: " << testing::PrintToString(faults);
 }
 
 TEST(SoundOutput, KeysKeepSoundingAfterTheDeviceWasLostAndCameBack) {
