@@ -2,12 +2,17 @@
 // real key presses (SendInput) reach each program's keyboard hook, and each sound's onset is
 // found in the recording of the private PulseAudio null sink.
 //   KeyToSound   median and p90 from key press to onset at 250 ms and at 70 ms between keys,
-//                each program; the engine's first key after 2 s and after 8 s of silence;
+//                each program; the first key after the program started, and the engine's
+//                first key after 2 s and after 8 s of silence; how many key sounds were not
+//                heard whole (a stretch of digital silence inside the sound: *_not_whole);
 //                idle wakeups per second (voluntary and involuntary context switches of all
 //                the process's threads, read from /proc, over 10 s from 1 s after the last key);
 //                CPU time per 100 keys; the memory the decoded Fight scheme takes; and the
 //                idle wakeups of Tappolo itself on the platform's player (TAPPOLO_AUDIO=winmm).
 //                The *_ratio counters are engine / bare program (first keys: / engine median).
+// The key sound is a struck tone of 120 ms that dies away: at 70 ms between keys each sound
+// still plays when the next key comes, so an onset is where the level jumps, not where
+// silence ends.
 // Run: cmake/winenv.sh start DIR; cmake/wine-run.sh DIR bench/sound_engine_bench.exe
 #include "AppDriver.h"
 #include "KeySound.h"
@@ -30,8 +35,9 @@ namespace {
 
 constexpr int kThreshold = 1500;
 constexpr double kRate = wt::kRecordRate;
-// Silence before an onset: the end of the previous key's sound is not taken for a new one.
-constexpr long kQuietBefore = 132; // 3 ms
+constexpr int kSoundMs = 120;
+// A stretch of digital silence this long inside a sound is a gap a listener hears.
+constexpr long kGap = wt::kRecordRate / 1000;
 
 double Now() {
     LARGE_INTEGER now, frequency;
@@ -41,15 +47,21 @@ double Now() {
 }
 
 // Where the recording stands in time. The recorder appends in chunks of about 10 ms, so the
-// size read at a moment lags it by part of a chunk; the mean of (samples - rate * time) over
-// many readings places a moment where a reading at that moment would on average, without the
-// chunk's jitter. (The null sink renders ahead of time, so no reading gives a true zero: the
-// delays below are what the recording's mark at the key press gives, the same for both
-// programs.)
+// size read at a moment lags it by part of a chunk; a straight line fitted to (samples - rate *
+// time) over many readings places a moment where a reading at that moment would on average,
+// without the chunk's jitter, and follows the sink's clock where it drifts from this one (a
+// constant offset put a key after 8 s of silence milliseconds late). (The null sink renders
+// ahead of time, so no reading gives a true zero: the delays below are what the recording's
+// mark at the key press gives, the same for both programs.)
 class RecordingClock {
 public:
     void Observe() {
-        FSum += static_cast<double>(FRecording.SamplesNow()) - kRate * Now();
+        const double t = Now() - FOrigin;
+        const double y = static_cast<double>(FRecording.SamplesNow()) - kRate * (FOrigin + t);
+        FT += t;
+        FY += y;
+        FTT += t * t;
+        FTY += t * y;
         ++FCount;
     }
     void WaitUntil(double until) {
@@ -61,37 +73,37 @@ public:
     // The recorded samples since construction, and where a moment falls among them.
     std::vector<int16_t> Samples() { return FRecording.Samples(0ms); }
     double IndexAt(double time) const {
-        return kRate * time + FSum / static_cast<double>(FCount) -
-               static_cast<double>(FRecording.StartSample());
+        const double n = static_cast<double>(FCount), t = time - FOrigin;
+        const double spread = n * FTT - FT * FT;
+        const double slope = spread > 0 ? (n * FTY - FT * FY) / spread : 0;
+        const double offset = (FY - slope * FT) / n;
+        return kRate * time + offset + slope * t - static_cast<double>(FRecording.StartSample());
     }
 
 private:
     wt::AudioRecording FRecording;
-    double FSum = 0;
+    double FOrigin = Now();
+    double FT = 0, FY = 0, FTT = 0, FTY = 0;
     long FCount = 0;
 };
 
-// Milliseconds from `at` to the first loud sample after a quiet stretch, looked for from 10 ms
-// before `at` (a mark can fall after a fast sound's onset) to `window` ms after it; -1000 when
-// there is none.
-double OnsetAfter(const std::vector<int16_t>& samples, double at, double window) {
-    const long begin = std::max(0L, static_cast<long>(at - 0.010 * kRate));
-    const long end =
-        std::min(static_cast<long>(samples.size()), static_cast<long>(at + window * kRate / 1000));
-    long quiet = 0;
-    for (long i = std::max(0L, begin - kQuietBefore); i < end; ++i) {
-        const bool loud = std::abs(static_cast<int>(samples[i])) >= kThreshold;
-        if (loud && quiet >= kQuietBefore && i >= begin)
-            return (static_cast<double>(i) - at) * 1000 / kRate;
-        quiet = loud ? 0 : quiet + 1;
-    }
-    return -1000;
-}
+// What one key press gave: the delay to its sound's onset, in ms, and whether the sound was
+// heard whole up to where the next key's sound took over (or to its end).
+struct Heard {
+    double Delay = 0;
+    bool Whole = true;
+};
+
+struct Series {
+    std::vector<double> Delays;
+    int NotWhole = 0;
+    int Missed = 0;
+};
 
 // Presses Q `count` times, `spacing` apart (after `silence` before each press, when given),
-// and gives each press's delay to its sound's onset.
-std::vector<double> TypeAndHear(int count, std::chrono::milliseconds spacing,
-                                std::chrono::milliseconds silence = 0ms) {
+// and gives what each press was heard as.
+Series TypeAndHear(int count, std::chrono::milliseconds spacing,
+                   std::chrono::milliseconds silence = 0ms) {
     RecordingClock clock;
     std::vector<double> presses;
     clock.WaitUntil(Now() + 0.2);
@@ -105,14 +117,33 @@ std::vector<double> TypeAndHear(int count, std::chrono::milliseconds spacing,
     }
     clock.WaitUntil(Now() + 0.5);
     const auto samples = clock.Samples();
-    std::vector<double> delays;
+    Series series;
     const double window = std::min<double>(static_cast<double>(spacing.count()) - 10, 200.0);
-    for (double pressed : presses) {
-        const double delay = OnsetAfter(samples, clock.IndexAt(pressed), window);
-        if (delay > -1000)
-            delays.push_back(delay);
+    for (size_t k = 0; k < presses.size(); ++k) {
+        const double at = clock.IndexAt(presses[k]);
+        // A mark can fall after a fast sound's onset: the search starts 10 ms before it.
+        const long onset = wt::JumpOnset(samples, static_cast<long>(at - 0.010 * kRate),
+                                         static_cast<long>(at + window * kRate / 1000), kThreshold);
+        if (onset < 0) {
+            ++series.Missed;
+            continue;
+        }
+        series.Delays.push_back((static_cast<double>(onset) - at) * 1000 / kRate);
+        // Up to shortly before the sound's end (the platform's player drops its last few
+        // milliseconds) or before the next key, which may stop it.
+        long end = onset + static_cast<long>((kSoundMs - 10) * kRate / 1000);
+        if (k + 1 < presses.size())
+            end = std::min(end, static_cast<long>(clock.IndexAt(presses[k + 1]) - 0.005 * kRate));
+        if (wt::LongestSilence(samples, onset, end) >= kGap)
+            ++series.NotWhole;
     }
-    return delays;
+    return series;
+}
+
+void Append(Series& into, const Series& more) {
+    into.Delays.insert(into.Delays.end(), more.Delays.begin(), more.Delays.end());
+    into.NotWhole += more.NotWhole;
+    into.Missed += more.Missed;
 }
 
 double Quantile(std::vector<double> values, double q) {
@@ -160,14 +191,17 @@ ProcStats Stats(const std::string& pid) {
 }
 
 struct ProgramRun {
-    std::vector<double> At250, At70;
+    Series First, At250, At70;
     double IdleWakeups = -1, CpuPer100 = -1;
 };
 
 // The measures both programs share, once the program is up and listening.
 ProgramRun Measure(const std::string& pid) {
     ProgramRun run;
-    TypeAndHear(3, 250ms); // the first sounds of a process open its audio path
+    // The first key after the start, then two more: the first sounds of a process open its
+    // audio path.
+    run.First = TypeAndHear(1, 250ms);
+    TypeAndHear(2, 250ms);
     run.At250 = TypeAndHear(40, 250ms);
     const ProcStats before = Stats(pid);
     run.At70 = TypeAndHear(100, 70ms);
@@ -194,10 +228,10 @@ void KeyToSound(benchmark::State& state) {
     dir.WriteSettings("Bench");
     // Q's sound: a 30 ms tone, short enough to leave silence between keys 70 ms apart.
     const std::string sound = dir.SchemesPath() + "Bench\\" + app::DistinctSounds()[12];
-    wt::WriteFileBytes(sound, wt::MakeToneWav(1000, 30));
+    wt::WriteFileBytes(sound, wt::MakeWav(wt::StruckTone(1000, kSoundMs), wt::kRecordRate));
 
     ProgramRun engine, bare;
-    std::vector<double> after2s, after8s;
+    Series after2s, after8s;
     double winmmIdleWakeups = -1;
     for (auto _ : state) {
         {
@@ -211,10 +245,8 @@ void KeyToSound(benchmark::State& state) {
                 return state.SkipWithError("the program's Linux process was not found");
             engine = Measure(pid);
             for (int i = 0; i < 3; ++i) {
-                for (double delay : TypeAndHear(1, 300ms, 2s))
-                    after2s.push_back(delay);
-                for (double delay : TypeAndHear(1, 300ms, 8s))
-                    after8s.push_back(delay);
+                Append(after2s, TypeAndHear(1, 300ms, 2s));
+                Append(after8s, TypeAndHear(1, 300ms, 8s));
             }
         }
         {
@@ -255,23 +287,30 @@ void KeyToSound(benchmark::State& state) {
         }
     }
     auto& c = state.counters;
-    auto put = [&](const std::string& name, const std::vector<double>& values) {
-        c[name + "_median_ms"] = Quantile(values, 0.5);
-        c[name + "_p90_ms"] = Quantile(values, 0.9);
-        c[name + "_n"] = static_cast<double>(values.size());
+    auto put = [&](const std::string& name, const Series& series) {
+        c[name + "_median_ms"] = Quantile(series.Delays, 0.5);
+        c[name + "_p90_ms"] = Quantile(series.Delays, 0.9);
+        c[name + "_n"] = static_cast<double>(series.Delays.size());
+        c[name + "_not_whole"] = series.NotWhole;
+        c[name + "_missed"] = series.Missed;
     };
+    put("engine_first", engine.First);
+    put("bare_first", bare.First);
     put("engine_250", engine.At250);
     put("bare_250", bare.At250);
     put("engine_70", engine.At70);
     put("bare_70", bare.At70);
     put("engine_after2s", after2s);
     put("engine_after8s", after8s);
-    c["ratio_250_median"] = Quantile(engine.At250, 0.5) / Quantile(bare.At250, 0.5);
-    c["ratio_250_p90"] = Quantile(engine.At250, 0.9) / Quantile(bare.At250, 0.9);
-    c["ratio_70_median"] = Quantile(engine.At70, 0.5) / Quantile(bare.At70, 0.5);
-    c["ratio_70_p90"] = Quantile(engine.At70, 0.9) / Quantile(bare.At70, 0.9);
-    c["ratio_after2s_to_median"] = Quantile(after2s, 0.5) / Quantile(engine.At250, 0.5);
-    c["ratio_after8s_to_median"] = Quantile(after8s, 0.5) / Quantile(engine.At250, 0.5);
+    auto median = [](const Series& series) { return Quantile(series.Delays, 0.5); };
+    auto p90 = [](const Series& series) { return Quantile(series.Delays, 0.9); };
+    c["ratio_250_median"] = median(engine.At250) / median(bare.At250);
+    c["ratio_250_p90"] = p90(engine.At250) / p90(bare.At250);
+    c["ratio_70_median"] = median(engine.At70) / median(bare.At70);
+    c["ratio_70_p90"] = p90(engine.At70) / p90(bare.At70);
+    c["ratio_first_to_median"] = median(engine.First) / median(engine.At250);
+    c["ratio_after2s_to_median"] = median(after2s) / median(engine.At250);
+    c["ratio_after8s_to_median"] = median(after8s) / median(engine.At250);
     c["engine_idle_wakeups_per_s"] = engine.IdleWakeups;
     c["bare_idle_wakeups_per_s"] = bare.IdleWakeups;
     c["ratio_idle_wakeups"] = engine.IdleWakeups / bare.IdleWakeups;

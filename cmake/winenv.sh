@@ -5,9 +5,12 @@
 #          keep-alive stream and a recording of the sink's monitor, and a persistent warmed
 #          wineserver. Writes STATE_DIR/env.sh for wine-run.sh. Safe to run twice.
 #   stop   ends every process that start began (and every Wine process of the prefix).
+#   sink-down, sink-up   the output device lost and back: the null sink goes (with its
+#          keep-alive stream and recording), then comes again and the recording goes on.
 set -u
-cmd=${1:?usage: winenv.sh start|stop|status STATE_DIR}
-dir=$(realpath -m "${2:?usage: winenv.sh start|stop|status STATE_DIR}")
+usage="usage: winenv.sh start|stop|status|sink-down|sink-up STATE_DIR"
+cmd=${1:?$usage}
+dir=$(realpath -m "${2:?$usage}")
 pids="$dir/pids"
 
 alive() { [ -f "$pids/$1" ] && kill -0 "$(cat "$pids/$1")" 2>/dev/null; }
@@ -74,13 +77,21 @@ metric_fonts() {
     touch "$WINEPREFIX/.tappolo-arial"
 }
 
+add_sink() {
+    pactl load-module module-null-sink sink_name=tappolo sink_properties=device.description=Tappolo \
+        >/dev/null || return 1
+    pactl set-default-sink tappolo
+    # A silent stream keeps the sink running, so the monitor never misses a sound's onset.
+    setsid pacat --playback -d tappolo --raw --format=s16le --rate=44100 --channels=2 \
+        </dev/zero >/dev/null 2>&1 9>&- &
+    echo $! >"$pids/keepalive"
+}
+
 start_pulse() {
     alive pulse && return 0
     rm -f "$dir/pulse/native"
     cat >"$dir/pulse.pa" <<PA
 load-module module-native-protocol-unix auth-anonymous=1 socket=$dir/pulse/native
-load-module module-null-sink sink_name=tappolo sink_properties=device.description=Tappolo
-set-default-sink tappolo
 PA
     setsid pulseaudio -n -F "$dir/pulse.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
         --system=false >"$dir/pulse.log" 2>&1 </dev/null 9>&- &
@@ -93,31 +104,37 @@ PA
         echo "winenv: PulseAudio did not start (see $dir/pulse.log)" >&2
         return 1
     fi
-    # A silent stream keeps the sink running, so the monitor never misses a sound's onset.
-    setsid pacat --playback -d tappolo --raw --format=s16le --rate=44100 --channels=2 \
-        </dev/zero >/dev/null 2>&1 9>&- &
-    echo $! >"$pids/keepalive"
+    add_sink
 }
 
+# The monitor recording: mono 16-bit 44.1 kHz little-endian, read by tests through Z:, which
+# hold places in it: once started it only grows. A recorder that attached before the sink
+# settled can stay silent, so it must be seen to write.
 start_recorder() {
     alive recorder && return 0
-    # The monitor recording: mono 16-bit 44.1 kHz little-endian, read by tests through Z:.
-    # A recorder that attached before the sink settled can stay silent, so it must be seen
-    # to write before the environment counts as up.
+    [ -f "$dir/record.raw" ] || : >"$dir/record.raw"
     for _ in 1 2 3 4 5; do
-        : >"$dir/record.raw"
+        size=$(stat -c %s "$dir/record.raw")
         setsid parec -d tappolo.monitor --raw --format=s16le --rate=44100 --channels=1 \
-            --latency-msec=10 >"$dir/record.raw" 2>/dev/null </dev/null 9>&- &
+            --latency-msec=10 >>"$dir/record.raw" 2>/dev/null </dev/null 9>&- &
         echo $! >"$pids/recorder"
         for _ in $(seq 20); do
             sleep 0.05
-            [ -s "$dir/record.raw" ] && return 0
+            [ "$(stat -c %s "$dir/record.raw")" -gt "$size" ] && return 0
         done
         kill "$(cat "$pids/recorder")" 2>/dev/null
         rm -f "$pids/recorder"
     done
     echo "winenv: the sink's monitor cannot be recorded" >&2
     return 1
+}
+
+stop_sink() {
+    for p in recorder keepalive; do
+        alive "$p" && kill "$(cat "$pids/$p")" 2>/dev/null
+        rm -f "$pids/$p"
+    done
+    pactl unload-module module-null-sink
 }
 
 write_env() {
@@ -130,6 +147,7 @@ export DISPLAY=':$(cat "$dir/display")'
 export XDG_RUNTIME_DIR='$XDG_RUNTIME_DIR'
 export PULSE_SERVER='$PULSE_SERVER'
 export TAPPOLO_WINENV='$dir'
+export TAPPOLO_WINENV_SCRIPT='$(realpath "$0")'
 export TAPPOLO_RECORD='$dir/record.raw'
 export TAPPOLO_SINK=tappolo
 export LANG=C.UTF-8
@@ -162,6 +180,7 @@ start)
     fi
     # Warm the server and start the virtual desktop once, so tests start in milliseconds.
     wine cmd /c exit >/dev/null 2>&1 </dev/null 9>&-
+    : >"$dir/record.raw"
     start_recorder || exit 1
     write_env
     echo "winenv: up in $dir (DISPLAY=$DISPLAY)"
@@ -179,13 +198,21 @@ stop)
     rm -f "$dir/env.sh"
     echo "winenv: stopped"
     ;;
+sink-down)
+    base_env
+    stop_sink
+    ;;
+sink-up)
+    base_env
+    add_sink && start_recorder
+    ;;
 status)
     for p in xvfb pulse keepalive recorder server; do
         if alive "$p"; then echo "$p: running"; else echo "$p: not running"; fi
     done
     ;;
 *)
-    echo "usage: winenv.sh start|stop|status STATE_DIR" >&2
+    echo "$usage" >&2
     exit 2
     ;;
 esac

@@ -26,6 +26,9 @@ namespace {
 constexpr const char* kTitle = "Tappolo";
 constexpr const char* kTrayHint = "Click here for Tappolo Options";
 constexpr const char* kNoScheme = "No scheme can use, Please reinstall!";
+constexpr const char* kSoundFallback =
+    "Tappolo cannot use the sound device for itself now: key sounds play through the Windows "
+    "sound player until it can.";
 constexpr int kSchemeGroup = 1;
 // Posted by the import queue.
 constexpr UINT kImportMessage = WM_APP + 1;
@@ -380,6 +383,8 @@ void TMainForm::WMKeyMessage(WPARAM wParam) {
         return;
     }
     PlayKeySound(GetProgramDir(), MySetInfo->CurrentScheme, *MySchemeInfo, key);
+    if (TakeSoundFallbackNotice())
+        vobTIO->ShowBalloon(kTitle, kSoundFallback, TBalloonIconKind::bitInfo, 10);
 }
 
 LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -17,6 +17,35 @@ unsigned DeviceFormat::BytesPerSample() const {
     return 4;
 }
 
+std::optional<DeviceFormat> ToDeviceFormat(const MixFormatFields& mix) {
+    uint16_t tag = mix.FormatTag;
+    if (tag == kWaveFormatExtensible) {
+        // The sub-formats of the plain tags are {tag-0000-0010-8000-00AA00389B71}.
+        constexpr std::array<uint8_t, 8> kTail{0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+        if (mix.ExtraSize < kExtensibleExtraSize || mix.SubFormat1 > 0xFFFF ||
+            mix.SubFormat2 != 0 || mix.SubFormat3 != 0x0010 || mix.SubFormat4 != kTail ||
+            mix.ValidBits > mix.BitsPerSample)
+            return std::nullopt;
+        tag = static_cast<uint16_t>(mix.SubFormat1);
+    }
+    DeviceFormat format;
+    format.SampleRate = mix.SampleRate;
+    format.Channels = mix.Channels;
+    if (tag == kWaveFormatFloat && mix.BitsPerSample == 32)
+        format.Kind = SampleKind::Float32;
+    else if (tag == kWaveFormatPcm && mix.BitsPerSample == 16)
+        format.Kind = SampleKind::Int16;
+    else if (tag == kWaveFormatPcm && mix.BitsPerSample == 24)
+        format.Kind = SampleKind::Int24;
+    else if (tag == kWaveFormatPcm && mix.BitsPerSample == 32)
+        format.Kind = SampleKind::Int32;
+    else
+        return std::nullopt;
+    if (format.Channels == 0 || format.SampleRate == 0 || mix.BlockAlign != format.BytesPerFrame())
+        return std::nullopt;
+    return format;
+}
+
 namespace {
 
 // The source channel that feeds destination channel `to`: a mono sound is heard on the two

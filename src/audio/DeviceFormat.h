@@ -1,8 +1,10 @@
 #pragma once
 // Sounds made ready for an output device once, when a scheme becomes current, so that a key
 // press costs no conversion: the device's rate and channel layout, samples as floats.
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -17,6 +19,33 @@ struct DeviceFormat {
     unsigned BytesPerSample() const;
     unsigned BytesPerFrame() const { return BytesPerSample() * Channels; }
 };
+
+// A device's mix format as the platform describes it (WAVEFORMATEX, and the sub-format of
+// WAVEFORMATEXTENSIBLE when `ExtraSize` reaches it), in plain fields.
+struct MixFormatFields {
+    uint16_t FormatTag = 0;
+    uint16_t Channels = 0;
+    uint32_t SampleRate = 0;
+    uint16_t BlockAlign = 0;
+    uint16_t BitsPerSample = 0;
+    uint16_t ExtraSize = 0;
+    uint16_t ValidBits = 0; // of the extensible layout
+    // The extensible sub-format, a GUID: its first three fields and its last eight bytes.
+    uint32_t SubFormat1 = 0;
+    uint16_t SubFormat2 = 0;
+    uint16_t SubFormat3 = 0;
+    std::array<uint8_t, 8> SubFormat4{};
+};
+
+constexpr uint16_t kWaveFormatPcm = 1;
+constexpr uint16_t kWaveFormatFloat = 3;
+constexpr uint16_t kWaveFormatExtensible = 0xFFFE;
+// WAVEFORMATEXTENSIBLE needs 22 bytes after the plain header.
+constexpr uint16_t kExtensibleExtraSize = 22;
+
+// The format the mixer writes for that device, or none for a layout it does not write: 16-,
+// 24- and 32-bit integers and 32-bit floats, plain or extensible, whole frames of them.
+std::optional<DeviceFormat> ToDeviceFormat(const MixFormatFields& mix);
 
 // A sound in a device's rate and channel layout: interleaved floats, nominally -1 to 1.
 struct DeviceSound {

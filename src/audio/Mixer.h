@@ -2,42 +2,67 @@
 // What the output hears, as a function of the voices that play: a key sound replaces the one
 // still playing, which fades out over a couple of milliseconds instead of stopping dead (a
 // sound cut mid-wave is heard as a click).
+//
+// Voices sit on a timeline of output frames, so what was rendered can be rendered again: a
+// device queue that is thrown away (a new key must not wait behind it) is rewound and written
+// anew, each voice at its place.
+//   Mixer mixer(96, 4800);      // 2 ms fades, 100 ms that can be taken back (48 kHz)
+//   mixer.Start(sound);         // heard from the next frame rendered
+//   mixer.Render(out, 2);       // the next frames, stereo
+//   mixer.Rewind(queued);       // the last `queued` frames were never played
 #include "DeviceFormat.h"
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <span>
 #include <vector>
 
+constexpr uint64_t kNoFade = std::numeric_limits<uint64_t>::max();
+
 struct Voice {
     std::shared_ptr<const DeviceSound> Sound;
-    size_t Frame = 0;      // the next frame to play
-    uint32_t FadeLeft = 0; // frames of its fade still to play; 0 while not fading
-    bool Fading = false;
+    uint64_t Start = 0;          // the output frame that plays the sound's first frame
+    uint64_t FadeFrom = kNoFade; // the output frame its fade-out begins with
 };
 
-// Adds the voices' next `out.size() / channels` frames into `out` (which the caller cleared
-// or filled), each fading voice scaled down linearly to silence over `fadeFrames`, and moves
-// the voices on. A voice that has ended (its sound, or its fade) is removed, as is one whose
-// channel count is not the output's.
-void MixVoices(std::vector<Voice>& voices, std::span<float> out, uint16_t channels,
-               uint32_t fadeFrames);
+// The output frame after the voice's last audible one.
+uint64_t VoiceEnd(const Voice& voice, uint32_t fadeFrames);
+
+// Adds the voices' output frames `from` to `from + out.size() / channels` into `out`, each
+// fading voice scaled down linearly to silence over `fadeFrames`. A voice whose channel count
+// is not the output's adds nothing.
+void MixVoices(std::span<const Voice> voices, uint64_t from, std::span<float> out,
+               uint16_t channels, uint32_t fadeFrames);
 
 class Mixer {
 public:
-    // `fadeFrames`: how long a replaced sound takes to fade out, in output frames.
-    explicit Mixer(uint32_t fadeFrames);
+    // `fadeFrames`: how long a replaced sound takes to fade out; `historyFrames`: how far back
+    // Rewind can go, in output frames.
+    Mixer(uint32_t fadeFrames, uint32_t historyFrames);
 
-    // The new sound starts with the next rendered frame; every voice playing now fades out.
+    // The new sound starts with the next rendered frame; every voice playing now fades out
+    // from there, and one that would only have begun later is dropped.
     void Start(std::shared_ptr<const DeviceSound> sound);
-    // Every voice fades out.
+    // Every voice fades out from the next rendered frame.
     void Release();
-    // Overwrites `out` with the next frames of the mix.
+    // Overwrites `out` with the next frames of the mix. Voices of another channel count than
+    // the output's are dropped.
     void Render(std::span<float> out, uint16_t channels);
-    bool Playing() const { return !FVoices.empty(); }
+    // Takes back the last `frames` rendered (at most the history): the next Render gives them
+    // again, as they were unless Start or Release comes first.
+    void Rewind(uint64_t frames);
+    // Whether a voice has frames still to render, and how many frames it takes until none has.
+    bool Playing() const { return FramesLeft() > 0; }
+    uint64_t FramesLeft() const;
+    uint64_t Position() const { return FPosition; }
     void Clear() { FVoices.clear(); }
 
 private:
     std::vector<Voice> FVoices;
+    uint64_t FPosition = 0;
+    // The earliest frame Rewind may go back to: voices that ended before it are gone.
+    uint64_t FFloor = 0;
     uint32_t FFadeFrames;
+    uint32_t FHistoryFrames;
 };

@@ -3,22 +3,37 @@
 #include "ComPtr.h"
 #include "DeviceFormat.h"
 #include "Mixer.h"
+#include "WaveFile.h"
 
 #include <windows.h>
 #include <audioclient.h>
 #include <mmdeviceapi.h>
 #include <mmreg.h>
 
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 using UniqueCoTaskMem = UniqueHandle<void*, CloseWith<&CoTaskMemFree>>;
-using UniqueWork = UniqueHandle<PTP_WORK, CloseWith<&CloseThreadpoolWork>>;
+
+// A pool work object that, before it closes, waits for the callbacks it started: they may use
+// what its owner is about to free.
+void EndWork(PTP_WORK work) noexcept {
+    WaitForThreadpoolWorkCallbacks(work, FALSE);
+    CloseThreadpoolWork(work);
+}
+using UniqueWork = UniqueHandle<PTP_WORK, CloseWith<&EndWork>>;
 
 constexpr REFERENCE_TIME kUnitsPerMs = 10000; // REFERENCE_TIME counts 100 ns
 // A stream is released once the device has played it out; at the latest after this much silence.
 constexpr LONGLONG kReleaseAfterMs = 500;
+// How much a stream keeps queued while a sound plays.
+constexpr REFERENCE_TIME kBufferMs = 100;
 // A device that could not be opened is looked for again at most this often (Wine tells of no
 // device change: there the next key after the device came back asks for the attempt).
 constexpr LONGLONG kRetryAfterMs = 250;
@@ -30,37 +45,126 @@ LONGLONG NowMs() {
     return now.QuadPart * 1000 / frequency.QuadPart;
 }
 
-// The mix format as the mixer writes it; false for a layout it does not write.
-bool ToDeviceFormat(const WAVEFORMATEX& wave, DeviceFormat& format) {
-    format.SampleRate = wave.nSamplesPerSec;
-    format.Channels = wave.nChannels;
-    WORD tag = wave.wFormatTag;
-    if (tag == WAVE_FORMAT_EXTENSIBLE && wave.cbSize >= 22) {
-        // The sub-formats of the plain tags are {tag-0000-0010-8000-00AA00389B71}.
-        const GUID& sub = reinterpret_cast<const WAVEFORMATEXTENSIBLE&>(wave).SubFormat;
-        if (sub.Data2 != 0 || sub.Data3 != 0x0010 || sub.Data1 > 0xFFFF)
-            return false;
-        tag = static_cast<WORD>(sub.Data1);
-    }
-    if (tag == WAVE_FORMAT_IEEE_FLOAT && wave.wBitsPerSample == 32)
-        format.Kind = SampleKind::Float32;
-    else if (tag == WAVE_FORMAT_PCM && wave.wBitsPerSample == 16)
-        format.Kind = SampleKind::Int16;
-    else if (tag == WAVE_FORMAT_PCM && wave.wBitsPerSample == 24)
-        format.Kind = SampleKind::Int24;
-    else if (tag == WAVE_FORMAT_PCM && wave.wBitsPerSample == 32)
-        format.Kind = SampleKind::Int32;
-    else
-        return false;
-    return format.Channels > 0 && format.SampleRate > 0 &&
-           wave.nBlockAlign == format.BytesPerFrame();
+bool SameLayout(const DeviceFormat& a, const DeviceFormat& b) {
+    return a.SampleRate == b.SampleRate && a.Channels == b.Channels;
 }
 
-// Tells the output thread that the default output device changed, or a device came or went.
+MixFormatFields FieldsOf(const WAVEFORMATEX& wave) {
+    MixFormatFields mix;
+    mix.FormatTag = wave.wFormatTag;
+    mix.Channels = wave.nChannels;
+    mix.SampleRate = wave.nSamplesPerSec;
+    mix.BlockAlign = wave.nBlockAlign;
+    mix.BitsPerSample = wave.wBitsPerSample;
+    mix.ExtraSize = wave.cbSize;
+    if (wave.wFormatTag == WAVE_FORMAT_EXTENSIBLE && wave.cbSize >= kExtensibleExtraSize) {
+        const auto& extensible = reinterpret_cast<const WAVEFORMATEXTENSIBLE&>(wave);
+        mix.ValidBits = extensible.Samples.wValidBitsPerSample;
+        mix.SubFormat1 = extensible.SubFormat.Data1;
+        mix.SubFormat2 = extensible.SubFormat.Data2;
+        mix.SubFormat3 = extensible.SubFormat.Data3;
+        for (size_t i = 0; i < mix.SubFormat4.size(); ++i)
+            mix.SubFormat4[i] = extensible.SubFormat.Data4[i];
+    }
+    return mix;
+}
+
+} // namespace
+
+// The sounds of a scheme made for one device layout.
+struct ConvertedSounds {
+    DeviceFormat Format;
+    uint64_t Generation = 0; // of the scheme's sounds they were made from
+    std::array<std::shared_ptr<const DeviceSound>, 16> Sounds;
+};
+
+struct AudioShared {
+    std::mutex Lock;
+    // Under Lock: the latest request; a newer key replaces an older one not yet taken.
+    bool PlayPending = false;
+    int PlayType = -1;
+    std::shared_ptr<const DeviceSound> PlayWave;
+    bool RetryAsked = false;
+    // Under Lock: the scheme's decoded sounds (Generation counts them), the device of the last
+    // stream prepared (no rate before the first), and the sounds made for its layout.
+    std::shared_ptr<const SchemeWaves> Waves;
+    uint64_t Generation = 0;
+    DeviceFormat Format;
+    std::wstring DeviceId;
+    std::shared_ptr<const ConvertedSounds> Converted;
+
+    std::atomic<bool> Quit{false};
+    std::atomic<bool> DeviceChanged{false};
+    std::atomic<bool> Unavailable{false};
+    UniqueKernelHandle Wake; // auto-reset: a request, a device change or the end
+};
+
+namespace {
+
+// Whether the sounds made so far are the latest scheme's in the latest device layout; under
+// the lock.
+bool ConvertedUpToDate(const AudioShared& shared) {
+    return !shared.Waves || shared.Format.SampleRate == 0 ||
+           (shared.Converted && shared.Converted->Generation == shared.Generation &&
+            SameLayout(shared.Converted->Format, shared.Format));
+}
+
+// Makes the latest scheme's sounds for the latest device layout, unless that is done. Never on
+// the output thread: a long sound takes milliseconds to convert, a key must not wait for it.
+void ConvertLatest(AudioShared& shared) {
+    std::shared_ptr<const SchemeWaves> waves;
+    auto converted = std::make_shared<ConvertedSounds>();
+    {
+        std::lock_guard lock(shared.Lock);
+        if (ConvertedUpToDate(shared))
+            return;
+        waves = shared.Waves;
+        converted->Format = shared.Format;
+        converted->Generation = shared.Generation;
+    }
+    for (size_t i = 0; i < waves->size(); ++i) {
+        const WaveData* wave = (*waves)[i].get();
+        if (!wave)
+            continue;
+        auto sound = std::make_shared<DeviceSound>(
+            ConvertForDevice(wave->samples, wave->sampleRate, wave->channels, converted->Format));
+        if (sound->Frames() > 0)
+            converted->Sounds[i] = std::move(sound);
+    }
+    {
+        std::lock_guard lock(shared.Lock);
+        // Newer sounds or another device came meanwhile: their conversion is under way.
+        if (converted->Generation != shared.Generation ||
+            !SameLayout(converted->Format, shared.Format))
+            return;
+        shared.Converted = std::move(converted);
+    }
+    SetEvent(shared.Wake.Get());
+}
+
+void CALLBACK ConvertCallback(PTP_CALLBACK_INSTANCE, void* context) noexcept {
+    std::unique_ptr<std::shared_ptr<AudioShared>> shared(
+        static_cast<std::shared_ptr<AudioShared>*>(context));
+    try {
+        ConvertLatest(**shared);
+    } catch (...) {
+        // Without memory the keys stay silent until the next scheme or device.
+    }
+}
+
+void ConvertOnPool(const std::shared_ptr<AudioShared>& shared) {
+    auto* context = new std::shared_ptr<AudioShared>(shared);
+    if (!TrySubmitThreadpoolCallback(&ConvertCallback, context, nullptr))
+        delete context;
+}
+
+// Tells the output thread that the device it plays on went, or the default output device
+// changed, or a device that can play came while there was none. Capture devices (a webcam's
+// microphone, a headset's) come and go without a word to it.
 class DeviceWatch final : public IMMNotificationClient {
 public:
-    explicit DeviceWatch(std::shared_ptr<TAudioEngine::Shared> shared)
-        : FShared(std::move(shared)) {}
+    DeviceWatch(std::shared_ptr<AudioShared> shared, TComPtr<IMMDeviceEnumerator> enumerator)
+        : FShared(std::move(shared)), FEnumerator(std::move(enumerator)) {}
 
     ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++FRefs; }
     ULONG STDMETHODCALLTYPE Release() noexcept override {
@@ -86,16 +190,19 @@ public:
             Changed();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE OnDeviceAdded(LPCWSTR) noexcept override {
-        Changed();
+    HRESULT STDMETHODCALLTYPE OnDeviceAdded(LPCWSTR id) noexcept override {
+        if (FShared->Unavailable && IsRender(id))
+            Changed();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR) noexcept override {
-        Changed();
+    HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR id) noexcept override {
+        if (IsCurrent(id))
+            Changed();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR, DWORD) noexcept override {
-        Changed();
+    HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR id, DWORD state) noexcept override {
+        if (IsCurrent(id) || (state == DEVICE_STATE_ACTIVE && FShared->Unavailable && IsRender(id)))
+            Changed();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnPropertyValueChanged(LPCWSTR, const PROPERTYKEY) noexcept override {
@@ -107,9 +214,45 @@ private:
         FShared->DeviceChanged = true;
         SetEvent(FShared->Wake.Get());
     }
+    bool IsCurrent(LPCWSTR id) noexcept {
+        try {
+            std::lock_guard lock(FShared->Lock);
+            return id && !FShared->DeviceId.empty() && FShared->DeviceId == id;
+        } catch (...) {
+            return false;
+        }
+    }
+    bool IsRender(LPCWSTR id) noexcept {
+        TComPtr<IMMDevice> device;
+        TComPtr<IMMEndpoint> endpoint;
+        EDataFlow flow = eCapture;
+        return id && SUCCEEDED(FEnumerator->GetDevice(id, device.GetAddressOf())) &&
+               SUCCEEDED(device.As(&endpoint)) && SUCCEEDED(endpoint->GetDataFlow(&flow)) &&
+               flow == eRender;
+    }
 
     std::atomic<ULONG> FRefs{1};
-    std::shared_ptr<TAudioEngine::Shared> FShared;
+    std::shared_ptr<AudioShared> FShared;
+    TComPtr<IMMDeviceEnumerator> FEnumerator;
+};
+
+// The watch's registration, undone on every way out of the output thread.
+class WatchRegistration {
+public:
+    WatchRegistration(IMMDeviceEnumerator* enumerator, IMMNotificationClient* watch)
+        : FEnumerator(enumerator), FWatch(watch),
+          FRegistered(SUCCEEDED(enumerator->RegisterEndpointNotificationCallback(watch))) {}
+    ~WatchRegistration() {
+        if (FRegistered)
+            FEnumerator->UnregisterEndpointNotificationCallback(FWatch);
+    }
+    WatchRegistration(const WatchRegistration&) = delete;
+    WatchRegistration& operator=(const WatchRegistration&) = delete;
+
+private:
+    IMMDeviceEnumerator* FEnumerator;
+    IMMNotificationClient* FWatch;
+    bool FRegistered;
 };
 
 // One WASAPI shared-mode stream on the default device, event-driven.
@@ -118,7 +261,6 @@ struct Stream {
     TComPtr<IAudioRenderClient> Render;
     DeviceFormat Format;
     UINT32 BufferFrames = 0;
-    UINT32 PeriodFrames = 0;
     bool Started = false;
 
     explicit operator bool() const { return Client != nullptr; }
@@ -126,8 +268,8 @@ struct Stream {
 
 class OutputThread {
 public:
-    explicit OutputThread(std::shared_ptr<TAudioEngine::Shared> shared)
-        : FShared(std::move(shared)), FMixer(96) {}
+    explicit OutputThread(std::shared_ptr<AudioShared> shared)
+        : FShared(std::move(shared)), FMixer(96, 0) {}
     void Run();
 
 private:
@@ -135,25 +277,19 @@ private:
     void ReleaseRunning();
     void RetireRunning();
     static void CALLBACK ReleaseRetired(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK) noexcept;
-    bool TakeRequests();
-    void Convert();
-    HRESULT Fill(UINT32 target);
-    bool PlayedOut();
-    HRESULT StartSound(std::shared_ptr<const DeviceSound> sound);
+    void TakeRequests();
+    HRESULT PlayNow(std::shared_ptr<const DeviceSound> sound);
+    HRESULT Fill();
+    void Service();
     void Prime();
-    void Fail(HRESULT hr);
+    void Fail();
 
-    std::shared_ptr<TAudioEngine::Shared> FShared;
+    std::shared_ptr<AudioShared> FShared;
     TComPtr<IMMDeviceEnumerator> FEnumerator;
-    TComPtr<DeviceWatch> FWatch;
     UniqueKernelHandle FBufferEvent;
     Stream FStream;
     Mixer FMixer;
     std::vector<float> FScratch;
-
-    std::shared_ptr<const SchemeWaves> FWaves;
-    std::array<std::shared_ptr<const DeviceSound>, 16> FSounds;
-    DeviceFormat FSoundsFormat;
 
     LONGLONG FSilentSince = 0;
     LONGLONG FLastAttempt = -kRetryAfterMs;
@@ -162,6 +298,7 @@ private:
     // the platform's timer (about 10 ms under Wine), which a key must not wait behind.
     std::mutex FRetiredLock;
     std::vector<Stream> FRetired;
+    // Last, so that it goes first: its callbacks use the two above.
     UniqueWork FReleaseWork;
 };
 
@@ -170,6 +307,10 @@ HRESULT OutputThread::Prepare() {
     Stream stream;
     TComPtr<IMMDevice> device;
     HRESULT hr = FEnumerator->GetDefaultAudioEndpoint(eRender, eConsole, device.GetAddressOf());
+    if (FAILED(hr))
+        return hr;
+    UniqueCoTaskMem id;
+    hr = device->GetId(reinterpret_cast<LPWSTR*>(id.Put()));
     if (FAILED(hr))
         return hr;
     hr = device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr,
@@ -181,17 +322,20 @@ HRESULT OutputThread::Prepare() {
     if (FAILED(hr))
         return hr;
     const auto* wave = static_cast<const WAVEFORMATEX*>(mix.Get());
-    if (!ToDeviceFormat(*wave, stream.Format))
+    const std::optional<DeviceFormat> format = ToDeviceFormat(FieldsOf(*wave));
+    if (!format)
         return AUDCLNT_E_UNSUPPORTED_FORMAT;
+    stream.Format = *format;
     REFERENCE_TIME period = 0, minimum = 0;
     hr = stream.Client->GetDevicePeriod(&period, &minimum);
     if (FAILED(hr) || period <= 0)
         period = 10 * kUnitsPerMs;
-    // The buffer only has to carry the device from one period's wake-up to the next: what is
-    // queued ahead is kept to about one period anyway.
-    hr = stream.Client->Initialize(
-        AUDCLNT_SHAREMODE_SHARED, AUDCLNT_STREAMFLAGS_EVENTCALLBACK | AUDCLNT_STREAMFLAGS_NOPERSIST,
-        2 * period, 0, wave, nullptr);
+    // A long buffer carries the device over a late wake-up of this thread or of the platform's
+    // mixer (a busy machine stalls them for tens of milliseconds, 50 ms seen under Wine): a
+    // queue that runs dry is heard as a gap. A new key never waits behind what is queued: the
+    // queue is thrown away and written anew (PlayNow).
+    hr = stream.Client->Initialize(AUDCLNT_SHAREMODE_SHARED, AUDCLNT_STREAMFLAGS_EVENTCALLBACK,
+                                   std::max(2 * period, kBufferMs * kUnitsPerMs), 0, wave, nullptr);
     if (FAILED(hr))
         return hr;
     hr = stream.Client->SetEventHandle(FBufferEvent.Get());
@@ -204,17 +348,19 @@ HRESULT OutputThread::Prepare() {
                                    reinterpret_cast<void**>(stream.Render.GetAddressOf()));
     if (FAILED(hr))
         return hr;
-    stream.PeriodFrames = static_cast<UINT32>(static_cast<ULONGLONG>(period) *
-                                              stream.Format.SampleRate / (1000 * kUnitsPerMs));
-    if (stream.PeriodFrames == 0 || stream.PeriodFrames > stream.BufferFrames)
-        stream.PeriodFrames = stream.BufferFrames;
     FScratch.assign(static_cast<size_t>(stream.BufferFrames) * stream.Format.Channels, 0.0f);
-    const bool formatChanged = stream.Format.SampleRate != FSoundsFormat.SampleRate ||
-                               stream.Format.Channels != FSoundsFormat.Channels;
     FStream = std::move(stream);
-    FMixer = Mixer(FStream.Format.SampleRate / 500); // 2 ms
-    if (formatChanged)
-        Convert();
+    // 2 ms fades; a rewind never goes back further than one buffer.
+    FMixer = Mixer(FStream.Format.SampleRate / 500, FStream.BufferFrames);
+    bool convert = false;
+    {
+        std::lock_guard lock(FShared->Lock);
+        FShared->Format = FStream.Format;
+        FShared->DeviceId = static_cast<const wchar_t*>(id.Get());
+        convert = !ConvertedUpToDate(*FShared);
+    }
+    if (convert)
+        ConvertOnPool(FShared);
     FShared->Unavailable = false;
     return S_OK;
 }
@@ -249,139 +395,98 @@ void CALLBACK OutputThread::ReleaseRetired(PTP_CALLBACK_INSTANCE, void* self, PT
         stream.Client->Stop();
 }
 
-void OutputThread::Fail(HRESULT) {
+void OutputThread::Fail() {
     // The device went away, or became unusable: the next attempt takes the default device as it
     // is then; until one opens, the program uses the platform's player.
     ReleaseRunning();
     FShared->Unavailable = true;
 }
 
-void OutputThread::Convert() {
-    FSoundsFormat = FStream.Format;
-    for (auto& sound : FSounds)
-        sound.reset();
-    if (!FWaves || !FStream)
-        return;
-    for (size_t i = 0; i < FSounds.size(); ++i) {
-        const WaveData* wave = (*FWaves)[i].get();
-        if (!wave)
-            continue;
-        auto sound = std::make_shared<DeviceSound>(
-            ConvertForDevice(wave->samples, wave->sampleRate, wave->channels, FStream.Format));
-        if (sound->Frames() > 0)
-            FSounds[i] = std::move(sound);
-    }
-}
-
-bool OutputThread::TakeRequests() {
+void OutputThread::TakeRequests() {
     bool play = false, retry = false;
     int type = -1;
-    std::shared_ptr<const WaveData> wave;
-    std::shared_ptr<const SchemeWaves> waves;
+    std::shared_ptr<const DeviceSound> sound;
+    std::shared_ptr<const ConvertedSounds> converted;
     {
         // Only the hand-over under the lock: the program's thread never waits for the device.
         std::lock_guard lock(FShared->Lock);
-        waves = std::move(FShared->NewSounds);
-        FShared->NewSounds.reset();
         play = std::exchange(FShared->PlayPending, false);
         type = FShared->PlayType;
-        wave = std::move(FShared->PlayWave);
+        sound = std::move(FShared->PlayWave);
         FShared->PlayWave.reset();
         retry = std::exchange(FShared->RetryAsked, false);
-    }
-    if (waves) {
-        FWaves = std::move(waves);
-        if (FStream)
-            Convert();
+        converted = FShared->Converted;
     }
     if (retry && !FStream && NowMs() - FLastAttempt >= kRetryAfterMs && FAILED(Prepare()))
         FShared->Unavailable = true;
     if (!play)
-        return false;
-    std::shared_ptr<const DeviceSound> sound;
-    if (wave) {
-        if (FStream)
-            sound = std::make_shared<DeviceSound>(
-                ConvertForDevice(wave->samples, wave->sampleRate, wave->channels, FStream.Format));
-    } else if (type >= 0 && type < static_cast<int>(FSounds.size())) {
-        sound = FSounds[static_cast<size_t>(type)];
-    }
+        return;
+    if (!FStream && FAILED(Prepare()))
+        return Fail();
+    if (!sound && converted && type >= 0 && type < static_cast<int>(converted->Sounds.size()) &&
+        SameLayout(converted->Format, FStream.Format))
+        sound = converted->Sounds[static_cast<size_t>(type)];
     // A silent key type leaves the sound playing alone, as the platform's player does.
     if (!sound)
-        return true;
-    HRESULT hr = StartSound(sound);
+        return;
+    HRESULT hr = PlayNow(sound);
     if (hr == AUDCLNT_E_DEVICE_INVALIDATED) {
-        // The device went while the stream waited: once more on the default device as it is now.
+        // The device went while the stream waited: once more on the default device as it is
+        // now, if the sound was made for its layout.
         ReleaseRunning();
         hr = Prepare();
-        if (SUCCEEDED(hr)) {
-            if (wave)
-                sound = std::make_shared<DeviceSound>(ConvertForDevice(
-                    wave->samples, wave->sampleRate, wave->channels, FStream.Format));
-            else
-                sound = FSounds[static_cast<size_t>(type)];
-            hr = sound ? StartSound(sound) : S_OK;
-        }
+        if (SUCCEEDED(hr))
+            hr = PlayNow(std::move(sound));
     }
     if (FAILED(hr))
-        Fail(hr);
-    return true;
+        Fail();
 }
 
-HRESULT OutputThread::StartSound(std::shared_ptr<const DeviceSound> sound) {
-    if (!FStream) {
-        const HRESULT hr = Prepare();
-        if (FAILED(hr))
-            return hr;
-    }
+HRESULT OutputThread::PlayNow(std::shared_ptr<const DeviceSound> sound) {
     if (sound->Channels != FStream.Format.Channels)
-        return S_OK; // converted for a device that has gone; the next scheme load fixes it
-    if (FStream.Started && !FMixer.Playing()) {
-        // A stream that has run dry is started again from an empty queue: data written into it
-        // as it is would follow a stretch of silence the platform adds after a dry spell.
-        UINT32 padding = 0;
-        HRESULT hr = FStream.Client->GetCurrentPadding(&padding);
+        return S_OK; // made for a device that has gone; its successor's sounds are on the way
+    if (FStream.Started) {
+        // What the device has queued would be heard before the new sound: it is thrown away,
+        // and the mix written anew from where the device stands, the new sound in it.
+        HRESULT hr = FStream.Client->Stop();
         if (FAILED(hr))
             return hr;
-        if (padding == 0) {
-            FStream.Client->Stop();
-            hr = FStream.Client->Reset();
-            if (FAILED(hr))
-                return hr;
-            FStream.Started = false;
-        }
+        UINT32 queued = 0;
+        hr = FStream.Client->GetCurrentPadding(&queued);
+        if (FAILED(hr))
+            return hr;
+        hr = FStream.Client->Reset();
+        if (FAILED(hr))
+            return hr;
+        FStream.Started = false;
+        FMixer.Rewind(queued);
     }
     FMixer.Start(std::move(sound));
     FSilentSince = 0;
-    // A stream about to start gets a whole buffer, so that the device need not wait for more
-    // before it plays; into a running one the new sound goes at once, behind at most about a
-    // period of what is queued.
-    HRESULT hr = Fill(FStream.Started ? FStream.PeriodFrames : FStream.BufferFrames);
+    HRESULT hr = Fill();
     if (FAILED(hr))
         return hr;
-    if (!FStream.Started) {
-        hr = FStream.Client->Start();
-        if (FAILED(hr))
-            return hr;
-        FStream.Started = true;
-    }
+    hr = FStream.Client->Start();
+    if (FAILED(hr))
+        return hr;
+    FStream.Started = true;
     return S_OK;
 }
 
-HRESULT OutputThread::Fill(UINT32 target) {
-    // While nothing plays nothing is written: the device runs dry, so that the next sound starts
-    // from an empty queue instead of behind queued silence.
+HRESULT OutputThread::Fill() {
+    // While nothing plays nothing is written: the device runs dry, and the stream goes.
     if (!FMixer.Playing())
         return S_OK;
     UINT32 padding = 0;
     HRESULT hr = FStream.Client->GetCurrentPadding(&padding);
     if (FAILED(hr))
         return hr;
-    if (padding >= target)
-        return S_OK;
-    UINT32 frames = target - padding;
-    if (frames > FStream.BufferFrames - padding)
-        frames = FStream.BufferFrames - padding;
+    // The buffer kept full while sound is left, every time: a queue kept shorter runs dry
+    // where the platform's mixer takes more than a period at once (Wine's PulseAudio driver
+    // does, and then puts a stretch of silence before what comes next). Nothing after the
+    // sound's end: the stream plays out with it, and goes.
+    const uint64_t space = padding < FStream.BufferFrames ? FStream.BufferFrames - padding : 0;
+    const auto frames = static_cast<UINT32>(std::min(space, FMixer.FramesLeft()));
     if (frames == 0)
         return S_OK;
     BYTE* data = nullptr;
@@ -394,26 +499,48 @@ HRESULT OutputThread::Fill(UINT32 target) {
     return FStream.Render->ReleaseBuffer(frames, 0);
 }
 
-bool OutputThread::PlayedOut() {
+void OutputThread::Service() {
+    const HRESULT hr = Fill();
+    if (FAILED(hr)) {
+        Fail();
+        if (SUCCEEDED(Prepare()))
+            return;
+    }
+    if (!FStream.Started)
+        return;
+    if (FMixer.Playing())
+        FSilentSince = 0;
+    else if (FSilentSince == 0)
+        FSilentSince = NowMs();
+    // Played out: this stream goes and a fresh one waits, initialised, not started. The next
+    // key starts that one faster than a running one stopped, reset and started again
+    // (milliseconds under Wine), and an idle program holds no started stream.
     UINT32 padding = 0;
-    return SUCCEEDED(FStream.Client->GetCurrentPadding(&padding)) && padding == 0;
+    if (!FMixer.Playing() &&
+        ((SUCCEEDED(FStream.Client->GetCurrentPadding(&padding)) && padding == 0) ||
+         NowMs() - FSilentSince >= kReleaseAfterMs)) {
+        RetireRunning();
+        if (FAILED(Prepare()))
+            FShared->Unavailable = true;
+    }
 }
 
 void OutputThread::Prime() {
     // The first stream a process starts opens the whole audio path, which takes tens of
     // milliseconds: a few milliseconds of silence through it now spare the first key that.
+    // Without a stream there is no engine: until one opens, the platform's player plays.
     if (FAILED(Prepare()))
-        return;
+        return Fail();
     auto silence = std::make_shared<DeviceSound>();
     silence->Channels = FStream.Format.Channels;
-    silence->Samples.assign(static_cast<size_t>(FStream.PeriodFrames) * silence->Channels, 0.0f);
-    if (FAILED(StartSound(silence)))
-        return Fail(E_FAIL);
+    silence->Samples.assign(static_cast<size_t>(FStream.BufferFrames) * silence->Channels, 0.0f);
+    if (FAILED(PlayNow(silence)))
+        return Fail();
     WaitForSingleObject(FBufferEvent.Get(), 100);
     WaitForSingleObject(FBufferEvent.Get(), 100);
     ReleaseRunning();
     if (FAILED(Prepare()))
-        FShared->Unavailable = true;
+        Fail();
 }
 
 void OutputThread::Run() {
@@ -422,14 +549,12 @@ void OutputThread::Run() {
     if (!FBufferEvent ||
         FAILED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_INPROC_SERVER,
                                 __uuidof(IMMDeviceEnumerator),
-                                reinterpret_cast<void**>(FEnumerator.GetAddressOf())))) {
-        FShared->Unavailable = true;
-        return;
-    }
+                                reinterpret_cast<void**>(FEnumerator.GetAddressOf()))))
+        return Fail();
     FReleaseWork.Reset(CreateThreadpoolWork(&ReleaseRetired, this, nullptr));
-    FWatch.Attach(new DeviceWatch(FShared));
-    const bool watching =
-        SUCCEEDED(FEnumerator->RegisterEndpointNotificationCallback(FWatch.Get()));
+    TComPtr<DeviceWatch> watch;
+    watch.Attach(new DeviceWatch(FShared, FEnumerator));
+    const WatchRegistration registration(FEnumerator.Get(), watch.Get());
     Prime();
     while (!FShared->Quit) {
         HANDLE handles[2] = {FShared->Wake.Get(), FBufferEvent.Get()};
@@ -449,50 +574,29 @@ void OutputThread::Run() {
         }
         if (woke == WAIT_OBJECT_0)
             TakeRequests();
-        if (FStream.Started) {
-            const HRESULT hr = Fill(FStream.PeriodFrames);
-            if (FAILED(hr)) {
-                Fail(hr);
-                if (SUCCEEDED(Prepare()))
-                    continue;
-            }
-            if (FMixer.Playing()) {
-                FSilentSince = 0;
-            } else if (FSilentSince == 0) {
-                FSilentSince = NowMs();
-            }
-            // Played out: this stream goes and a fresh one waits, initialised, not started. The
-            // next key starts that one faster than a running one stopped, reset and started
-            // again (milliseconds under Wine), and an idle program holds no started stream.
-            if (FStream.Started && !FMixer.Playing() &&
-                (PlayedOut() || NowMs() - FSilentSince >= kReleaseAfterMs)) {
-                RetireRunning();
-                if (FAILED(Prepare()))
-                    FShared->Unavailable = true;
-            }
-        }
+        if (FStream.Started)
+            Service();
     }
     ReleaseRunning();
-    if (FReleaseWork)
-        WaitForThreadpoolWorkCallbacks(FReleaseWork.Get(), FALSE);
-    if (watching)
-        FEnumerator->UnregisterEndpointNotificationCallback(FWatch.Get());
 }
 
 DWORD WINAPI OutputMain(void* parameter) noexcept {
-    auto shared = std::move(*static_cast<std::shared_ptr<TAudioEngine::Shared>*>(parameter));
-    delete static_cast<std::shared_ptr<TAudioEngine::Shared>*>(parameter);
+    std::unique_ptr<std::shared_ptr<AudioShared>> owned(
+        static_cast<std::shared_ptr<AudioShared>*>(parameter));
+    const std::shared_ptr<AudioShared> shared = std::move(*owned);
     // Nothing leaves the thread: on any failure the program goes on with the platform's player.
+    // Every way out of the thread's loop passes the destructors of what it holds: the device
+    // watch is unregistered and the pool's releases are waited for.
     try {
         if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
             shared->Unavailable = true;
             return 0;
         }
-        {
-            OutputThread thread(shared);
-            thread.Run();
-        }
-        CoUninitialize();
+        struct ComScope {
+            ~ComScope() { CoUninitialize(); }
+        } com;
+        OutputThread thread(shared);
+        thread.Run();
     } catch (...) {
         shared->Unavailable = true;
     }
@@ -501,18 +605,18 @@ DWORD WINAPI OutputMain(void* parameter) noexcept {
 
 } // namespace
 
-TAudioEngine::TAudioEngine() : FShared(std::make_shared<Shared>()) {
+TAudioEngine::TAudioEngine() : FShared(std::make_shared<AudioShared>()) {
     FShared->Wake.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     if (!FShared->Wake) {
         FShared->Unavailable = true;
         return;
     }
-    auto* parameter = new std::shared_ptr<Shared>(FShared);
-    FThread.Reset(CreateThread(nullptr, 0, &OutputMain, parameter, 0, nullptr));
-    if (!FThread) {
-        delete parameter;
+    auto parameter = std::make_unique<std::shared_ptr<AudioShared>>(FShared);
+    FThread.Reset(CreateThread(nullptr, 0, &OutputMain, parameter.get(), 0, nullptr));
+    if (FThread)
+        parameter.release();
+    else
         FShared->Unavailable = true;
-    }
 }
 
 TAudioEngine::~TAudioEngine() {
@@ -544,9 +648,12 @@ bool TAudioEngine::Available() {
 void TAudioEngine::SetSounds(std::shared_ptr<const SchemeWaves> sounds) {
     {
         std::lock_guard lock(FShared->Lock);
-        FShared->NewSounds = std::move(sounds);
+        FShared->Waves = std::move(sounds);
+        ++FShared->Generation;
     }
-    Poke();
+    // Converted here for the device as it was last seen; a device of another layout has them
+    // converted again, on a pool thread.
+    ConvertLatest(*FShared);
 }
 
 void TAudioEngine::Play(int keyType) {
@@ -559,12 +666,19 @@ void TAudioEngine::Play(int keyType) {
     Poke();
 }
 
-void TAudioEngine::Play(std::shared_ptr<const WaveData> wave) {
+void TAudioEngine::Play(const WaveData& wave) {
+    DeviceFormat format;
+    {
+        std::lock_guard lock(FShared->Lock);
+        format = FShared->Format;
+    }
+    auto sound = std::make_shared<const DeviceSound>(
+        ConvertForDevice(wave.samples, wave.sampleRate, wave.channels, format));
     {
         std::lock_guard lock(FShared->Lock);
         FShared->PlayPending = true;
         FShared->PlayType = -1;
-        FShared->PlayWave = std::move(wave);
+        FShared->PlayWave = sound->Frames() > 0 ? std::move(sound) : nullptr;
     }
     Poke();
 }

@@ -7,6 +7,7 @@
 #include "KeyTypes.h"
 #include "NameRules.h"
 #include "PubFunction.h"
+#include "WaveFile.h"
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -16,10 +17,16 @@
 
 namespace {
 
-// The engine and the paths its sounds were loaded from; touched on the UI thread only.
+// The engine, the paths its sounds were loaded from and which of them it could decode;
+// touched on the UI thread only.
 struct SoundOutput {
     std::unique_ptr<TAudioEngine> Engine;
     std::array<std::string, KeyTypeCount> Paths;
+    std::array<bool, KeyTypeCount> Decoded{};
+    // A sound went to the platform's player because the engine could not play it; the user is
+    // told once.
+    bool FellBack = false;
+    bool FallbackTold = false;
 };
 SoundOutput& Output() {
     static SoundOutput output;
@@ -40,7 +47,8 @@ std::shared_ptr<const WaveData> Decode(const std::string& path) {
             return nullptr;
         return wave;
     } catch (...) {
-        // A file the reader does not understand is silent, as the platform's player leaves it.
+        // A file the reader does not understand (ADPCM, mu-law, GSM, ...) is the platform
+        // player's.
         return nullptr;
     }
 }
@@ -105,6 +113,8 @@ void LoadSchemeSounds(const std::string& programDir, const std::string& currentS
         return;
     auto waves = std::make_shared<SchemeWaves>(
         DecodeScheme(programDir, currentScheme, scheme, output.Paths));
+    for (int type = 0; type < KeyTypeCount; ++type)
+        output.Decoded[type] = (*waves)[type] != nullptr;
     output.Engine->SetSounds(std::move(waves));
 }
 
@@ -116,23 +126,39 @@ void PlayKeySound(const std::string& programDir, const std::string& currentSchem
     const int type = KeyTypeOf(virtualKey);
     AssignKeySoundPath(path, programDir, currentScheme, scheme.SoundRef(type));
     SoundOutput& output = Output();
-    // The engine plays what was loaded for this very path; anything else (a ".mid" file, a
-    // scheme not loaded through LoadSchemeSounds) takes the platform's way.
-    if (output.Engine && path == output.Paths[type] && !IsMidiFile(path) &&
-        output.Engine->Available()) {
-        output.Engine->Play(type);
-        return;
+    // The engine plays what it decoded for this very path; anything else (a ".mid" file, a
+    // format it does not read, a file missing at load, a scheme not loaded through
+    // LoadSchemeSounds) takes the platform's way.
+    if (output.Engine && path == output.Paths[type] && output.Decoded[type]) {
+        if (output.Engine->Available()) {
+            output.Engine->Play(type);
+            return;
+        }
+        output.FellBack = true;
     }
     PlaySoundFile(path);
 }
 
 void PlayTestSound(const std::string& path) {
     SoundOutput& output = Output();
-    if (output.Engine && !IsMidiFile(path) && output.Engine->Available()) {
-        output.Engine->Play(Decode(path));
-        return;
+    if (output.Engine) {
+        if (const auto wave = Decode(path)) {
+            if (output.Engine->Available()) {
+                output.Engine->Play(*wave);
+                return;
+            }
+            output.FellBack = true;
+        }
     }
     PlaySoundFile(path);
+}
+
+bool TakeSoundFallbackNotice() noexcept {
+    SoundOutput& output = Output();
+    if (!output.FellBack || output.FallbackTold)
+        return false;
+    output.FallbackTold = true;
+    return true;
 }
 
 size_t DecodedSoundBytes(const std::string& programDir, const std::string& currentScheme,

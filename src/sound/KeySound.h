@@ -4,7 +4,9 @@
 //
 // The sounds go through the program's own engine (AudioEngine.h) once StartSoundOutput has
 // started it, and through the platform's player (PlaySound) otherwise: before that, when the
-// environment says TAPPOLO_AUDIO=winmm, for ".mid" files, and while the engine has no device.
+// environment says TAPPOLO_AUDIO=winmm, for files the engine does not decode (".mid", wave
+// codecs such as ADPCM or GSM, a file missing when the scheme was loaded), and while the
+// engine has no device it can use.
 #include "PubClassUnit.h"
 
 #include <string>
@@ -17,8 +19,8 @@ void StartSoundOutput() noexcept;
 void StopSoundOutput() noexcept;
 
 // Decodes the scheme's sixteen sounds (the current scheme's folder, the names of `scheme`) and
-// hands them to the engine: called whenever a scheme becomes current. A missing, empty or
-// undecodable file leaves its key type silent. Nothing in speech mode.
+// hands them to the engine: called whenever a scheme becomes current. A key type whose file
+// is missing or undecodable is left to the platform's player. Nothing in speech mode.
 void LoadSchemeSounds(const std::string& programDir, const std::string& currentScheme,
                       const TMySchemeInfo& scheme);
 
@@ -28,6 +30,10 @@ void PlayKeySound(const std::string& programDir, const std::string& currentSchem
 
 // Plays one sound file now, as a key would (the Scheme Set dialog's Test Sound).
 void PlayTestSound(const std::string& path);
+
+// True once, the first time a sound the engine would have played went to the platform's
+// player because the engine had no device it could use: the user is told then.
+bool TakeSoundFallbackNotice() noexcept;
 
 // The memory the decoded sounds take: the files' samples and the engine's copies of them in
 // the device's format (the latter as converted for a 48 kHz stereo float device).

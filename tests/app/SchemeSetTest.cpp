@@ -411,6 +411,9 @@ TEST_F(SchemeSet, TestSoundIsHeardThroughTheEngine) {
     ProgramDir dir("schemetest");
     dir.AddScheme("Alpha.tss", DistinctSounds(), "Alpha");
     dir.WriteSettings("Alpha");
+    // Enter's sound is a wave the engine does not decode.
+    ASSERT_TRUE(wt::WriteFileBytes(dir.SchemesPath() + "Alpha\\" + DistinctSounds()[7],
+                                   wt::MakeAdpcmWav(20)));
     FProgram.Audio = "wasapi";
     ASSERT_NE(Open(dir), nullptr);
     ASSERT_EQ(TextOf(SchemeList()), "Alpha");
@@ -422,5 +425,10 @@ TEST_F(SchemeSet, TestSoundIsHeardThroughTheEngine) {
     ASSERT_GE(wt::OnsetIndex(samples, 1000), 0) << "Test Sound was not heard";
     EXPECT_EQ(wt::DominantOf(samples, {ToneOf(12), ToneOf(7), ToneOf(0)}), ToneOf(12));
     EXPECT_TRUE(trace.Names().empty()) << "the engine played, not the platform's player";
+    // The platform's player plays what the engine cannot.
+    Click(Key("Enter"));
+    Click(Button("&Test Sound"));
+    EXPECT_EQ(Relative(trace.WaitNames(1, 3s), dir),
+              std::vector<std::string>{"schemes\\Alpha\\" + DistinctSounds()[7]});
     EXPECT_TRUE(CloseDialog());
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
@@ -275,11 +276,30 @@ static void Put32(std::string& s, uint32_t v) {
 std::string MakeToneWav(double frequency, int milliseconds, int amplitude) {
     const uint32_t rate = 22050;
     const uint32_t count = rate * static_cast<uint32_t>(milliseconds) / 1000;
-    std::string data;
+    std::vector<int16_t> samples;
+    for (uint32_t i = 0; i < count; ++i)
+        samples.push_back(static_cast<int16_t>(
+            amplitude * std::sin(2.0 * 3.14159265358979323846 * frequency * i / rate)));
+    return MakeWav(samples, rate);
+}
+
+std::vector<int16_t> StruckTone(double frequency, int milliseconds, uint32_t rate, int amplitude) {
+    const uint32_t count = rate * static_cast<uint32_t>(milliseconds) / 1000;
+    // Starting at the crest: the first sample is already loud.
+    std::vector<int16_t> samples;
     for (uint32_t i = 0; i < count; ++i) {
-        double v = amplitude * std::sin(2.0 * 3.14159265358979323846 * frequency * i / rate);
-        Put16(data, static_cast<uint16_t>(static_cast<int16_t>(v)));
+        const double t = static_cast<double>(i) / rate;
+        samples.push_back(
+            static_cast<int16_t>(amplitude * std::exp(-t * std::log(5.0) / 0.044) *
+                                 std::cos(2.0 * 3.14159265358979323846 * frequency * t)));
     }
+    return samples;
+}
+
+std::string MakeWav(const std::vector<int16_t>& samples, uint32_t rate) {
+    std::string data;
+    for (int16_t v : samples)
+        Put16(data, static_cast<uint16_t>(v));
     std::string wav = "RIFF";
     Put32(wav, 36 + static_cast<uint32_t>(data.size()));
     wav += "WAVEfmt ";
@@ -293,6 +313,79 @@ std::string MakeToneWav(double frequency, int milliseconds, int amplitude) {
     wav += "data";
     Put32(wav, static_cast<uint32_t>(data.size()));
     return wav + data;
+}
+
+std::string MakeAdpcmWav(int blocks) {
+    const uint16_t blockBytes = 256, samplesPerBlock = 505;
+    const uint32_t rate = 22050;
+    std::string fmt;
+    Put16(fmt, 0x0011); // IMA ADPCM
+    Put16(fmt, 1);
+    Put32(fmt, rate);
+    Put32(fmt, rate * blockBytes / samplesPerBlock);
+    Put16(fmt, blockBytes);
+    Put16(fmt, 4);
+    Put16(fmt, 2);
+    Put16(fmt, samplesPerBlock);
+    // Each block: the first sample and step index, then nibbles; all zero is silence.
+    const std::string data(static_cast<size_t>(blocks) * blockBytes, '\0');
+    std::string wav = "RIFF";
+    Put32(wav, static_cast<uint32_t>(4 + 8 + fmt.size() + 12 + 8 + data.size()));
+    wav += "WAVEfmt ";
+    Put32(wav, static_cast<uint32_t>(fmt.size()));
+    wav += fmt;
+    wav += "fact";
+    Put32(wav, 4);
+    Put32(wav, static_cast<uint32_t>(blocks) * samplesPerBlock);
+    wav += "data";
+    Put32(wav, static_cast<uint32_t>(data.size()));
+    return wav + data;
+}
+
+long JumpOnset(const std::vector<int16_t>& samples, long from, long to, int threshold) {
+    const long gap = kRecordRate / 2000, span = 3 * kRecordRate / 1000;
+    to = std::min(to, static_cast<long>(samples.size()));
+    for (long i = std::max(from, 0L); i < to; ++i) {
+        const int level = std::abs(static_cast<int>(samples[i]));
+        if (level < threshold)
+            continue;
+        int before = 0;
+        for (long j = std::max(0L, i - gap - span); j < i - gap; ++j)
+            before = std::max(before, std::abs(static_cast<int>(samples[j])));
+        if (level >= 3 * before)
+            return i;
+    }
+    return -1;
+}
+
+long LongestSilence(const std::vector<int16_t>& samples, long from, long to) {
+    long longest = 0, run = 0;
+    to = std::min(to, static_cast<long>(samples.size()));
+    for (long i = std::max(from, 0L); i < to; ++i) {
+        run = std::abs(static_cast<int>(samples[i])) <= 8 ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+double Likeness(const std::vector<int16_t>& recording, long first, long last,
+                const std::vector<int16_t>& source) {
+    double best = 0;
+    const long length = static_cast<long>(source.size());
+    for (long start = std::max(first, 0L);
+         start <= last && start + length <= static_cast<long>(recording.size()); ++start) {
+        double both = 0, heard = 0, made = 0;
+        for (long i = 0; i < length; ++i) {
+            const double a = recording[static_cast<size_t>(start + i)],
+                         b = source[static_cast<size_t>(i)];
+            both += a * b;
+            heard += a * a;
+            made += b * b;
+        }
+        if (heard > 0 && made > 0)
+            best = std::max(best, both / std::sqrt(heard * made));
+    }
+    return best;
 }
 
 void PumpMessages(std::chrono::milliseconds duration) {
@@ -310,6 +403,19 @@ void PumpMessages(std::chrono::milliseconds duration) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left < 10 ? left : 10),
                                   QS_ALLINPUT);
     }
+}
+
+static bool Sink(const char* change) {
+    return RunLinuxShell(Env("TAPPOLO_WINENV_SCRIPT") + " " + change + " " + Env("TAPPOLO_WINENV"),
+                         std::chrono::seconds(15));
+}
+
+bool SinkDown() {
+    return Sink("sink-down");
+}
+
+bool SinkUp() {
+    return Sink("sink-up");
 }
 
 bool RunLinuxShell(const std::string& command, std::chrono::milliseconds timeout) {

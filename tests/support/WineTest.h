@@ -96,8 +96,35 @@ long OnsetIndex(const std::vector<int16_t>& samples, int threshold);
 // A mono 16-bit PCM WAV holding a sine tone.
 std::string MakeToneWav(double frequency, int milliseconds, int amplitude = 12000);
 
+// A struck key's kind of sound: a sine tone at full `amplitude` from its first sample, dying
+// away to a fifth of its level every 44 ms (where a new strike stands out as a jump), mono
+// 16-bit at `rate`. And the wave file of such samples.
+std::vector<int16_t> StruckTone(double frequency, int milliseconds, uint32_t rate = kRecordRate,
+                                int amplitude = 12000);
+std::string MakeWav(const std::vector<int16_t>& samples, uint32_t rate);
+// A wave file the platform's player reads but the program's own reader does not: IMA ADPCM,
+// mono at 22050 Hz, `blocks` blocks of 505 samples of silence.
+std::string MakeAdpcmWav(int blocks);
+
+// Where a sound starts in a recording where sounds may overlap: the first sample in [from, to)
+// that reaches `threshold` and at least three times the loudest of the 3 ms ending half a
+// millisecond before it (a new strike on top of a dying sound, not the tail of that sound); -1
+// when there is none.
+long JumpOnset(const std::vector<int16_t>& samples, long from, long to, int threshold);
+// The longest run of digital silence (no sample louder than 8) in [from, to), in samples.
+long LongestSilence(const std::vector<int16_t>& samples, long from, long to);
+// How alike `source` is to the recording, placed at the best start in [first, last], as a
+// normalised correlation (1 for the same shape at any level).
+double Likeness(const std::vector<int16_t>& recording, long first, long last,
+                const std::vector<int16_t>& source);
+
 // The icon a message box shows (its static control of the icon kind), or null.
 HICON__* MessageBoxIcon(HWND__* box);
+
+// Takes the output device away (the null sink goes, with its recording) or brings it back
+// (the recording goes on where it was); true when done.
+bool SinkDown();
+bool SinkUp();
 
 // Lets the message queue of this thread run for a while (for hooks, timers, posted messages).
 void PumpMessages(std::chrono::milliseconds duration);
