@@ -3,7 +3,6 @@
 // Run inside the test environment, where PlaySound has a device (the null sink):
 //   cmake/wine-run.sh build/win64/winenv build/win64/bench/key_path_bench.exe
 #include "KeySound.h"
-#include "PubFunction.h"
 
 #include <windows.h>
 #include <mmsystem.h>

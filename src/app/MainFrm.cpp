@@ -1,11 +1,13 @@
 #include "MainFrm.h"
 
 #include "AboutFrm.h"
+#include "DataPaths.h"
 #include "Exception.h"
 #include "HotKeyFrm.h"
 #include "KeyHook.h"
 #include "KeySound.h"
 #include "KeySpeech.h"
+#include "NameRules.h"
 #include "PackImport.h"
 #include "PackImportUi.h"
 #include "ProgramIdentity.h"

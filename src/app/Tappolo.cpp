@@ -1,5 +1,6 @@
 // The program main: settings first, then one instance at a time, the main window and the
 // message loop.
+#include "DataPaths.h"
 #include "MainFrm.h"
 #include "PackImport.h"
 #include "PackImportUi.h"

@@ -1,6 +1,7 @@
 #include "WaveFile.h"
 
 #include "Exception.h"
+#include "LittleEndian.h"
 #include "Stream.h"
 
 #include <algorithm>
@@ -13,14 +14,6 @@ namespace {
 constexpr uint16_t FormatPcm = 1;
 constexpr uint16_t FormatFloat = 3;
 constexpr uint16_t FormatExtensible = 0xFFFE;
-
-uint16_t Get16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t Get32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 // Little-endian fields written into a buffer already sized for them.
 uint8_t* Put16(uint8_t* p, uint16_t v) {
@@ -64,15 +57,15 @@ size_t NextChunk(std::span<const uint8_t> bytes, size_t body, uint32_t size) {
     return end + 1;
 }
 
-float FloatAt(const uint8_t* p) {
-    uint32_t bits = Get32(p);
+float FloatAt(const ByteReader& reader, size_t offset) {
+    uint32_t bits = reader.U32(offset);
     float value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
 }
 
-double DoubleAt(const uint8_t* p) {
-    uint64_t bits = static_cast<uint64_t>(Get32(p)) | (static_cast<uint64_t>(Get32(p + 4)) << 32);
+double DoubleAt(const ByteReader& reader, size_t offset) {
+    uint64_t bits = reader.U64(offset);
     double value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
@@ -102,10 +95,11 @@ WaveData ReadWave(std::span<const uint8_t> bytes, uint64_t maxMs) {
     // The RIFF size is not trusted: damaged files give 0, the streaming value or a stale size.
     std::optional<Chunk> fmt;
     std::optional<Chunk> data;
+    const ByteReader file(bytes);
     size_t pos = 12;
     while (pos + 8 <= bytes.size()) {
         const uint8_t* head = &bytes[pos];
-        uint32_t declared = Get32(head + 4);
+        uint32_t declared = file.U32(pos + 4);
         size_t body = pos + 8;
         Chunk chunk{body, std::min<size_t>(declared, bytes.size() - body)};
         if (std::memcmp(head, "fmt ", 4) == 0 && !fmt) {
@@ -127,17 +121,17 @@ WaveData ReadWave(std::span<const uint8_t> bytes, uint64_t maxMs) {
     if (fmt->size < 16) {
         throw Exception("The wave file's format chunk is damaged");
     }
-    const uint8_t* f = &bytes[fmt->offset];
-    uint16_t tag = Get16(f);
-    uint16_t channels = Get16(f + 2);
-    uint32_t rate = Get32(f + 4);
-    uint16_t bits = Get16(f + 14);
+    const ByteReader format = file.Part(fmt->offset, fmt->size);
+    uint16_t tag = format.U16(0);
+    uint16_t channels = format.U16(2);
+    uint32_t rate = format.U32(4);
+    uint16_t bits = format.U16(14);
     if (tag == FormatExtensible) {
         // The sub-format GUID's first two bytes carry the plain format tag.
         if (fmt->size < 40) {
             throw Exception("The wave file's format chunk is damaged");
         }
-        tag = Get16(f + 24);
+        tag = format.U16(24);
     }
     bool isFloat = tag == FormatFloat && (bits == 32 || bits == 64);
     bool isPcm = tag == FormatPcm && (bits == 8 || bits == 16 || bits == 24 || bits == 32);
@@ -158,17 +152,18 @@ WaveData ReadWave(std::span<const uint8_t> bytes, uint64_t maxMs) {
     sound.sampleRate = rate;
     sound.channels = channels;
     sound.samples.resize(frames * channels);
-    const uint8_t* p = &bytes[data->offset];
+    const ByteReader samples = file.Part(data->offset, data->size);
+    size_t at = 0;
     for (int16_t& out : sound.samples) {
         if (isFloat) {
-            out = FromFloat(bits == 32 ? FloatAt(p) : DoubleAt(p));
+            out = FromFloat(bits == 32 ? FloatAt(samples, at) : DoubleAt(samples, at));
         } else if (bits == 8) {
-            out = static_cast<int16_t>((p[0] - 128) * 256);
+            out = static_cast<int16_t>((samples.U8(at) - 128) * 256);
         } else {
             // The top two bytes of a little-endian sample are its 16 most significant bits.
-            out = static_cast<int16_t>(Get16(p + sampleBytes - 2));
+            out = static_cast<int16_t>(samples.U16(at + sampleBytes - 2));
         }
-        p += sampleBytes;
+        at += sampleBytes;
     }
     return sound;
 }

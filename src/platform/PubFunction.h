@@ -1,11 +1,6 @@
 #pragma once
-// The shared utilities: message boxes, file listing, sound playback, deletion, file times and
-// version texts. One header gives the portable name and path rules and the file-system layer
-// as well.
-#include "DataPaths.h"
-#include "FileSystem.h"
-#include "NameRules.h"
-
+// The shared utilities: message boxes, file listing, sound playback, folder deletion, version
+// texts and the auto-run values.
 #include <windows.h>
 
 #include <string>

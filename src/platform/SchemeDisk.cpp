@@ -1,5 +1,8 @@
 #include "SchemeDisk.h"
 
+#include "DataPaths.h"
+#include "FileSystem.h"
+#include "NameRules.h"
 #include "PubFunction.h"
 #include "SchemeStore.h"
 #include "UniqueHandle_win.h"

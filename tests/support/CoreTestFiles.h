@@ -1,5 +1,6 @@
 #pragma once
-// Scratch folders and whole-file helpers for the core tests, on both platforms.
+// Scratch folders and whole-file helpers for the native tests (core, audio, packs), also run
+// under Wine.
 #include <atomic>
 #include <chrono>
 #include <filesystem>

@@ -2,7 +2,6 @@
 // them: through the shared memory, message 1244 and, in sound mode, PlayKeySound.
 #include "KeyHook.h"
 #include "KeySound.h"
-#include "PubFunction.h"
 #include "WineTest.h"
 
 #include <windows.h>

@@ -1,4 +1,6 @@
 // The shared utilities on the real platform: files, sounds, version texts and message boxes.
+#include "FileSystem.h"
+#include "NameRules.h"
 #include "PubFunction.h"
 #include "PubUnit.h"
 #include "WineTest.h"

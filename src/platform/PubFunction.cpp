@@ -1,6 +1,8 @@
 #include "PubFunction.h"
 
 #include "CodePage.h"
+#include "FileSystem.h"
+#include "NameRules.h"
 #include "UniqueHandle_win.h"
 
 #include <mmsystem.h>
