@@ -43,6 +43,10 @@ std::string SchemeFilePath(const std::string& programDir, const std::string& nam
     return Join({programDir, "schemes", "\\", name, ".tss"});
 }
 
+std::string SchemeKeySoundsPath(const std::string& programDir, const std::string& name) {
+    return Join({programDir, "schemes", "\\", name, ".tsk"});
+}
+
 std::string SchemeSoundFolder(const std::string& programDir, const std::string& name) {
     return Join({programDir, "schemes", "\\", name});
 }

@@ -13,6 +13,8 @@ std::string SettingsFilePath(const std::string& programDir);
 std::string SchemesFolder(const std::string& programDir);
 // The schemes folder + "\" + name + ".tss"
 std::string SchemeFilePath(const std::string& programDir, const std::string& name);
+// The schemes folder + "\" + name + ".tsk": the scheme's per-key sounds (SchemeKeySounds.h)
+std::string SchemeKeySoundsPath(const std::string& programDir, const std::string& name);
 // The schemes folder + "\" + name, without a closing "\"
 std::string SchemeSoundFolder(const std::string& programDir, const std::string& name);
 

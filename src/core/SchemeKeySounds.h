@@ -47,9 +47,22 @@ public:
     // The key's entry, or nullptr.
     const KeyOwnSounds* Find(KeyPlace key) const;
 
-    // Damaged data (a wrong tag, an early end, counts beyond the limits) leaves the record
-    // empty and sets `damaged`; the error goes no further.
+    // What a press of a key of `type` plays when the key has no press sound of its own:
+    // TypePress[type] while its first take is `schemeSound` (the name the scheme file gives
+    // the type), else `schemeSound` alone; nothing when that is empty.
+    SoundTakes TypePressTakes(int type, const std::string& schemeSound) const;
+    // What a press and a release of the key play, the key being of `type`: its own takes, else
+    // its type's. Empty: silent. A type outside 0 to 15 has no sounds.
+    SoundTakes PressTakes(KeyPlace key, int type, const std::string& schemeSound) const;
+    SoundTakes ReleaseTakes(KeyPlace key, int type) const;
+
+    // Damaged data (a wrong tag, an early end, counts beyond the limits, keys out of order,
+    // a name that is no bare file name) leaves the record empty and sets `damaged`; the error
+    // goes no further.
     void ReadData(TvobReader& reader, bool& damaged);
+    // Raises "Invalid property value", writing nothing, for what the reader would refuse:
+    // keys out of order or beyond scan code 255, counts beyond the limits, names that are
+    // not bare.
     void WriteData(TvobWriter& writer) const;
     // A missing or damaged file leaves the record empty: the type sounds still play.
     void LoadFromFile(const std::string& path);
@@ -61,3 +74,12 @@ public:
 // Limits a file must keep: more is damage, not a scheme.
 constexpr size_t MaxOwnSoundKeys = 512;
 constexpr size_t MaxSoundTakes = 64;
+
+// The format number that leads the file. A later format keeps this one's values first and
+// adds its own after them, so that this reader still takes what it knows; a file of an
+// earlier number (0 or less) is damage.
+constexpr int32_t SchemeKeySoundsFormat = 1;
+
+// Whether a take may be joined to the scheme's folder: a plain file name in it, nothing that
+// climbs out, names another folder or a stream.
+bool IsBareSoundName(const std::string& name);

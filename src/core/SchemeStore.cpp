@@ -9,6 +9,7 @@
 namespace {
 
 constexpr std::string_view kExtension = ".tss";
+constexpr std::string_view kKeySoundsExtension = ".tsk";
 
 // Bit c - 32 is set for each forbidden character c.
 constexpr std::array<uint32_t, 3> MakeForbiddenSet() {
@@ -91,6 +92,9 @@ SchemeNameFault CheckSchemeName(std::string_view name, CharLengthRule rule) {
         return SchemeNameFault::ShortNameAlias;
     if (name.find(kExtension) != std::string_view::npos)
         return SchemeNameFault::ListsOtherwise;
+    if (name.size() >= kKeySoundsExtension.size() &&
+        SameName(name.substr(name.size() - kKeySoundsExtension.size()), kKeySoundsExtension, rule))
+        return SchemeNameFault::KeySoundsClash;
     if (name.size() + kExtension.size() > MaxNameLength)
         return SchemeNameFault::TooLong;
     return SchemeNameFault::Usable;

@@ -7,8 +7,9 @@
 // is the folder of "Rock"), takes device names in any folder ("CON", "nul.tss"), climbs with
 // "..", splits at "\" and "/", lets the shell's delete expand "*" and "?", and finds a long
 // name through its 8.3 alias ("MYSCHE~1"); and a name holding ".tss" lists under another name
-// once saved. A name that could mean anything but its own file and folder is not usable: the
-// store leaves the disk alone for it.
+// once saved. A scheme may also have the file schemes\N.tsk (its per-key sounds), where the
+// folder of a scheme "N.tsk" would stand. A name that could mean anything but its own file and
+// folder is not usable: the store leaves the disk alone for it.
 #include "DataPaths.h"
 #include "NameRules.h"
 
@@ -38,6 +39,7 @@ enum class SchemeNameFault {
     DeviceName,     // CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, with any extension
     ShortNameAlias, // "~" and a digit: could be the 8.3 alias of another scheme's long name
     ListsOtherwise, // holds ".tss": its file would list under another name ("a.tss" as "a")
+    KeySoundsClash, // ends in ".tsk" in any case: its folder would be another's key sounds file
     TooLong,        // the scheme file's path or name does not fit the platform's limits
 };
 // The name is read as characters of the ANSI code page, or of the one `rule` stands for: under a

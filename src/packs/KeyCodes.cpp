@@ -45,3 +45,28 @@ std::span<const uint32_t> KeyTypeCodes(size_t index) {
 const char* KeyTypeFileName(size_t index) {
     return index < size_t{KeyTypeCount} ? FileNames[index] : "";
 }
+
+std::optional<KeyPlace> KeyPlaceOfCode(uint32_t code) {
+    const uint32_t scan = code & 0xFF;
+    if (scan == 0) {
+        return std::nullopt;
+    }
+    if (code < 0x100) {
+        return KeyPlace{static_cast<uint16_t>(scan), false};
+    }
+    const uint32_t prefix = code & ~uint32_t{0xFF};
+    if (prefix == 0x0E00 || prefix == 0xE000 || prefix == 0xEE00) {
+        return KeyPlace{static_cast<uint16_t>(scan), true};
+    }
+    return std::nullopt;
+}
+
+std::array<uint32_t, 3> KeyPlaceCodes(KeyPlace key) {
+    if (key.Scan == 0 || key.Scan > 0xFF) {
+        return {};
+    }
+    if (!key.Extended) {
+        return {key.Scan, 0, 0};
+    }
+    return {0x0E00u + key.Scan, 0xE000u + key.Scan, 0xEE00u + key.Scan};
+}

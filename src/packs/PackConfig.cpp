@@ -82,14 +82,20 @@ PackConfig ParsePackConfig(std::string_view text) {
     if (auto sound = root.find("sound"); sound != root.end() && sound->is_string()) {
         config.sound = sound->get<std::string>();
     }
+    if (auto soundUp = root.find("soundup"); soundUp != root.end() && soundUp->is_string()) {
+        config.soundUp = soundUp->get<std::string>();
+    }
     auto defines = root.find("defines");
     if (defines == root.end() || !defines->is_object()) {
         throw Exception("config.json has no \"defines\"");
     }
     for (const auto& [key, value] : defines->items()) {
-        std::optional<uint32_t> code = KeyCode(key);
+        constexpr std::string_view up = "-up";
+        const bool release = key.size() > up.size() && key.ends_with(up);
+        std::optional<uint32_t> code =
+            KeyCode(release ? key.substr(0, key.size() - up.size()) : key);
         if (!code) {
-            continue; // release sounds, and whatever else is not a key code
+            continue; // whatever is not a key code
         }
         // A value of the wrong kind is taken as null: that key has no sound of its own.
         KeyDefine define;
@@ -102,7 +108,7 @@ PackConfig ParsePackConfig(std::string_view text) {
             define.kind = KeyDefine::Kind::File;
             define.file = value.get<std::string>();
         }
-        config.defines[*code] = std::move(define);
+        (release ? config.releases : config.defines)[*code] = std::move(define);
     }
     return config;
 }

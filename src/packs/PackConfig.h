@@ -19,10 +19,12 @@ struct PackConfig {
     std::string name;   // UTF-8; empty when the config has none
     bool single = true; // one sprite file cut into slices, else one file per key
     int version = 1;
-    std::string sound; // the sprite (single), or version 2's fallback press sound
-    // Press sounds by key code. Release sounds ("<code>-up") and codes that are not a number
-    // are left out.
+    std::string sound;   // the sprite (single), or version 2's fallback press sound
+    std::string soundUp; // version 2's fallback release sound
+    // Press sounds by key code; codes that are not a number are left out.
     std::map<uint32_t, KeyDefine> defines;
+    // Release sounds ("<code>-up") by key code.
+    std::map<uint32_t, KeyDefine> releases;
 };
 
 // Reads the config's text. Raises an Exception with the reason: invalid JSON (with the line

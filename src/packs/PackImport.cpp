@@ -6,13 +6,16 @@
 #include "FileLock.h"
 #include "FileSystem.h"
 #include "KeyCodes.h"
+#include "KeyPlan.h"
 #include "NameRules.h"
 #include "PackConfig.h"
 #include "PackName.h"
 #include "PackPlan.h"
 #include "PubClassUnit.h"
+#include "SchemeKeySounds.h"
 #include "Slicing.h"
 #include "SoundDecode.h"
+#include "SoundFiles.h"
 #include "WaveFile.h"
 #include "Utf8Files.h"
 #include "vobRecord.h"
@@ -20,6 +23,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -241,6 +245,11 @@ std::vector<std::string> TakenNames(const std::string& schemes) {
     for (const FolderEntry& entry : ListFolder(schemes)) {
         if (entry.isFolder) {
             taken.push_back(entry.name);
+            // A scheme "Foo.tsk" of an older version: its folder stands where Foo's key
+            // sounds file would go.
+            if (EndsWithIgnoringCase(entry.name, ".tsk")) {
+                taken.push_back(entry.name.substr(0, entry.name.size() - 4));
+            }
             continue;
         }
         taken.push_back(SchemeListName(entry.name));
@@ -265,6 +274,17 @@ PackConfig ReadConfig(const std::string& folder) {
         std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
 }
 
+// A source gives a key sound: its file decodes, and a slice of it is not empty. Only slices come
+// from the sprite; a version 2 "soundup" of a sprite pack is a file of its own.
+SourceUsable UsableIn(PackSounds& sounds) {
+    return [&sounds](const SoundSource& source) {
+        if (!sounds.Get(source.file, source.slice)) {
+            return false;
+        }
+        return !source.slice || !MakeKeySound(sounds, source, true).samples.empty();
+    };
+}
+
 PackPlan Plan(const PackConfig& config, PackSounds& sounds) {
     if (config.single) {
         if (!StaysInPack(config.sound)) {
@@ -275,12 +295,7 @@ PackPlan Plan(const PackConfig& config, PackSounds& sounds) {
             throw Exception(sounds.FirstFault());
         }
     }
-    PackPlan plan = PlanPack(config, [&](const SoundSource& source) {
-        if (!sounds.Get(source.file, config.single)) {
-            return false;
-        }
-        return !source.slice || !MakeKeySound(sounds, source, true).samples.empty();
-    });
+    PackPlan plan = PlanPack(config, UsableIn(sounds));
     if (std::none_of(plan.begin(), plan.end(),
                      [](const KeyTypePlan& p) { return p.source.has_value(); })) {
         std::string fault = sounds.FirstFault();
@@ -290,12 +305,111 @@ PackPlan Plan(const PackConfig& config, PackSounds& sounds) {
     return plan;
 }
 
+struct SourceOrder {
+    bool operator()(const SoundSource& a, const SoundSource& b) const {
+        return std::tie(a.file, a.slice, a.startMs, a.lengthMs) <
+               std::tie(b.file, b.slice, b.startMs, b.lengthMs);
+    }
+};
+
+// The file name a take is written as when no earlier file holds its sound: "letter-2.wav",
+// "enter-up.wav", "k30.wav", "k57416-up-3.wav", "sound-2.wav", "soundup.wav".
+std::string TakeFileName(std::string stem, size_t take) {
+    if (take > 0) {
+        stem += "-" + std::to_string(take + 1);
+    }
+    return stem + ".wav";
+}
+
+std::string TypeStem(size_t type) {
+    std::string name = KeyTypeFileName(type);
+    return name.substr(0, name.size() - 4);
+}
+
+// Which file each sound of the plan is written as: the sixteen type files as today, then every
+// other sound of the plan once, under the name of its first use.
+class SchemeSoundNames {
+public:
+    SchemeSoundNames(const PackPlan& types, const PackKeysPlan& keys) {
+        // A key's sound is named by the type file of the type it gave its sound to, if any.
+        for (bool own : {true, false}) {
+            for (size_t type = 0; type < size_t{KeyTypeCount}; ++type) {
+                if (types[type].source && types[type].own == own) {
+                    FNames.emplace(*types[type].source, KeyTypeFileName(type));
+                }
+            }
+        }
+        Add(keys.fallbackPress, "sound");
+        Add(keys.fallbackRelease, "soundup");
+        for (size_t type = 0; type < size_t{KeyTypeCount}; ++type) {
+            Add(keys.typePress[type], TypeStem(type));
+            Add(keys.typeRelease[type], TypeStem(type) + "-up");
+        }
+        for (const KeySoundsPlan& key : keys.keys) {
+            const std::string code = "k" + std::to_string(key.pressCode);
+            Add(key.press, key.pressCode ? code : "sound");
+            Add(key.release,
+                key.releaseCode ? "k" + std::to_string(key.releaseCode) + "-up" : "soundup");
+        }
+    }
+    // The sounds beyond the type files, in the order they are written, with their names.
+    const std::vector<std::pair<SoundSource, std::string>>& Extra() const { return FExtra; }
+    // A file once written holds the sound under another name when an earlier file held it.
+    void Written(const SoundSource& source, const std::string& name) { FNames[source] = name; }
+    // The takes by file name, each name once, in take order.
+    SoundTakes Names(const SourceTakes& takes) const {
+        SoundTakes names;
+        for (const SoundSource& source : takes) {
+            const std::string& name = FNames.at(source);
+            if (std::find(names.begin(), names.end(), name) == names.end()) {
+                names.push_back(name);
+            }
+        }
+        return names;
+    }
+
+private:
+    void Add(const SourceTakes& takes, const std::string& stem) {
+        for (size_t take = 0; take < takes.size(); ++take) {
+            if (FNames.emplace(takes[take], TakeFileName(stem, take)).second) {
+                FExtra.emplace_back(takes[take], TakeFileName(stem, take));
+            }
+        }
+    }
+
+    std::map<SoundSource, std::string, SourceOrder> FNames;
+    std::vector<std::pair<SoundSource, std::string>> FExtra;
+};
+
+// The record of the plan's sounds by the names they were written as. A type's press takes are
+// kept only when there are several: the scheme file names the first.
+TSchemeKeySounds KeySoundsRecord(const PackKeysPlan& keys, const SchemeSoundNames& names) {
+    TSchemeKeySounds record;
+    for (size_t type = 0; type < size_t{KeyTypeCount}; ++type) {
+        if (keys.typePress[type].size() > 1) {
+            SoundTakes takes = names.Names(keys.typePress[type]);
+            // The first take is this type's own file, whichever type's file holds it too.
+            takes.front() = KeyTypeFileName(type);
+            takes.erase(std::remove(takes.begin() + 1, takes.end(), takes.front()), takes.end());
+            if (takes.size() > 1) {
+                record.TypePress[type] = std::move(takes);
+            }
+        }
+        record.TypeRelease[type] = names.Names(keys.typeRelease[type]);
+    }
+    for (const KeySoundsPlan& key : keys.keys) {
+        record.Keys.push_back({key.key, names.Names(key.press), names.Names(key.release)});
+    }
+    return record;
+}
+
 // Gives the working folder the first name free right now and writes the scheme file. Another
 // import may take a name between the look and the rename: the rename then fails and the next
 // name is tried. A scheme file of the name, in any letter case, counts as taken.
 std::string CommitScheme(WorkingFolder& work, const std::string& schemes,
                          const std::string& programDir, const PackConfig& config,
-                         const std::string& folder, const TMySchemeInfo& scheme) {
+                         const std::string& folder, const TMySchemeInfo& scheme,
+                         const TSchemeKeySounds& keySounds) {
     std::vector<std::string> lost;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::vector<std::string> taken = TakenNames(schemes);
@@ -312,15 +426,22 @@ std::string CommitScheme(WorkingFolder& work, const std::string& schemes,
             lost.push_back(name);
             continue;
         }
+        // The key sounds file before the scheme file, which makes the scheme: a key sounds
+        // file of the name left by an older version is replaced, or removed when the pack has
+        // nothing beyond the type sounds.
+        const std::string keySoundsPath = Join(schemes, name + ".tsk");
         bool saved = false;
         try {
+            keySounds.SaveToFile(keySoundsPath);
             saved = SaveRecordFile(Join(schemes, name + ".tss"),
                                    [&](TvobWriter& writer) { scheme.WriteData(&writer); });
         } catch (...) {
+            ForceDeleteFile(keySoundsPath);
             DeleteFolderTree(target);
             throw;
         }
         if (!saved) {
+            ForceDeleteFile(keySoundsPath);
             DeleteFolderTree(target);
             throw Exception(Format("The scheme file of \"%s\" cannot be written", {name}));
         }
@@ -335,10 +456,13 @@ PackImportResult Import(const std::string& folder, const std::string& programDir
     PackConfig config = ReadConfig(folder);
     PackSounds sounds(folder, SpriteReachMs(config));
     PackPlan plan = Plan(config, sounds);
+    PackKeysPlan keys = PlanPackKeys(config, plan, UsableIn(sounds));
+    SchemeSoundNames names(plan, keys);
     const int total =
-        1 + static_cast<int>(std::count_if(plan.begin(), plan.end(), [](const KeyTypePlan& p) {
-            return p.source.has_value();
-        }));
+        1 +
+        static_cast<int>(std::count_if(plan.begin(), plan.end(),
+                                       [](const KeyTypePlan& p) { return p.source.has_value(); }) +
+                         names.Extra().size());
     int done = 1;
     if (progress) {
         progress(done, total);
@@ -353,21 +477,28 @@ PackImportResult Import(const std::string& folder, const std::string& programDir
     }
     FileLock share = EnterSchemesFolder(schemes);
     WorkingFolder work(schemes);
+    SoundFiles files(work.File(""));
     TMySchemeInfo scheme;
     PackImportResult result;
     for (size_t type = 0; type < size_t{KeyTypeCount}; ++type) {
         if (!plan[type].source) {
             continue;
         }
-        WriteWaveFile(work.File(KeyTypeFileName(type)),
-                      MakeKeySound(sounds, *plan[type].source, config.single));
+        files.Write(KeyTypeFileName(type), MakeKeySound(sounds, *plan[type].source, config.single));
         scheme.SetSound(static_cast<int>(type), KeyTypeFileName(type));
         result.ownSounds += plan[type].own ? 1 : 0;
         if (progress) {
             progress(++done, total);
         }
     }
-    result.schemeName = CommitScheme(work, schemes, programDir, config, folder, scheme);
+    for (const auto& [source, name] : names.Extra()) {
+        names.Written(source, files.Keep(name, MakeKeySound(sounds, source, source.slice)));
+        if (progress) {
+            progress(++done, total);
+        }
+    }
+    result.schemeName = CommitScheme(work, schemes, programDir, config, folder, scheme,
+                                     KeySoundsRecord(keys, names));
     return result;
 }
 

@@ -12,35 +12,72 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-} // namespace
+// A name's "{a-b}": where it stands and the two numbers as written.
+struct NameRange {
+    size_t open = 0;
+    size_t close = 0;
+    std::string_view low; // the lower of the two numbers, whichever way round they are written
+    std::string_view high;
+};
 
-std::string FirstOfRange(std::string_view name) {
+std::optional<NameRange> FindRange(std::string_view name) {
     size_t open = name.find('{');
     if (open == std::string_view::npos) {
-        return std::string(name);
+        return std::nullopt;
     }
     size_t close = name.find('}', open);
     if (close == std::string_view::npos) {
-        return std::string(name);
+        return std::nullopt;
     }
     std::string_view range = name.substr(open + 1, close - open - 1);
     size_t dash = range.find('-');
     if (dash == 0 || dash == std::string_view::npos || dash + 1 == range.size()) {
-        return std::string(name);
+        return std::nullopt;
     }
     for (size_t i = 0; i < range.size(); ++i) {
         if (i != dash && !IsDigit(range[i])) {
-            return std::string(name);
+            return std::nullopt;
         }
     }
     std::string_view low = range.substr(0, dash);
     std::string_view high = range.substr(dash + 1);
-    // The lower of the two numbers, whichever way round they are written.
     bool lowFirst = low.size() != high.size() ? low.size() < high.size() : low <= high;
-    std::string result(name.substr(0, open));
-    result += lowFirst ? low : high;
-    result += name.substr(close + 1);
+    return lowFirst ? NameRange{open, close, low, high} : NameRange{open, close, high, low};
+}
+
+} // namespace
+
+std::string FirstOfRange(std::string_view name) {
+    std::optional<NameRange> range = FindRange(name);
+    if (!range) {
+        return std::string(name);
+    }
+    std::string result(name.substr(0, range->open));
+    result += range->low;
+    result += name.substr(range->close + 1);
     return result;
+}
+
+std::vector<std::string> RangeFiles(std::string_view name) {
+    std::vector<std::string> files = {FirstOfRange(name)};
+    std::optional<NameRange> range = FindRange(name);
+    // Numbers of more than nine digits name no file a pack has.
+    if (!range || range->low.size() > 9 || range->high.size() > 9) {
+        return files;
+    }
+    const uint32_t low = static_cast<uint32_t>(std::stoul(std::string(range->low)));
+    const uint32_t high = static_cast<uint32_t>(std::stoul(std::string(range->high)));
+    // "{01-12}" numbers its files with two digits.
+    const size_t width = range->low.size() > 1 && range->low[0] == '0' ? range->low.size() : 1;
+    for (uint32_t n = low + 1; n <= high && files.size() < MaxSoundTakes; ++n) {
+        std::string number = std::to_string(n);
+        if (number.size() < width) {
+            number.insert(0, width - number.size(), '0');
+        }
+        files.push_back(std::string(name.substr(0, range->open)) + number +
+                        std::string(name.substr(range->close + 1)));
+    }
+    return files;
 }
 
 bool StaysInPack(std::string_view name) {
@@ -67,13 +104,12 @@ bool StaysInPack(std::string_view name) {
 
 uint64_t SpriteReachMs(const PackConfig& config) {
     uint64_t reach = 0;
-    for (size_t type = 0; type < size_t{KeyTypeCount}; ++type) {
-        for (uint32_t code : KeyTypeCodes(type)) {
-            auto define = config.defines.find(code);
-            if (define != config.defines.end() && define->second.kind == KeyDefine::Kind::Slice) {
+    for (const auto* defines : {&config.defines, &config.releases}) {
+        for (const auto& [code, define] : *defines) {
+            if (define.kind == KeyDefine::Kind::Slice && KeyPlaceOfCode(code)) {
                 // Start times come from the pack: the sum must not wrap round to a short reach.
-                uint64_t length = std::min<uint64_t>(define->second.lengthMs, MaxKeySoundMs);
-                uint64_t start = std::min<uint64_t>(define->second.startMs, UINT64_MAX / 2);
+                uint64_t length = std::min<uint64_t>(define.lengthMs, MaxKeySoundMs);
+                uint64_t start = std::min<uint64_t>(define.startMs, UINT64_MAX / 2);
                 reach = std::max(reach, start + length);
             }
         }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // One sound of the pack: a whole file, or a slice of the sprite.
 struct SoundSource {
@@ -39,6 +40,9 @@ PackPlan PlanPack(const PackConfig& config, const SourceUsable& usable);
 // The file a version 2 name stands for: "GENERIC_R{0-4}.mp3" is "GENERIC_R0.mp3", so that an
 // import is reproducible. Names without a range are returned unchanged.
 std::string FirstOfRange(std::string_view name);
+// Every file a version 2 name stands for, FirstOfRange's first, at most MaxSoundTakes:
+// "R{0-2}.mp3" is R0.mp3, R1.mp3, R2.mp3; "R{08-10}" numbers with two digits (R08, R09, R10).
+std::vector<std::string> RangeFiles(std::string_view name);
 
 // False for names that could reach outside the pack folder or stand for other files: empty,
 // absolute ("/x", "\x"), with a drive or a colon anywhere, with a part of dots and blanks
@@ -49,6 +53,6 @@ bool StaysInPack(std::string_view name);
 // The longest sprite an import decodes.
 constexpr uint64_t MaxSpriteMs = 10 * 60 * 1000;
 
-// How far into the sprite the slices of the codes that key types use (KeyTypeCodes) reach, each
-// slice cut at MaxKeySoundMs as it will be; codes no key type uses are never decoded.
+// How far into the sprite the slices of the codes that name a key (KeyPlaceOfCode) reach, press
+// and release, each slice cut at MaxKeySoundMs as it will be; other codes are never decoded.
 uint64_t SpriteReachMs(const PackConfig& config);

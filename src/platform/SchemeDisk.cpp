@@ -58,6 +58,10 @@ bool CreateScheme(const std::string& programDir, const std::string& name) {
     const std::string folder = SchemeSoundFolder(programDir, name);
     CreateDirectoryA(SchemesFolder(programDir).c_str(), nullptr);
     CreateDirectoryA(folder.c_str(), nullptr);
+    // Key sounds without their scheme file were left by a version that deleted the scheme
+    // without knowing them: they are no part of the new scheme.
+    if (!FileExists(SchemeFilePath(programDir, name)))
+        ForceDeleteFile(SchemeKeySoundsPath(programDir, name));
     return DirectoryExists(folder);
 }
 
@@ -93,6 +97,7 @@ bool DeleteScheme(const std::string& programDir, const SchemeEntry& entry) {
     if (!MayTouchScheme(programDir, entry))
         return false;
     DeleteFolder(SchemeSoundFolder(programDir, entry.Name));
+    ForceDeleteFile(SchemeKeySoundsPath(programDir, entry.Name));
     ForceDeleteFile(SchemeFilePath(programDir, entry.Name));
     return true;
 }

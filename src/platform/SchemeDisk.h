@@ -26,7 +26,8 @@ bool MayTouchScheme(const std::string& programDir, const SchemeEntry& entry);
 void LoadScheme(const std::string& programDir, const SchemeEntry& entry, TMySchemeInfo& scheme);
 
 // Creates the scheme's sound folder, with the schemes folder if it is missing. No scheme file
-// is written. True when the folder is there afterwards.
+// is written; a key sounds file of the name goes when no scheme file has the name. True when
+// the folder is there afterwards.
 bool CreateScheme(const std::string& programDir, const std::string& name);
 
 // Writes the record to the scheme's file (replacing it). False, with nothing written, for an
@@ -40,6 +41,6 @@ bool SaveScheme(const std::string& programDir, const SchemeEntry& entry,
 std::string BringSoundIn(const std::string& programDir, const SchemeEntry& entry,
                          const std::string& chosenPath);
 
-// Removes the scheme's sound folder for good, then its file; false when the entry may not
-// touch the disk.
+// Removes the scheme's sound folder for good, then its key sounds file and its file; false
+// when the entry may not touch the disk.
 bool DeleteScheme(const std::string& programDir, const SchemeEntry& entry);

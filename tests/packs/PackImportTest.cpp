@@ -121,10 +121,22 @@ TEST_F(PackImport, FilePackBecomesASchemeOfSixteenWaveFiles) {
     EXPECT_EQ(files["esc.wav"], letter);
     EXPECT_EQ(files["space.wav"], letter);
     EXPECT_EQ(files["enter.wav"], Wave(11025, 1, 16, Samples16({0, -32768, 32512})));
+    // A and Enter press with sounds of their own: the type files that hold them. Nothing else
+    // of the pack is usable (a-up.wav is missing).
+    using namespace std::string_literals;
+    std::string keySounds = "\x02\x01"s;
+    for (int i = 0; i < 32; ++i)
+        keySounds += "\x02\x00"s;
+    keySounds += "\x02\x02"
+                 "\x02\x1C\x02\x01\x06\x09"
+                 "enter.wav\x02\x00"
+                 "\x02\x1E\x02\x01\x06\x0A"
+                 "letter.wav\x02\x00"s;
+    EXPECT_EQ(coretest::ReadBytes(Dir("program/schemes/My Pack.tsk")), keySounds);
     // Nothing left behind, the pack untouched.
     auto schemes = Snapshot(Dir("program/schemes"));
-    // Fight's three, My Pack's folder, files and file, the imports' lock file.
-    EXPECT_EQ(schemes.size(), 3u + 1u + 16u + 1u + 1u);
+    // Fight's three, My Pack's folder, files, file and key sounds, the imports' lock file.
+    EXPECT_EQ(schemes.size(), 3u + 1u + 16u + 1u + 1u + 1u);
     EXPECT_EQ(Snapshot(Dir("pack")), packBefore);
 
     // A second import of the same pack never touches the first.

@@ -177,9 +177,9 @@ TEST(PackPlan, FileNamesThatLeaveThePackAreNeverOffered) {
     EXPECT_EQ(FirstOfRange("plain.wav"), "plain.wav");
 }
 
-TEST(PackPlan, SpriteReachCountsOnlyTheCodesKeyTypesUse) {
+TEST(PackPlan, SpriteReachCountsOnlyTheCodesThatNameAKey) {
     PackConfig config = ParsePackConfig(R"({"defines": {"30": [1000, 100], "28": [5000, 5000],
-        "9999": [36000000, 100], "100": [20000000, 10]}})");
+        "9999": [36000000, 100], "70000": [20000000, 10]}})");
     EXPECT_EQ(SpriteReachMs(config), 7000u); // Enter's slice cut at 2 s
     EXPECT_EQ(SpriteReachMs(ParsePackConfig(R"({"defines": {"9999": [1, 2]}})")), 0u);
 }
