@@ -1,6 +1,7 @@
 #include "KeyPlan.h"
 
 #include <map>
+#include <tuple>
 #include <set>
 
 namespace {
@@ -79,13 +80,12 @@ PackKeysPlan PlanPackKeys(const PackConfig& config, const PackPlan& types,
         }
     }
 
-    std::array<bool, KeyTypeCount> ownRelease{};
     for (size_t type = 0; type < size_t{KeyTypeCount}; ++type) {
         if (types[type].own) {
             plan.typePress[type] = planner.TakesOf(config.defines.at(types[type].code));
         }
-        plan.typeRelease[type] = planner.FirstOf(KeyTypeCodes(type), config.releases).first;
-        ownRelease[type] = !plan.typeRelease[type].empty();
+        std::tie(plan.typeRelease[type], plan.typeReleaseCode[type]) =
+            planner.FirstOf(KeyTypeCodes(type), config.releases);
     }
     // The types without a sound of their own take the fallback's takes or the Letter Keys'.
     for (size_t type = 0; type < size_t{KeyTypeCount}; ++type) {
@@ -100,7 +100,7 @@ PackKeysPlan PlanPackKeys(const PackConfig& config, const PackPlan& types,
                 plan.typePress[type] = {*source};
             }
         }
-        if (!ownRelease[type]) {
+        if (plan.typeReleaseCode[type] == 0) {
             plan.typeRelease[type] =
                 !fallbackRelease.empty() ? fallbackRelease : plan.typeRelease[LetterIndex];
         }

@@ -24,6 +24,8 @@ struct PackKeysPlan {
     // release takes.
     std::array<SourceTakes, KeyTypeCount> typePress;
     std::array<SourceTakes, KeyTypeCount> typeRelease;
+    // The code whose "-up" gave the type its release sound; 0 for a fallback.
+    std::array<uint32_t, KeyTypeCount> typeReleaseCode{};
     // The keys with a sound of their own, in key order.
     std::vector<KeySoundsPlan> keys;
     // Version 2's "sound" and "soundup" takes, as keys without their own take them.

@@ -343,7 +343,13 @@ public:
         Add(keys.fallbackRelease, "soundup");
         for (size_t type = 0; type < size_t{KeyTypeCount}; ++type) {
             Add(keys.typePress[type], TypeStem(type));
-            Add(keys.typeRelease[type], TypeStem(type) + "-up");
+        }
+        for (bool own : {true, false}) {
+            for (size_t type = 0; type < size_t{KeyTypeCount}; ++type) {
+                if ((keys.typeReleaseCode[type] != 0) == own) {
+                    Add(keys.typeRelease[type], TypeStem(type) + "-up");
+                }
+            }
         }
         for (const KeySoundsPlan& key : keys.keys) {
             const std::string code = "k" + std::to_string(key.pressCode);
@@ -480,15 +486,20 @@ PackImportResult Import(const std::string& folder, const std::string& programDir
     SoundFiles files(work.File(""));
     TMySchemeInfo scheme;
     PackImportResult result;
-    for (size_t type = 0; type < size_t{KeyTypeCount}; ++type) {
-        if (!plan[type].source) {
-            continue;
-        }
-        files.Write(KeyTypeFileName(type), MakeKeySound(sounds, *plan[type].source, config.single));
-        scheme.SetSound(static_cast<int>(type), KeyTypeFileName(type));
-        result.ownSounds += plan[type].own ? 1 : 0;
-        if (progress) {
-            progress(++done, total);
+    // The types with sounds of their own first: a key's sound the same as one of them is found
+    // in that type's file.
+    for (bool own : {true, false}) {
+        for (size_t type = 0; type < size_t{KeyTypeCount}; ++type) {
+            if (!plan[type].source || plan[type].own != own) {
+                continue;
+            }
+            files.Write(KeyTypeFileName(type),
+                        MakeKeySound(sounds, *plan[type].source, config.single));
+            scheme.SetSound(static_cast<int>(type), KeyTypeFileName(type));
+            result.ownSounds += own ? 1 : 0;
+            if (progress) {
+                progress(++done, total);
+            }
         }
     }
     for (const auto& [source, name] : names.Extra()) {

@@ -1,6 +1,7 @@
 #pragma once
 // Importing a community sound pack as an ordinary scheme: sixteen 16-bit PCM wave files in a
-// new sound folder, and the scheme file naming them.
+// new sound folder, and the scheme file naming them; and the key sounds file (SchemeKeySounds.h)
+// with every other sound of the pack, each written once in the same folder.
 //
 //     // The pack's path in UTF-8; progress comes on this thread, step by step.
 //     PackImportResult result = ImportPack(packPath, programDir,
@@ -21,10 +22,11 @@ using ImportProgress = std::function<void(int done, int total)>;
 
 // Imports the pack at `path` (its folder, or its config.json, named in UTF-8) into programDir's
 // schemes folder. All or nothing: the sounds are made in a working folder of the schemes folder
-// under a name no scheme can have, which is renamed into place, and the scheme file is written
-// last through the crash-safe save. The pack folder is only read. Raises an Exception naming
-// the pack folder and the reason; nothing of the schemes folder is then changed. Imports may
-// run at the same time, in threads or processes: each gets a name of its own.
+// under a name no scheme can have, which is renamed into place, then the key sounds file is
+// written, and the scheme file last, both through the crash-safe save. The pack folder is only
+// read. Raises an Exception naming the pack folder and the reason; nothing of the schemes folder is
+// then changed. Imports may run at the same time, in threads or processes: each gets a name of its
+// own.
 PackImportResult ImportPack(const std::string& path, const std::string& programDir,
                             const ImportProgress& progress = {});
 

@@ -1,8 +1,9 @@
-// Feeds arbitrary bytes to the record reader, the way a damaged or hostile scheme or settings
-// file would.
+// Feeds arbitrary bytes to the record reader, the way a damaged or hostile scheme, key sounds
+// or settings file would.
 #include "Exception.h"
 #include "MySetInfo.h"
 #include "PubClassUnit.h"
+#include "SchemeKeySounds.h"
 #include "vobRecord.h"
 
 #include <cstddef>
@@ -74,6 +75,55 @@ void ReadScheme(const uint8_t* data, size_t size) {
         Check(again.SoundRef(i) == scheme.SoundRef(i));
 }
 
+// A key sounds read gives a whole record of bare names in key order, or an empty one, and what
+// it gives survives a save.
+void ReadKeySounds(const uint8_t* data, size_t size) {
+    TMemoryStream stream(std::string(reinterpret_cast<const char*>(data), size));
+    TSchemeKeySounds record;
+    bool damaged = false;
+    {
+        TvobReader reader(stream);
+        record.ReadData(reader, damaged);
+    }
+    if (damaged) {
+        Check(record.Empty());
+        return;
+    }
+    auto bare = [](const SoundTakes& takes) {
+        Check(takes.size() <= MaxSoundTakes);
+        for (const std::string& name : takes)
+            Check(IsBareSoundName(name) && name.find_first_of("\\/:") == std::string::npos);
+    };
+    for (int type = 0; type < KeyTypeCount; ++type) {
+        bare(record.TypePress[type]);
+        bare(record.TypeRelease[type]);
+    }
+    Check(record.Keys.size() <= MaxOwnSoundKeys);
+    for (size_t i = 0; i < record.Keys.size(); ++i) {
+        Check(i == 0 || record.Keys[i - 1].Key < record.Keys[i].Key);
+        Check(record.Find(record.Keys[i].Key) == &record.Keys[i]);
+        bare(record.Keys[i].Press);
+        bare(record.Keys[i].Release);
+    }
+    TMemoryStream copy;
+    {
+        TvobWriter writer(copy);
+        record.WriteData(writer);
+        writer.Flush();
+    }
+    copy.SetPosition(0);
+    TSchemeKeySounds again;
+    TvobReader reader(copy);
+    again.ReadData(reader, damaged);
+    Check(!damaged);
+    Check(again.TypePress == record.TypePress && again.TypeRelease == record.TypeRelease);
+    Check(again.Keys.size() == record.Keys.size());
+    for (size_t i = 0; i < record.Keys.size(); ++i)
+        Check(again.Keys[i].Key == record.Keys[i].Key &&
+              again.Keys[i].Press == record.Keys[i].Press &&
+              again.Keys[i].Release == record.Keys[i].Release);
+}
+
 bool SameSettings(const TMySetInfo& a, const TMySetInfo& b) {
     // Bit for bit: a date read from the file may be any double, NaN included.
     return a.CurrentScheme == b.CurrentScheme && a.ModeTitle() == b.ModeTitle() &&
@@ -117,6 +167,7 @@ void ReadSettings(const uint8_t* data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReadMixed(data, size);
     ReadScheme(data, size);
+    ReadKeySounds(data, size);
     ReadSettings(data, size);
     return 0;
 }

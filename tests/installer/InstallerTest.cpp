@@ -5,6 +5,7 @@
 #include "DialogDriver.h"
 #include "MySetInfo.h"
 #include "PubClassUnit.h"
+#include "SchemeKeySounds.h"
 #include "WineTest.h"
 
 #include <gtest/gtest.h>
@@ -401,7 +402,8 @@ protected:
     }
 };
 
-// A scheme of the user's own and a settings file naming it, as Tappolo writes them.
+// A scheme of the user's own with key sounds, and a settings file naming it, as Tappolo writes
+// them.
 struct UserFiles {
     std::map<std::string, std::string> Files;
 
@@ -409,13 +411,17 @@ struct UserFiles {
         TMySchemeInfo scheme;
         scheme.SetSound(12, "mine.wav");
         scheme.SaveToFile(dir + "schemes\\Mine.tss");
+        TSchemeKeySounds keys;
+        keys.Keys.push_back({{30, false}, {"mine.wav"}, {}});
+        keys.SaveToFile(dir + "schemes\\Mine.tsk");
         CreateDirectoryA((dir + "schemes\\Mine").c_str(), nullptr);
         wt::WriteFileBytes(dir + "schemes\\Mine\\mine.wav", wt::MakeToneWav(660, 80));
         TMySetInfo settings;
         settings.SetSchemeMode("Fight", true);
         settings.EnableHotKey = 0x6045;
         settings.SaveToFile(dir + "schemeinfo.tsc");
-        for (const char* name : {"schemes\\Mine.tss", "schemes\\Mine\\mine.wav", "schemeinfo.tsc"})
+        for (const char* name : {"schemes\\Mine.tss", "schemes\\Mine.tsk",
+                                 "schemes\\Mine\\mine.wav", "schemeinfo.tsc"})
             Files[name] = wt::ReadFileBytes(dir + name);
     }
     void ExpectKept(const std::string& dir) const {
@@ -512,8 +518,9 @@ TEST_F(Setup, UninstallKeepsTheUsersFilesUnlessToldToRemoveThem) {
     Uninstall(dir, "/S");
     // The program, its system scheme and its uninstaller are gone; the user's files stay.
     EXPECT_EQ(Names(Tree(dir)),
-              (std::vector<std::string>{"schemeinfo.tsc", "schemes\\", "schemes\\Mine.tss",
-                                        "schemes\\Mine\\", "schemes\\Mine\\mine.wav"}));
+              (std::vector<std::string>{"schemeinfo.tsc", "schemes\\", "schemes\\Mine.tsk",
+                                        "schemes\\Mine.tss", "schemes\\Mine\\",
+                                        "schemes\\Mine\\mine.wav"}));
     user.ExpectKept(dir);
     EXPECT_FALSE(Exists(ShortcutPath()));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));

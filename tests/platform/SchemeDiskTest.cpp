@@ -74,4 +74,28 @@ TEST(SchemeDisk, BringingASoundInNeverLosesTheChosenFile) {
     EXPECT_EQ(wt::ReadFileBytes(inScheme), "mine");
 }
 
+TEST(SchemeDisk, KeySoundsGoWithTheirSchemeAndANewSchemeStartsWithout) {
+    const std::string dir = wt::MakeTempDir("schemekeys");
+    const std::string schemes = dir + "schemes\\";
+    ASSERT_TRUE(CreateScheme(dir, "Rock"));
+    File(schemes + "Rock.tss", "");
+    File(schemes + "Rock.tsk", "keys");
+    // A scheme whose folder was missing keeps its key sounds.
+    ASSERT_TRUE(RemoveDirectoryA((schemes + "Rock").c_str()));
+    EXPECT_TRUE(CreateScheme(dir, "Rock"));
+    EXPECT_EQ(wt::ReadFileBytes(schemes + "Rock.tsk"), "keys");
+    // Key sounds that a version knowing nothing of them left behind its deleted scheme.
+    File(schemes + "Old.tsk", "stale");
+    EXPECT_TRUE(CreateScheme(dir, "Old"));
+    EXPECT_FALSE(Exists(schemes + "Old.tsk"));
+
+    // An entry listed from another file leaves them; the scheme's own entry takes all three.
+    EXPECT_FALSE(DeleteScheme(dir, {"Rock", false}));
+    EXPECT_TRUE(Exists(schemes + "Rock.tsk"));
+    EXPECT_TRUE(DeleteScheme(dir, {"Rock", true}));
+    EXPECT_FALSE(Exists(schemes + "Rock"));
+    EXPECT_FALSE(Exists(schemes + "Rock.tsk"));
+    EXPECT_FALSE(Exists(schemes + "Rock.tss"));
+}
+
 } // namespace
