@@ -5,6 +5,8 @@
 #include "Exception.h"
 #include "HotKeyFrm.h"
 #include "KeyHook.h"
+#include "KeyPlaces.h"
+#include "KeyReport.h"
 #include "KeySound.h"
 #include "KeySpeech.h"
 #include "NameRules.h"
@@ -375,16 +377,25 @@ void TMainForm::miExitClick(TComponent*) {
     Close();
 }
 
-void TMainForm::WMKeyMessage(WPARAM wParam) {
+void TMainForm::WMKeyMessage(WPARAM wParam, LPARAM lParam) {
     // Any process may post this message: a code too wide for a key stays an "other" key
     // instead of wrapping round to a real one.
     const unsigned key = wParam > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<unsigned>(wParam);
+    const KeyReport report = UnpackKeyReport(static_cast<uint64_t>(lParam));
+    // A held key's repeats stay silent.
+    if (report.Repeat)
+        return;
     if (MySetInfo->CurrentScheme == kSpeechMode) {
+        if (report.Release)
+            return;
         // GetKeyState is stdcall on x86: a plain function adapts it.
         FSpeech.SpeakText(KeySpeechText(key, [](int vk) -> short { return GetKeyState(vk); }));
         return;
     }
-    PlayKeySound(GetProgramDir(), MySetInfo->CurrentScheme, *MySchemeInfo, key);
+    KeyEvent event;
+    event.Place = ReportedKeyPlace(key, report.Scan, report.Extended);
+    event.Release = report.Release;
+    PlayKeySound(GetProgramDir(), MySetInfo->CurrentScheme, *MySchemeInfo, key, event);
     if (TakeSoundFallbackNotice())
         vobTIO->ShowBalloon(kTitle, kSoundFallback, TBalloonIconKind::bitInfo, 10);
 }
@@ -404,7 +415,7 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == KeyHookMessage) {
         // Key messages can be queued before the records exist or after they are freed.
         if (MySetInfo && MySchemeInfo)
-            WMKeyMessage(wParam);
+            WMKeyMessage(wParam, lParam);
         return 0;
     }
     return TForm::WndProc(message, wParam, lParam);

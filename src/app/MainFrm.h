@@ -83,7 +83,7 @@ protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void WMKeyMessage(WPARAM wParam);
+    void WMKeyMessage(WPARAM wParam, LPARAM lParam);
     // The import queue posted: its progress to the tip, its outcomes to the user.
     void ImportStep();
     void ImportDone(const ImportOutcome& outcome);

@@ -15,29 +15,39 @@ void MixVoices(std::span<const Voice> voices, uint64_t from, std::span<float> ou
     if (channels == 0)
         return;
     const uint64_t to = from + out.size() / channels;
+    const float ramp = static_cast<float>(fadeFrames + 1);
     for (const Voice& voice : voices) {
         const DeviceSound* sound = voice.Sound.get();
         if (!sound || sound->Channels != channels)
             continue;
         const uint64_t begin = std::max(from, voice.Start);
         const uint64_t end = std::min(to, VoiceEnd(voice, fadeFrames));
+        const float mean = (voice.Gains.Left + voice.Gains.Right) / 2;
+        const float left = channels == 1 ? mean : voice.Gains.Left;
+        const float right = channels == 1 ? mean : voice.Gains.Right;
         for (uint64_t t = begin; t < end; ++t) {
             float gain = 1.0f;
             if (t >= voice.FadeFrom)
-                gain = static_cast<float>(fadeFrames - (t - voice.FadeFrom)) /
-                       static_cast<float>(fadeFrames + 1);
+                gain = static_cast<float>(fadeFrames - (t - voice.FadeFrom)) / ramp;
+            if (t >= voice.MuteFrom && t < voice.FadeInFrom)
+                gain = 0.0f;
+            else if (t >= voice.FadeInFrom && t - voice.FadeInFrom < fadeFrames)
+                gain *= static_cast<float>(t - voice.FadeInFrom + 1) / ramp;
             const float* frame = sound->Samples.data() + (t - voice.Start) * channels;
             float* into = out.data() + (t - from) * channels;
-            for (uint16_t c = 0; c < channels; ++c)
-                into[c] += frame[c] * gain;
+            into[0] += frame[0] * gain * left;
+            if (channels > 1)
+                into[1] += frame[1] * gain * right;
+            for (uint16_t c = 2; c < channels; ++c)
+                into[c] += frame[c] * gain * mean;
         }
     }
 }
 
 Mixer::Mixer(uint32_t fadeFrames, uint32_t historyFrames)
     : FFadeFrames(fadeFrames), FHistoryFrames(historyFrames) {
-    // A key sound rarely overlaps more than a few fading ones: no allocation per key.
-    FVoices.reserve(8);
+    // No allocation per key while no more voices sound than the mixer lets play.
+    FVoices.reserve(2 * MaxVoices);
 }
 
 void Mixer::Release() {
@@ -45,12 +55,27 @@ void Mixer::Release() {
         voice.FadeFrom = std::min(voice.FadeFrom, FPosition);
 }
 
-void Mixer::Start(std::shared_ptr<const DeviceSound> sound) {
-    // A voice due after this point was never heard: the new key replaces it outright.
-    std::erase_if(FVoices, [this](const Voice& voice) { return voice.Start >= FPosition; });
-    Release();
-    if (sound && sound->Frames() > 0)
-        FVoices.push_back(Voice{std::move(sound), FPosition, kNoFade});
+void Mixer::Start(std::shared_ptr<const DeviceSound> sound, VoiceGains gains, uint64_t lead) {
+    const uint64_t at = FPosition + lead;
+    // Frames taken back unheard: a voice due after this point starts with the new one.
+    for (Voice& voice : FVoices)
+        voice.Start = std::min(voice.Start, at);
+    if (!sound || sound->Frames() == 0)
+        return;
+    FVoices.push_back(Voice{std::move(sound), at, kNoFade, kNoFade, kNoFade, gains});
+    // The oldest give way while more than MaxVoices sound on past this frame.
+    size_t sounding = 0;
+    for (const Voice& voice : FVoices)
+        if (voice.FadeFrom == kNoFade && VoiceEnd(voice, FFadeFrames) > FPosition)
+            ++sounding;
+    for (Voice& voice : FVoices) {
+        if (sounding <= MaxVoices)
+            break;
+        if (voice.FadeFrom == kNoFade && VoiceEnd(voice, FFadeFrames) > FPosition) {
+            voice.FadeFrom = FPosition;
+            --sounding;
+        }
+    }
 }
 
 void Mixer::Render(std::span<float> out, uint16_t channels) {
@@ -69,6 +94,14 @@ void Mixer::Render(std::span<float> out, uint16_t channels) {
 
 void Mixer::Rewind(uint64_t frames) {
     FPosition -= std::min(frames, FPosition - FFloor);
+}
+
+void Mixer::Resume(uint64_t lead) {
+    for (Voice& voice : FVoices)
+        if (voice.Start < FPosition) {
+            voice.MuteFrom = FPosition;
+            voice.FadeInFrom = FPosition + lead;
+        }
 }
 
 uint64_t Mixer::FramesLeft() const {

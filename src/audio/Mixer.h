@@ -1,13 +1,13 @@
 #pragma once
-// What the output hears, as a function of the voices that play: a key sound replaces the one
-// still playing, which fades out over a couple of milliseconds instead of stopping dead (a
-// sound cut mid-wave is heard as a click).
+// What the output hears, as a function of the voices that play: key sounds mix, as a real
+// keyboard's overlap, up to MaxVoices at once; beyond that the oldest fades out over a couple
+// of milliseconds instead of stopping dead (a sound cut mid-wave is heard as a click).
 //
 // Voices sit on a timeline of output frames, so what was rendered can be rendered again: a
 // device queue that is thrown away (a new key must not wait behind it) is rewound and written
 // anew, each voice at its place.
 //   Mixer mixer(96, 4800);      // 2 ms fades, 100 ms that can be taken back (48 kHz)
-//   mixer.Start(sound);         // heard from the next frame rendered
+//   mixer.Start(sound, gains);  // heard from the next frame rendered
 //   mixer.Render(out, 2);       // the next frames, stereo
 //   mixer.Rewind(queued);       // the last `queued` frames were never played
 #include "DeviceFormat.h"
@@ -20,18 +20,33 @@
 
 constexpr uint64_t kNoFade = std::numeric_limits<uint64_t>::max();
 
+// How many sounds play at once before the oldest gives way.
+constexpr size_t MaxVoices = 16;
+
+// A voice's level on the left and right front channels (1: as recorded). Other channels, and
+// a mono output, take their mean.
+struct VoiceGains {
+    float Left = 1.0f;
+    float Right = 1.0f;
+    bool operator==(const VoiceGains&) const = default;
+};
+
 struct Voice {
     std::shared_ptr<const DeviceSound> Sound;
-    uint64_t Start = 0;          // the output frame that plays the sound's first frame
-    uint64_t FadeFrom = kNoFade; // the output frame its fade-out begins with
+    uint64_t Start = 0;            // the output frame that plays the sound's first frame
+    uint64_t FadeFrom = kNoFade;   // the output frame its fade-out begins with
+    uint64_t MuteFrom = kNoFade;   // the output restarted here: silent from this frame ...
+    uint64_t FadeInFrom = kNoFade; // ... to this one, where it comes back
+    VoiceGains Gains;
 };
 
 // The output frame after the voice's last audible one.
 uint64_t VoiceEnd(const Voice& voice, uint32_t fadeFrames);
 
 // Adds the voices' output frames `from` to `from + out.size() / channels` into `out`, each
-// fading voice scaled down linearly to silence over `fadeFrames`. A voice whose channel count
-// is not the output's adds nothing.
+// scaled by its gains, a fading voice scaled down linearly to silence over `fadeFrames`, a
+// resuming one up from silence over as many. A voice whose channel count is not the output's
+// adds nothing.
 void MixVoices(std::span<const Voice> voices, uint64_t from, std::span<float> out,
                uint16_t channels, uint32_t fadeFrames);
 
@@ -41,9 +56,12 @@ public:
     // Rewind can go, in output frames.
     Mixer(uint32_t fadeFrames, uint32_t historyFrames);
 
-    // The new sound starts with the next rendered frame; every voice playing now fades out
-    // from there, and one that would only have begun later is dropped.
-    void Start(std::shared_ptr<const DeviceSound> sound);
+    // The new sound starts with the next rendered frame, mixed with those playing. A voice
+    // that would only have begun later (its frames were taken back unheard) starts with it; the
+    // oldest voices fade out from there while more than MaxVoices would sound.
+    // With a `lead`, the sound starts that many frames after the next one (frames an output
+    // is known to throw away after it starts).
+    void Start(std::shared_ptr<const DeviceSound> sound, VoiceGains gains = {}, uint64_t lead = 0);
     // Every voice fades out from the next rendered frame.
     void Release();
     // Overwrites `out` with the next frames of the mix. Voices of another channel count than
@@ -52,6 +70,10 @@ public:
     // Takes back the last `frames` rendered (at most the history): the next Render gives them
     // again, as they were unless Start or Release comes first.
     void Rewind(uint64_t frames);
+    // The output stopped and starts again from the next frame, after a pause the listener may
+    // hear, throwing away its first `lead` frames: the voices already heard come back from
+    // silence over the fade after those instead of with a jump.
+    void Resume(uint64_t lead = 0);
     // Whether a voice has frames still to render, and how many frames it takes until none has.
     bool Playing() const { return FramesLeft() > 0; }
     uint64_t FramesLeft() const;

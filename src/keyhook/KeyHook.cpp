@@ -2,6 +2,7 @@
 
 #include "DeadHookRule.h"
 #include "KeyPressFilter.h"
+#include "KeyReport.h"
 #include "PasswordFocus.h"
 #include "PasswordKeys.h"
 #include "UniqueHandle_win.h"
@@ -76,10 +77,22 @@ DWORD GenericKey(DWORD vk) noexcept {
     }
 }
 
-void Report(HookThreadState& state, DWORD vk) noexcept {
+void Report(HookThreadState& state, const KBDLLHOOKSTRUCT& info, bool release,
+            bool repeat) noexcept {
     HWND target = TargetWindow(state);
-    if (target != nullptr)
-        PostMessageA(target, KeyHookMessage, ReportedKey(GenericKey(vk), FocusIsPassword), 0);
+    if (target == nullptr)
+        return;
+    const DWORD vk = GenericKey(info.vkCode & 0xFF);
+    const unsigned reported = ReportedKey(vk, FocusIsPassword);
+    KeyReport report;
+    // A masked key keeps its place to itself: every character of a password sounds alike.
+    if (reported == vk) {
+        report.Scan = info.scanCode & kReportScanMask;
+        report.Extended = (info.flags & LLKHF_EXTENDED) != 0;
+    }
+    report.Release = release;
+    report.Repeat = repeat;
+    PostMessageA(target, KeyHookMessage, reported, static_cast<LPARAM>(PackKeyReport(report)));
 }
 
 // Hooks set after this one run before it, and a key they swallow never comes here. Hooks set
@@ -93,10 +106,12 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
         const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         const DWORD vk = info->vkCode & 0xFF;
         if (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) {
-            if (State->Filter.Press(vk, info->time) && next == 0)
-                Report(*State, vk);
+            const bool press = State->Filter.Press(vk, info->time);
+            if (next == 0)
+                Report(*State, *info, false, !press);
         } else if (wParam == WM_KEYUP || wParam == WM_SYSKEYUP) {
-            State->Filter.Release(vk);
+            if (State->Filter.Release(vk) && next == 0)
+                Report(*State, *info, true, false);
         }
     }
     return next;

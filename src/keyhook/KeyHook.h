@@ -1,6 +1,7 @@
 #pragma once
 // KeyHook.dll: reports every key press on the desktop to the window whose handle stands in the
-// shared memory "VobZizeZerav", as message 1244 with the virtual-key code in wParam. While the
+// shared memory "VobZizeZerav", as message 1244 with the virtual-key code in wParam and the
+// key's place, its release and its auto-repeats in lParam (KeyReport.h). While the
 // focus is in a password field, character keys are reported as the keypad multiply key
 // (PasswordKeys.h).
 //

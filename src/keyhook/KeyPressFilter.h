@@ -3,6 +3,7 @@
 // is reported. Fed by the hook procedure with the event's virtual-key code and time; holds no
 // handle and calls nothing, so it can be driven with made-up times.
 #include <cstdint>
+#include <utility>
 
 // A held key repeats at least once a second (the longest keyboard delay the system offers), so
 // a key-down that comes later than this after the previous one is a new press.
@@ -21,7 +22,8 @@ public:
         return !repeat;
     }
 
-    void Release(unsigned vk) noexcept { FDown[vk & 0xFF] = false; }
+    // True when the key was held down: its release ends a press.
+    bool Release(unsigned vk) noexcept { return std::exchange(FDown[vk & 0xFF], false); }
 
 private:
     bool FDown[256] = {};

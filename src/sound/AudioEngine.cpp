@@ -45,6 +45,14 @@ LONGLONG NowMs() {
     return now.QuadPart * 1000 / frequency.QuadPart;
 }
 
+bool RunsOnWine() {
+    static const bool wine = [] {
+        HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+        return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }();
+    return wine;
+}
+
 bool SameLayout(const DeviceFormat& a, const DeviceFormat& b) {
     return a.SampleRate == b.SampleRate && a.Channels == b.Channels;
 }
@@ -75,15 +83,23 @@ MixFormatFields FieldsOf(const WAVEFORMATEX& wave) {
 struct ConvertedSounds {
     DeviceFormat Format;
     uint64_t Generation = 0; // of the scheme's sounds they were made from
-    std::array<std::shared_ptr<const DeviceSound>, 16> Sounds;
+    std::vector<std::shared_ptr<const DeviceSound>> Sounds;
 };
+
+// A key's sound, on its way to the output thread: one of the scheme's by number, or its own.
+struct PlayRequest {
+    int Index = -1;
+    std::shared_ptr<const DeviceSound> Sound;
+    VoiceGains Gains;
+};
+// Keys that come faster than the output thread takes them wait for it, up to this many; the
+// oldest beyond that are dropped (the mixer would fade them out at once anyway).
+constexpr size_t kMaxPendingPlays = MaxVoices;
 
 struct AudioShared {
     std::mutex Lock;
-    // Under Lock: the latest request; a newer key replaces an older one not yet taken.
-    bool PlayPending = false;
-    int PlayType = -1;
-    std::shared_ptr<const DeviceSound> PlayWave;
+    // Under Lock: the keys not yet taken, oldest first.
+    std::vector<PlayRequest> Plays;
     bool RetryAsked = false;
     // Under Lock: the scheme's decoded sounds (Generation counts them), the device of the last
     // stream prepared (no rate before the first), and the sounds made for its layout.
@@ -122,6 +138,7 @@ void ConvertLatest(AudioShared& shared) {
         converted->Format = shared.Format;
         converted->Generation = shared.Generation;
     }
+    converted->Sounds.resize(waves->size());
     for (size_t i = 0; i < waves->size(); ++i) {
         const WaveData* wave = (*waves)[i].get();
         if (!wave)
@@ -261,6 +278,8 @@ struct Stream {
     TComPtr<IAudioRenderClient> Render;
     DeviceFormat Format;
     UINT32 BufferFrames = 0;
+    // How many frames the output throws away each time the stream starts (see Prepare).
+    UINT32 LeadFrames = 0;
     bool Started = false;
 
     explicit operator bool() const { return Client != nullptr; }
@@ -269,7 +288,10 @@ struct Stream {
 class OutputThread {
 public:
     explicit OutputThread(std::shared_ptr<AudioShared> shared)
-        : FShared(std::move(shared)), FMixer(96, 0) {}
+        : FShared(std::move(shared)), FMixer(96, 0) {
+        FTaken.reserve(kMaxPendingPlays);
+        FStarting.reserve(kMaxPendingPlays);
+    }
     void Run();
 
 private:
@@ -278,7 +300,7 @@ private:
     void RetireRunning();
     static void CALLBACK ReleaseRetired(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK) noexcept;
     void TakeRequests();
-    HRESULT PlayNow(std::shared_ptr<const DeviceSound> sound);
+    HRESULT PlayNow();
     HRESULT Fill();
     void Service();
     void Prime();
@@ -290,6 +312,9 @@ private:
     Stream FStream;
     Mixer FMixer;
     std::vector<float> FScratch;
+    // The requests taken from the shared list, and the sounds they stand for.
+    std::vector<PlayRequest> FTaken;
+    std::vector<PlayRequest> FStarting;
 
     LONGLONG FSilentSince = 0;
     LONGLONG FLastAttempt = -kRetryAfterMs;
@@ -344,6 +369,13 @@ HRESULT OutputThread::Prepare() {
     hr = stream.Client->GetBufferSize(&stream.BufferFrames);
     if (FAILED(hr))
         return hr;
+    // Wine's PulseAudio driver counts its first period after every start as played while the
+    // sound server is still taking the stream up: what was written there is never heard. Key
+    // sounds start after that period, so that they are heard from their first frame, and the
+    // sounds that play on across a restart come back there.
+    if (RunsOnWine())
+        stream.LeadFrames =
+            static_cast<UINT32>(period * stream.Format.SampleRate / (1000 * kUnitsPerMs));
     hr = stream.Client->GetService(__uuidof(IAudioRenderClient),
                                    reinterpret_cast<void**>(stream.Render.GetAddressOf()));
     if (FAILED(hr))
@@ -403,48 +435,55 @@ void OutputThread::Fail() {
 }
 
 void OutputThread::TakeRequests() {
-    bool play = false, retry = false;
-    int type = -1;
-    std::shared_ptr<const DeviceSound> sound;
+    bool retry = false;
     std::shared_ptr<const ConvertedSounds> converted;
+    FTaken.clear();
     {
         // Only the hand-over under the lock: the program's thread never waits for the device.
         std::lock_guard lock(FShared->Lock);
-        play = std::exchange(FShared->PlayPending, false);
-        type = FShared->PlayType;
-        sound = std::move(FShared->PlayWave);
-        FShared->PlayWave.reset();
+        FTaken.swap(FShared->Plays);
         retry = std::exchange(FShared->RetryAsked, false);
         converted = FShared->Converted;
     }
     if (retry && !FStream && NowMs() - FLastAttempt >= kRetryAfterMs && FAILED(Prepare()))
         FShared->Unavailable = true;
-    if (!play)
+    if (FTaken.empty())
         return;
     if (!FStream && FAILED(Prepare()))
         return Fail();
-    if (!sound && converted && type >= 0 && type < static_cast<int>(converted->Sounds.size()) &&
-        SameLayout(converted->Format, FStream.Format))
-        sound = converted->Sounds[static_cast<size_t>(type)];
-    // A silent key type leaves the sound playing alone, as the platform's player does.
-    if (!sound)
+    FStarting.clear();
+    for (PlayRequest& request : FTaken) {
+        if (!request.Sound && converted && request.Index >= 0 &&
+            request.Index < static_cast<int>(converted->Sounds.size()) &&
+            SameLayout(converted->Format, FStream.Format))
+            request.Sound = converted->Sounds[static_cast<size_t>(request.Index)];
+        // Made for a device that has gone: its successor's sounds are on the way.
+        if (request.Sound && request.Sound->Channels == FStream.Format.Channels)
+            FStarting.push_back(std::move(request));
+    }
+    FTaken.clear();
+    // A silent key leaves the sounds playing alone, as the platform's player does.
+    if (FStarting.empty())
         return;
-    HRESULT hr = PlayNow(sound);
+    HRESULT hr = PlayNow();
     if (hr == AUDCLNT_E_DEVICE_INVALIDATED) {
         // The device went while the stream waited: once more on the default device as it is
-        // now, if the sound was made for its layout.
+        // now, if the sounds were made for its layout.
         ReleaseRunning();
         hr = Prepare();
-        if (SUCCEEDED(hr))
-            hr = PlayNow(std::move(sound));
+        if (SUCCEEDED(hr)) {
+            std::erase_if(FStarting, [this](const PlayRequest& request) {
+                return request.Sound->Channels != FStream.Format.Channels;
+            });
+            hr = PlayNow();
+        }
     }
+    FStarting.clear();
     if (FAILED(hr))
         Fail();
 }
 
-HRESULT OutputThread::PlayNow(std::shared_ptr<const DeviceSound> sound) {
-    if (sound->Channels != FStream.Format.Channels)
-        return S_OK; // made for a device that has gone; its successor's sounds are on the way
+HRESULT OutputThread::PlayNow() {
     if (FStream.Started) {
         // What the device has queued would be heard before the new sound: it is thrown away,
         // and the mix written anew from where the device stands, the new sound in it.
@@ -460,8 +499,11 @@ HRESULT OutputThread::PlayNow(std::shared_ptr<const DeviceSound> sound) {
             return hr;
         FStream.Started = false;
         FMixer.Rewind(queued);
+        // The restart may be heard as a moment of silence: what plays on comes back softly.
+        FMixer.Resume(FStream.LeadFrames);
     }
-    FMixer.Start(std::move(sound));
+    for (PlayRequest& request : FStarting)
+        FMixer.Start(std::move(request.Sound), request.Gains, FStream.LeadFrames);
     FSilentSince = 0;
     HRESULT hr = Fill();
     if (FAILED(hr))
@@ -534,7 +576,10 @@ void OutputThread::Prime() {
     auto silence = std::make_shared<DeviceSound>();
     silence->Channels = FStream.Format.Channels;
     silence->Samples.assign(static_cast<size_t>(FStream.BufferFrames) * silence->Channels, 0.0f);
-    if (FAILED(PlayNow(silence)))
+    FStarting.assign(1, PlayRequest{-1, std::move(silence), {}});
+    const HRESULT hr = PlayNow();
+    FStarting.clear();
+    if (FAILED(hr))
         return Fail();
     WaitForSingleObject(FBufferEvent.Get(), 100);
     WaitForSingleObject(FBufferEvent.Get(), 100);
@@ -606,6 +651,7 @@ DWORD WINAPI OutputMain(void* parameter) noexcept {
 } // namespace
 
 TAudioEngine::TAudioEngine() : FShared(std::make_shared<AudioShared>()) {
+    FShared->Plays.reserve(kMaxPendingPlays);
     FShared->Wake.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     if (!FShared->Wake) {
         FShared->Unavailable = true;
@@ -656,17 +702,23 @@ void TAudioEngine::SetSounds(std::shared_ptr<const SchemeWaves> sounds) {
     ConvertLatest(*FShared);
 }
 
-void TAudioEngine::Play(int keyType) {
-    {
-        std::lock_guard lock(FShared->Lock);
-        FShared->PlayPending = true;
-        FShared->PlayType = keyType;
-        FShared->PlayWave.reset();
-    }
+namespace {
+
+void Request(AudioShared& shared, PlayRequest request) {
+    std::lock_guard lock(shared.Lock);
+    if (shared.Plays.size() >= kMaxPendingPlays)
+        shared.Plays.erase(shared.Plays.begin());
+    shared.Plays.push_back(std::move(request));
+}
+
+} // namespace
+
+void TAudioEngine::Play(int index, VoiceGains gains) {
+    Request(*FShared, PlayRequest{index, nullptr, gains});
     Poke();
 }
 
-void TAudioEngine::Play(const WaveData& wave) {
+void TAudioEngine::Play(const WaveData& wave, VoiceGains gains) {
     DeviceFormat format;
     {
         std::lock_guard lock(FShared->Lock);
@@ -674,11 +726,8 @@ void TAudioEngine::Play(const WaveData& wave) {
     }
     auto sound = std::make_shared<const DeviceSound>(
         ConvertForDevice(wave.samples, wave.sampleRate, wave.channels, format));
-    {
-        std::lock_guard lock(FShared->Lock);
-        FShared->PlayPending = true;
-        FShared->PlayType = -1;
-        FShared->PlayWave = sound->Frames() > 0 ? std::move(sound) : nullptr;
-    }
+    if (sound->Frames() == 0)
+        return;
+    Request(*FShared, PlayRequest{-1, std::move(sound), gains});
     Poke();
 }

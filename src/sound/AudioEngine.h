@@ -1,24 +1,25 @@
 #pragma once
 // The program's own sound output: the key sounds of the current scheme, played through the
 // default output device in WASAPI shared mode by a thread of its own. A key sound starts in
-// the device's next period; a sound still playing fades out under it.
+// the device's next period, mixed with those still playing.
 //
 //   TAudioEngine engine;               // starts the output thread, which opens the device
 //   engine.SetSounds(scheme);          // whenever a scheme becomes current
-//   if (engine.Available()) engine.Play(keyType); else PlaySound(...);
+//   if (engine.Available()) engine.Play(sound, gains); else PlaySound(...);
 //
 // Sounds are converted for the device off the output thread: on the caller's thread, or on a
 // pool thread when a device of another format comes. The stream runs only while sounds come:
 // once it has played out (half a second at the latest) it is released, and a fresh one,
 // initialised but not started, waits for the next key.
+#include "Mixer.h"
 #include "UniqueHandle_win.h"
 
-#include <array>
 #include <memory>
+#include <vector>
 
 struct WaveData;
-// The decoded sounds of a scheme, one per key type; a null one is silent.
-using SchemeWaves = std::array<std::shared_ptr<const WaveData>, 16>;
+// The decoded sounds of a scheme, numbered as the key path asks for them; a null one is silent.
+using SchemeWaves = std::vector<std::shared_ptr<const WaveData>>;
 
 // What the output thread shares with the rest of the program.
 struct AudioShared;
@@ -35,11 +36,12 @@ public:
     // platform's player then. Asking also has the engine try again (at most four times a
     // second).
     bool Available();
-    // The sounds that key types play from now on.
+    // The sounds that Play's numbers stand for from now on.
     void SetSounds(std::shared_ptr<const SchemeWaves> sounds);
-    void Play(int keyType);
+    // Sound `index` of the last SetSounds; keys that come together all sound.
+    void Play(int index, VoiceGains gains = {});
     // A sound that is not one of the scheme's (Test Sound); converted on the caller's thread.
-    void Play(const WaveData& wave);
+    void Play(const WaveData& wave, VoiceGains gains = {});
 
 private:
     void Poke();

@@ -6,23 +6,50 @@
 #include "FileSystem.h"
 #include "KeyTypes.h"
 #include "NameRules.h"
+#include "SchemeKeySounds.h"
 #include "PubFunction.h"
 #include "WaveFile.h"
 
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <random>
 
 namespace {
 
-// The engine, the paths its sounds were loaded from and which of them it could decode;
-// touched on the UI thread only.
-struct SoundOutput {
-    std::unique_ptr<TAudioEngine> Engine;
+// Several sounds of which each press plays one: never the same twice in a row.
+struct TakeSet {
+    std::vector<int> Sounds; // the engine's numbers for them
+    size_t Last = 0;
+};
+
+struct KeyTakes {
+    KeyPlace Key;
+    TakeSet Press, Release;
+};
+
+// What a scheme plays, as loaded for the engine: the decoded sounds, numbered, and which of
+// them each key type and each key with sounds of its own takes.
+struct LoadedSounds {
+    SchemeWaves Waves;
+    // The paths of the sixteen types' sounds as the scheme file names them, and whether each
+    // decoded: a type whose file did not is the platform player's.
     std::array<std::string, KeyTypeCount> Paths;
     std::array<bool, KeyTypeCount> Decoded{};
+    std::array<TakeSet, KeyTypeCount> TypePress, TypeRelease;
+    std::vector<KeyTakes> Keys; // in key order
+};
+
+// The engine, the sounds it was given and which of them it could decode; touched on the UI
+// thread only.
+struct SoundOutput {
+    std::unique_ptr<TAudioEngine> Engine;
+    LoadedSounds Loaded;
+    std::minstd_rand Random{std::random_device{}()};
     // A sound went to the platform's player because the engine could not play it; the user is
     // told once.
     bool FellBack = false;
@@ -53,15 +80,62 @@ std::shared_ptr<const WaveData> Decode(const std::string& path) {
     }
 }
 
-SchemeWaves DecodeScheme(const std::string& programDir, const std::string& currentScheme,
-                         const TMySchemeInfo& scheme,
-                         std::array<std::string, KeyTypeCount>& paths) {
-    SchemeWaves waves;
+// Decodes every sound the scheme's keys may play, each file once.
+LoadedSounds LoadSounds(const std::string& programDir, const std::string& currentScheme,
+                        const TMySchemeInfo& scheme) {
+    LoadedSounds loaded;
+    std::map<std::string, int> numbers; // by file name; -1: it does not decode
+    const auto number = [&](const std::string& name) {
+        const auto [at, added] = numbers.emplace(name, -1);
+        if (added) {
+            if (auto wave = Decode(KeySoundPath(programDir, currentScheme, name))) {
+                at->second = static_cast<int>(loaded.Waves.size());
+                loaded.Waves.push_back(std::move(wave));
+            }
+        }
+        return at->second;
+    };
+    const auto takes = [&](const SoundTakes& names) {
+        TakeSet set;
+        for (const std::string& name : names)
+            if (const int n = number(name); n >= 0)
+                set.Sounds.push_back(n);
+        return set;
+    };
+    TSchemeKeySounds record;
+    if (!currentScheme.empty())
+        record.LoadFromFile(SchemeKeySoundsPath(programDir, currentScheme));
     for (int type = 0; type < KeyTypeCount; ++type) {
-        paths[type] = KeySoundPath(programDir, currentScheme, scheme.SoundRef(type));
-        waves[type] = Decode(paths[type]);
+        const std::string& name = scheme.SoundRef(type);
+        loaded.Paths[type] = KeySoundPath(programDir, currentScheme, name);
+        loaded.Decoded[type] = !name.empty() && number(name) >= 0;
+        loaded.TypePress[type] = takes(record.TypePressTakes(type, name));
+        loaded.TypeRelease[type] = takes(record.TypeRelease[type]);
     }
-    return waves;
+    for (const KeyOwnSounds& key : record.Keys)
+        loaded.Keys.push_back(KeyTakes{key.Key, takes(key.Press), takes(key.Release)});
+    return loaded;
+}
+
+KeyTakes* FindKey(LoadedSounds& loaded, KeyPlace key) {
+    const auto at = std::lower_bound(loaded.Keys.begin(), loaded.Keys.end(), key,
+                                     [](const KeyTakes& k, KeyPlace p) { return k.Key < p; });
+    return at != loaded.Keys.end() && at->Key == key ? &*at : nullptr;
+}
+
+// One of the takes, never the one played last when there are more; -1 for none.
+int PickTake(TakeSet& set, std::minstd_rand& random) {
+    const size_t count = set.Sounds.size();
+    if (count == 0)
+        return -1;
+    size_t pick = 0;
+    if (count > 1) {
+        pick = std::uniform_int_distribution<size_t>(0, count - 2)(random);
+        if (pick >= set.Last)
+            ++pick;
+    }
+    set.Last = pick;
+    return set.Sounds[pick];
 }
 
 // 10 ms of silence in the format of the system scheme's sounds (mono, 16-bit, 44100 Hz).
@@ -111,32 +185,43 @@ void LoadSchemeSounds(const std::string& programDir, const std::string& currentS
     SoundOutput& output = Output();
     if (!output.Engine)
         return;
-    auto waves = std::make_shared<SchemeWaves>(
-        DecodeScheme(programDir, currentScheme, scheme, output.Paths));
-    for (int type = 0; type < KeyTypeCount; ++type)
-        output.Decoded[type] = (*waves)[type] != nullptr;
-    output.Engine->SetSounds(std::move(waves));
+    output.Loaded = LoadSounds(programDir, currentScheme, scheme);
+    output.Engine->SetSounds(std::make_shared<SchemeWaves>(output.Loaded.Waves));
 }
 
 void PlayKeySound(const std::string& programDir, const std::string& currentScheme,
-                  const TMySchemeInfo& scheme, unsigned virtualKey) {
+                  const TMySchemeInfo& scheme, unsigned virtualKey, const KeyEvent& event) {
     // Typing bursts queue key messages behind this call: the path is built in a buffer that
     // keeps its capacity, so a key press normally allocates nothing.
     thread_local std::string path;
     const int type = KeyTypeOf(virtualKey);
     AssignKeySoundPath(path, programDir, currentScheme, scheme.SoundRef(type));
     SoundOutput& output = Output();
-    // The engine plays what it decoded for this very path; anything else (a ".mid" file, a
+    LoadedSounds& loaded = output.Loaded;
+    // The engine plays what was loaded for this very scheme; anything else (a ".mid" file, a
     // format it does not read, a file missing at load, a scheme not loaded through
-    // LoadSchemeSounds) takes the platform's way.
-    if (output.Engine && path == output.Paths[type] && output.Decoded[type]) {
+    // LoadSchemeSounds) takes the platform's way, which plays presses only.
+    const bool current = output.Engine && path == loaded.Paths[type];
+    KeyTakes* own = current && event.Place ? FindKey(loaded, *event.Place) : nullptr;
+    TakeSet* takes = nullptr;
+    if (event.Release)
+        takes = own && !own->Release.Sounds.empty() ? &own->Release : &loaded.TypeRelease[type];
+    else if (own && !own->Press.Sounds.empty())
+        takes = &own->Press;
+    else if (current && loaded.Decoded[type])
+        takes = &loaded.TypePress[type];
+    if (takes && current) {
         if (output.Engine->Available()) {
-            output.Engine->Play(type);
+            const int sound = PickTake(*takes, output.Random);
+            if (sound >= 0)
+                output.Engine->Play(sound);
             return;
         }
-        output.FellBack = true;
+        if (!event.Release)
+            output.FellBack = true;
     }
-    PlaySoundFile(path);
+    if (!event.Release)
+        PlaySoundFile(path);
 }
 
 void PlayTestSound(const std::string& path) {
@@ -163,11 +248,8 @@ bool TakeSoundFallbackNotice() noexcept {
 
 size_t DecodedSoundBytes(const std::string& programDir, const std::string& currentScheme,
                          const TMySchemeInfo& scheme) {
-    std::array<std::string, KeyTypeCount> paths;
     size_t bytes = 0;
-    for (const auto& wave : DecodeScheme(programDir, currentScheme, scheme, paths)) {
-        if (!wave)
-            continue;
+    for (const auto& wave : LoadSounds(programDir, currentScheme, scheme).Waves) {
         bytes += wave->samples.size() * sizeof(int16_t);
         bytes += ConvertForDevice(wave->samples, wave->sampleRate, wave->channels,
                                   {48000, 2, SampleKind::Float32})

@@ -97,15 +97,6 @@ bool WaitFor(milliseconds timeout, bool (*condition)()) {
     return condition();
 }
 
-void SendKey(WORD vk, bool up, bool extended) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
-    SendInput(1, &input, sizeof input);
-}
-
 } // namespace
 
 ProgramDir::ProgramDir(const std::string& tag, bool withFight) : FPath(wt::MakeTempDir(tag)) {
@@ -284,6 +275,15 @@ void AppProcess::CloseMenu() {
         PressKey(VK_ESCAPE);
         Sleep(milliseconds(100));
     }
+}
+
+void SendKey(WORD vk, bool up, bool extended) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+    SendInput(1, &input, sizeof input);
 }
 
 void PressKey(WORD vk, bool extended) {

@@ -101,6 +101,8 @@ enum MenuPos {
 // One key press (down and up) through SendInput; `extended` for the keys of the extended
 // block. Combos press the keys in order and release them in reverse.
 void PressKey(WORD vk, bool extended = false);
+// One key going down or up alone, with the scan code of its place.
+void SendKey(WORD vk, bool up, bool extended = false);
 void PressCombo(const std::vector<WORD>& keys);
 
 struct MessageBoxInfo {

@@ -1,6 +1,10 @@
 // The program's sound engine facing its device: lost and back while keys come, missing from the
 // start, or switched off; in each case keys go on being heard or asked of the platform's player.
 #include "AppTestUtil.h"
+#include "KeyTypes.h"
+#include "SchemeKeySounds.h"
+
+#include <algorithm>
 
 using namespace std::chrono_literals;
 using namespace app;
@@ -237,4 +241,97 @@ TEST(SoundOutput, TheEnvironmentSwitchesTheEngineOff) {
     EXPECT_EQ(HeardTone(VK_TAB), ToneOf(11));
     EXPECT_EQ(Relative(trace.WaitNames(1, 2s), program.dir),
               std::vector<std::string>{"schemes\\Alpha\\" + DistinctSounds()[11]});
+}
+
+namespace {
+
+// What is heard after `act`, among `tones`: 0 when nothing was.
+template <class Act> double HeardAfter(const std::vector<double>& tones, Act&& act) {
+    wt::AudioRecording recording;
+    act();
+    auto samples = recording.WaitForSound(3s, 150ms);
+    wt::PumpMessages(250ms);
+    return wt::OnsetIndex(samples, 1000) < 0 ? 0.0 : wt::DominantOf(samples, tones);
+}
+
+} // namespace
+
+TEST(SoundOutput, KeysPlayTheirOwnSoundsTheirReleasesAndTakesThatNeverRepeat) {
+    // The Alpha scheme, with a record: Q has press and release sounds of its own, W two takes
+    // of a press sound, the letter keys a release sound.
+    AlphaProgram program;
+    const std::string folder = program.dir.SchemesPath() + "Alpha\\";
+    const double qPress = 5200, qRelease = 5800, letterRelease = 6400, w0 = 7000, w1 = 7700;
+    for (auto [name, tone] :
+         {std::pair{"q.wav", qPress}, std::pair{"q-up.wav", qRelease},
+          std::pair{"up.wav", letterRelease}, std::pair{"w0.wav", w0}, std::pair{"w1.wav", w1}})
+        ASSERT_TRUE(wt::WriteFileBytes(folder + name, wt::MakeToneWav(tone, 120)));
+    TSchemeKeySounds record;
+    const int letter = KeyTypeOf('Q');
+    record.TypeRelease[letter] = {"up.wav"};
+    record.Keys.push_back({KeyPlace{0x10, false}, {"q.wav"}, {"q-up.wav"}});
+    record.Keys.push_back({KeyPlace{0x11, false}, {"w0.wav", "w1.wav"}, {}});
+    // A and left Shift: low tones, for two keys at once.
+    const int amplitude = 8000;
+    ASSERT_TRUE(wt::WriteFileBytes(folder + "shift.wav", wt::MakeToneWav(200, 400, amplitude)));
+    ASSERT_TRUE(wt::WriteFileBytes(folder + "a.wav", wt::MakeToneWav(260, 400, amplitude)));
+    record.Keys.push_back({KeyPlace{0x1E, false}, {"a.wav"}, {}});
+    record.Keys.push_back({KeyPlace{0x2A, false}, {"shift.wav"}, {}});
+    record.SaveToFile(program.dir.SchemesPath() + "Alpha.tsk");
+    ASSERT_TRUE(program.tappolo.Start(program.dir));
+    ASSERT_TRUE(program.tappolo.WaitTray(10s));
+    wt::PumpMessages(1s);
+
+    std::vector<double> tones = {qPress, qRelease, letterRelease, w0, w1};
+    for (int type = 0; type < 16; ++type)
+        tones.push_back(ToneOf(type));
+    EXPECT_EQ(HeardAfter(tones, [] { SendKey('Q', false); }), qPress);
+    EXPECT_EQ(HeardAfter(tones, [] { SendKey('Q', true); }), qRelease);
+    EXPECT_EQ(HeardAfter(tones, [] { SendKey('E', false); }), ToneOf(letter))
+        << "no sound of its own";
+    EXPECT_EQ(HeardAfter(tones, [] { SendKey('E', true); }), letterRelease) << "the type's release";
+    std::vector<double> takes;
+    for (int i = 0; i < 4; ++i) {
+        takes.push_back(HeardAfter(tones, [] { SendKey('W', false); }));
+        HeardAfter(tones, [] { SendKey('W', true); });
+    }
+    for (size_t i = 0; i < takes.size(); ++i) {
+        EXPECT_TRUE(takes[i] == w0 || takes[i] == w1) << takes[i];
+        if (i > 0) {
+            EXPECT_NE(takes[i], takes[i - 1]) << "the same take twice in a row";
+        }
+    }
+    // Keys of other types have no release sound: silent.
+    EXPECT_EQ(HeardAfter(tones, [] { SendKey(VK_SPACE, false); }), ToneOf(KeyTypeOf(VK_SPACE)));
+    EXPECT_EQ(HeardAfter(tones, [] { SendKey(VK_SPACE, true); }), 0.0);
+
+    // Two keys at once (Shift and a letter, as typing a capital), each with a low tone of its
+    // own: both sound together, with no moment of silence and no jump in the mix (a stream
+    // restarted under a sound that plays on would give both).
+    for (int i = 0; i < 3; ++i) {
+        wt::AudioRecording recording;
+        INPUT both[2] = {};
+        for (INPUT& input : both)
+            input.type = INPUT_KEYBOARD;
+        both[0].ki.wVk = VK_LSHIFT;
+        both[0].ki.wScan = 0x2A;
+        both[1].ki.wVk = 'A';
+        both[1].ki.wScan = 0x1E;
+        ASSERT_EQ(SendInput(2, both, sizeof(INPUT)), 2u);
+        const auto samples = recording.WaitForSound(3s, 300ms, 1000);
+        SendKey('A', true);
+        SendKey(VK_LSHIFT, true);
+        const long onset = wt::OnsetIndex(samples, 1000);
+        ASSERT_GE(onset, 0);
+        const long ms = wt::kRecordRate / 1000;
+        const long end = std::min<long>(onset + 300 * ms, static_cast<long>(samples.size()));
+        EXPECT_LT(wt::LongestSilence(samples, onset, end), ms) << "press " << i;
+        int step = 0;
+        for (long k = std::max(onset - ms, 1L); k < end; ++k)
+            step = std::max(step, std::abs(samples[k] - samples[k - 1]));
+        // The two tones move by at most 2 * pi * 460 / 44100 * 8000 = 525 a sample together.
+        EXPECT_LT(step, 1200) << "a click at press " << i;
+        EXPECT_GT(wt::DominantOf(samples, {200, 260, 1000}), 0) << "heard";
+        wt::PumpMessages(600ms);
+    }
 }

@@ -1,6 +1,7 @@
 // KeyHook.dll with real key presses (SendInput), seen by a window the way the program sees
 // them: through the shared memory, message 1244 and, in sound mode, PlayKeySound.
 #include "KeyHook.h"
+#include "KeyReport.h"
 #include "KeySound.h"
 #include "WineTest.h"
 
@@ -22,12 +23,18 @@ struct SoundMode {
     TMySchemeInfo Scheme;
 };
 
+// The presses, and every report with what lParam tells of it.
 std::vector<unsigned> Received;
+std::vector<std::pair<unsigned, KeyReport>> Reports;
 const SoundMode* ActiveSound = nullptr;
 
 LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == KeyHookMessage) {
         try {
+            const KeyReport report = UnpackKeyReport(static_cast<uint64_t>(lParam));
+            Reports.emplace_back(static_cast<unsigned>(wParam), report);
+            if (report.Release || report.Repeat)
+                return 0;
             Received.push_back(static_cast<unsigned>(wParam));
             if (ActiveSound != nullptr)
                 PlayKeySound(ActiveSound->ProgramDir, ActiveSound->CurrentScheme,
@@ -199,6 +206,7 @@ protected:
         wt::PumpMessages(50ms);
         ASSERT_TRUE(CreateTarget());
         Received.clear();
+        Reports.clear();
         ActiveSound = nullptr;
     }
 
@@ -265,6 +273,15 @@ TEST_F(KeyHookTest, AHeldKeySoundsOnceUntilItIsReleased) {
     SendKey('B', true);
     Press('B');
     EXPECT_EQ(WaitKeys(3), (std::vector<unsigned>{'B', 'C', 'B'}));
+    // Repeats and releases come as reports of their own, with the key's place: B is scan
+    // code 0x30, C 0x2E.
+    std::vector<std::string> told;
+    for (const auto& [vk, report] : Reports)
+        told.push_back(std::string(1, static_cast<char>(vk)) + std::to_string(report.Scan) +
+                       (report.Extended ? "e" : "") + (report.Release ? "^" : "") +
+                       (report.Repeat ? "r" : ""));
+    EXPECT_EQ(told, (std::vector<std::string>{"B48", "B48r", "B48r", "B48r", "C46", "C46^", "B48r",
+                                              "B48^", "B48", "B48^"}));
 }
 
 TEST_F(KeyHookTest, AKeyWhoseReleaseWasMissedSoundsAgainOnItsNextPress) {
@@ -384,6 +401,10 @@ TEST_F(KeyHookTest, CharacterKeysInAPasswordEditArriveAsKeypadMultiply) {
         // The hook judges each key by the focus when the key comes: all must be in before it moves.
         ASSERT_EQ(WaitKeys(expected.size()), expected);
     }
+    // A masked key tells nothing of its place, pressed or released; the others tell the scan
+    // code they were sent with.
+    for (const auto& [vk, report] : Reports)
+        EXPECT_EQ(report.Scan, vk == 106 ? 0 : MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)) << vk;
 }
 
 TEST_F(KeyHookTest, TheSharedMemoryMayAppearAfterTheHook) {
