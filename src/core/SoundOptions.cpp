@@ -73,6 +73,14 @@ void TSoundOptions::WriteData(TvobWriter& writer) const {
         writer.WriteString(program);
 }
 
+TKeyAction KeyMessageAction(bool release, bool repeat, const TSoundOptions& options) {
+    if (release)
+        return options.ReleaseSounds ? TKeyAction::Release : TKeyAction::Ignore;
+    if (repeat && !options.SoundOnRepeat)
+        return TKeyAction::Ignore;
+    return TKeyAction::Press;
+}
+
 TSoundOptions LoadSoundOptions(const std::string& path) {
     TSoundOptions options;
     try {

@@ -52,6 +52,11 @@ struct TSoundOptions {
     void WriteData(TvobWriter& writer) const;
 };
 
+// What a key message from the hook asks for under the options: a key-down that repeats while
+// the key is held sounds only with `SoundOnRepeat`, a release only with `ReleaseSounds`.
+enum class TKeyAction { Ignore, Press, Release };
+TKeyAction KeyMessageAction(bool release, bool repeat, const TSoundOptions& options);
+
 // The options of the file, or the defaults when it is missing, damaged or cannot be read.
 TSoundOptions LoadSoundOptions(const std::string& path);
 // Replaces the file whole; false when the old file could not be replaced (nothing written).

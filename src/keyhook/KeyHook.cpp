@@ -2,6 +2,7 @@
 
 #include "DeadHookRule.h"
 #include "KeyPressFilter.h"
+#include "KeyReport.h"
 #include "PasswordFocus.h"
 #include "PasswordKeys.h"
 #include "UniqueHandle_win.h"
@@ -76,10 +77,19 @@ DWORD GenericKey(DWORD vk) noexcept {
     }
 }
 
-void Report(HookThreadState& state, DWORD vk) noexcept {
+// Key-downs that repeat while a key is held are reported too, marked as repeats: whether they
+// sound is the program's choice.
+void Report(HookThreadState& state, const KBDLLHOOKSTRUCT& info, bool repeat) noexcept {
     HWND target = TargetWindow(state);
-    if (target != nullptr)
-        PostMessageA(target, KeyHookMessage, ReportedKey(GenericKey(vk), FocusIsPassword), 0);
+    if (target == nullptr)
+        return;
+    const DWORD vk = GenericKey(info.vkCode & 0xFF);
+    const unsigned key = ReportedKey(vk, FocusIsPassword);
+    const std::uint32_t report =
+        key == kMaskedKey && vk != kMaskedKey
+            ? MakeKeyReport(kMaskedKeyScan, false, false, repeat)
+            : MakeKeyReport(info.scanCode, (info.flags & LLKHF_EXTENDED) != 0, false, repeat);
+    PostMessageA(target, KeyHookMessage, key, static_cast<LPARAM>(report));
 }
 
 // Hooks set after this one run before it, and a key they swallow never comes here. Hooks set
@@ -93,8 +103,9 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
         const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         const DWORD vk = info->vkCode & 0xFF;
         if (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) {
-            if (State->Filter.Press(vk, info->time) && next == 0)
-                Report(*State, vk);
+            const bool first = State->Filter.Press(vk, info->time);
+            if (next == 0)
+                Report(*State, *info, !first);
         } else if (wParam == WM_KEYUP || wParam == WM_SYSKEYUP) {
             State->Filter.Release(vk);
         }

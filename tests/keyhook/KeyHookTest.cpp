@@ -1,6 +1,7 @@
 // KeyHook.dll with real key presses (SendInput), seen by a window the way the program sees
 // them: through the shared memory, message 1244 and, in sound mode, PlayKeySound.
 #include "KeyHook.h"
+#include "KeyReport.h"
 #include "KeySound.h"
 #include "WineTest.h"
 
@@ -22,12 +23,22 @@ struct SoundMode {
     TMySchemeInfo Scheme;
 };
 
+// The presses a window received, and apart from them the repeats of held keys and the place
+// of each message (scan code, 0x100 for an extended key).
 std::vector<unsigned> Received;
+std::vector<unsigned> Repeats;
+std::vector<unsigned> Places;
 const SoundMode* ActiveSound = nullptr;
 
 LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == KeyHookMessage) {
         try {
+            const KeyReport report = ReadKeyReport(static_cast<uintptr_t>(lParam));
+            Places.push_back(report.Scan | (report.Extended ? 0x100u : 0u));
+            if (report.Repeat) {
+                Repeats.push_back(static_cast<unsigned>(wParam));
+                return 0;
+            }
             Received.push_back(static_cast<unsigned>(wParam));
             if (ActiveSound != nullptr)
                 PlayKeySound(ActiveSound->ProgramDir, ActiveSound->CurrentScheme,
@@ -199,6 +210,8 @@ protected:
         wt::PumpMessages(50ms);
         ASSERT_TRUE(CreateTarget());
         Received.clear();
+        Repeats.clear();
+        Places.clear();
         ActiveSound = nullptr;
     }
 
@@ -265,6 +278,7 @@ TEST_F(KeyHookTest, AHeldKeySoundsOnceUntilItIsReleased) {
     SendKey('B', true);
     Press('B');
     EXPECT_EQ(WaitKeys(3), (std::vector<unsigned>{'B', 'C', 'B'}));
+    EXPECT_EQ(Repeats, (std::vector<unsigned>{'B', 'B', 'B', 'B'})) << "reported as repeats";
 }
 
 TEST_F(KeyHookTest, AKeyWhoseReleaseWasMissedSoundsAgainOnItsNextPress) {
@@ -278,6 +292,7 @@ TEST_F(KeyHookTest, AKeyWhoseReleaseWasMissedSoundsAgainOnItsNextPress) {
     SendKey('J', false);
     SendKey('J', true);
     EXPECT_EQ(WaitKeys(2), (std::vector<unsigned>{'J', 'J'}));
+    EXPECT_EQ(Repeats, (std::vector<unsigned>{'J'}));
 }
 
 TEST_F(KeyHookTest, LeftAndRightShiftArriveAsShift) {
@@ -286,6 +301,8 @@ TEST_F(KeyHookTest, LeftAndRightShiftArriveAsShift) {
     Press(VK_RSHIFT);
     Press(VK_SHIFT);
     EXPECT_EQ(WaitKeys(3), (std::vector<unsigned>{VK_SHIFT, VK_SHIFT, VK_SHIFT}));
+    // Their places tell them apart: scan codes 2A and 36.
+    EXPECT_EQ(Places, (std::vector<unsigned>{0x2A, 0x36, 0x2A}));
 }
 
 TEST_F(KeyHookTest, EndKeyHookStopsMessagesAndIsHarmlessWithoutAHook) {
@@ -384,6 +401,14 @@ TEST_F(KeyHookTest, CharacterKeysInAPasswordEditArriveAsKeypadMultiply) {
         // The hook judges each key by the focus when the key comes: all must be in before it moves.
         ASSERT_EQ(WaitKeys(expected.size()), expected);
     }
+    // A masked key also takes the keypad multiply key's place, so that it pans and pitches
+    // as that key would; the keys left as they are keep their own places (Q is 10).
+    ASSERT_EQ(Places.size(), 30u);
+    EXPECT_EQ(Places[0], kMaskedKeyScan);
+    EXPECT_EQ(Places[6], kMaskedKeyScan) << "[";
+    EXPECT_EQ(Places[7], 0x0Eu) << "BackSpace";
+    EXPECT_EQ(Places[10], 0x10u) << "Q in the plain edit";
+    EXPECT_EQ(Places[20], kMaskedKeyScan);
 }
 
 TEST_F(KeyHookTest, TheSharedMemoryMayAppearAfterTheHook) {
