@@ -4,7 +4,9 @@
 #include "DataPaths.h"
 #include "Exception.h"
 #include "HotKeyFrm.h"
+#include "ForegroundSilence.h"
 #include "KeyHook.h"
+#include "KeyReport.h"
 #include "KeySound.h"
 #include "KeySpeech.h"
 #include "NameRules.h"
@@ -14,6 +16,7 @@
 #include "PubFunction.h"
 #include "PubUnit.h"
 #include "SchemeFrm.h"
+#include "SoundOptionsFrm.h"
 #include "Support.h"
 
 #include <shellapi.h>
@@ -32,6 +35,10 @@ constexpr const char* kSoundFallback =
     "Tappolo cannot use the sound device for itself now: key sounds play through the Windows "
     "sound player until it can.";
 constexpr int kSchemeGroup = 1;
+constexpr int kVolumeGroup = 2;
+// The Volume submenu's steps, in percent.
+constexpr int kVolumeSteps[] = {25, 50, 75, 100, 150, 200};
+constexpr const char* kSilencedPrefix = "silenced: ";
 // Posted by the import queue.
 constexpr UINT kImportMessage = WM_APP + 1;
 
@@ -77,6 +84,16 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
         NewItem(root, "ShowMainForm1", "Show Main&Form", &TMainForm::ShowMainForm1Click);
     ShowMainForm1->Visible = false;
     miHotKey = NewItem(root, "miHotKey", "Hot&Key", &TMainForm::miHotKeyClick);
+    miSoundOptions =
+        NewItem(root, "miSoundOptions", "Sound &Options...", &TMainForm::miSoundOptionsClick);
+    miVolume = NewItem(root, "miVolume", "&Volume", nullptr);
+    for (int percent : kVolumeSteps) {
+        TMenuItem* item =
+            NewItem(miVolume, ("miVolume" + std::to_string(percent)).c_str(),
+                    (std::to_string(percent) + " %").c_str(), &TMainForm::VolumeItemClick);
+        item->RadioItem = true;
+        item->GroupIndex = kVolumeGroup;
+    }
     N1 = NewItem(root, "N1", "-", nullptr);
     miAbout = NewItem(root, "miAbout", "&About...", &TMainForm::miAboutClick);
     miSendaquestion =
@@ -134,6 +151,8 @@ void TMainForm::FormCreate() {
     WriteKeyHookTarget(FMapView.Get(), reinterpret_cast<uintptr_t>(Handle()));
 
     FImports = std::make_unique<TImportQueue>(GetProgramDir(), Handle(), kImportMessage);
+    SetSoundOptions(LoadSoundOptions(SoundOptionsFilePath(GetProgramDir())));
+    CheckVolumeItem();
     MySchemeInfo = std::make_unique<TMySchemeInfo>();
     // Up before the first scheme loads, so that its sounds are made ready for the device.
     StartSoundOutput();
@@ -303,7 +322,9 @@ void TMainForm::ImportPacks(const std::vector<std::string>& paths) {
 
 void TMainForm::ImportStep() {
     const std::string progress = FImports->ProgressText();
-    vobTIO->SetHint(progress.empty() ? kTrayHint : progress);
+    // While the keys are silent the tip says so; the progress shows again after.
+    if (!FSilence)
+        vobTIO->SetHint(progress.empty() ? kTrayHint : progress);
     // An error box of one outcome lets the next message in: the outer loop takes its outcome.
     if (FTakingOutcomes)
         return;
@@ -352,6 +373,48 @@ void TMainForm::miHotKeyClick(TComponent*) {
     RegisterSoundHotKeys();
 }
 
+void TMainForm::miSoundOptionsClick(TComponent*) {
+    // The volume preview is the current scheme's letter sound, as a key A would play it.
+    auto preview = [this] {
+        if (MySetInfo && MySchemeInfo && MySetInfo->CurrentScheme != kSpeechMode)
+            PlayKeySound(GetProgramDir(), MySetInfo->CurrentScheme, *MySchemeInfo, 'A');
+    };
+    ExecuteSoundOptions(this, preview);
+    CheckVolumeItem();
+}
+
+void TMainForm::VolumeItemClick(TComponent* Sender) {
+    const int index = static_cast<TMenuItem*>(Sender)->MenuIndex();
+    if (index < 0 || index >= static_cast<int>(std::size(kVolumeSteps)))
+        return;
+    TSoundOptions options = CurrentSoundOptions();
+    options.Volume = kVolumeSteps[index];
+    SaveSoundOptions(SoundOptionsFilePath(GetProgramDir()), options);
+    SetSoundOptions(options);
+    CheckVolumeItem();
+}
+
+void TMainForm::CheckVolumeItem() {
+    const int volume = CurrentSoundOptions().Volume;
+    for (int i = 0; i < miVolume->Count(); ++i)
+        miVolume->Items(i)->SetChecked(false);
+    for (int i = 0; i < miVolume->Count(); ++i)
+        if (kVolumeSteps[i] == volume)
+            miVolume->Items(i)->SetChecked(true);
+}
+
+void TMainForm::ShowSilence(const std::optional<std::string>& reason) {
+    if (reason == FSilence)
+        return;
+    FSilence = reason;
+    if (reason) {
+        vobTIO->SetHint(kSilencedPrefix + *reason);
+        return;
+    }
+    const std::string progress = FImports ? FImports->ProgressText() : std::string();
+    vobTIO->SetHint(progress.empty() ? kTrayHint : progress);
+}
+
 void TMainForm::miAboutClick(TComponent*) {
     TOwned<TAboutForm> form(TForm::Create<TAboutForm>(this));
     form->ShowModal();
@@ -375,11 +438,25 @@ void TMainForm::miExitClick(TComponent*) {
     Close();
 }
 
-void TMainForm::WMKeyMessage(WPARAM wParam) {
+void TMainForm::WMKeyMessage(WPARAM wParam, LPARAM lParam) {
     // Any process may post this message: a code too wide for a key stays an "other" key
     // instead of wrapping round to a real one.
     const unsigned key = wParam > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<unsigned>(wParam);
+    const KeyReport report = ReadKeyReport(static_cast<uintptr_t>(lParam));
+    const TSoundOptions& options = CurrentSoundOptions();
+    const TKeyAction action = KeyMessageAction(report.Release, report.Repeat, options);
+    if (action == TKeyAction::Ignore)
+        return;
+    // Judged at each key, from the window in front now: no timer watches it meanwhile.
+    const std::optional<std::string> silence = CurrentSilenceReason(options);
+    ShowSilence(silence);
+    // Release sounds are the engine's (it has the release sounds of the scheme); speech says
+    // each key once, at its press.
+    if (silence || action != TKeyAction::Press)
+        return;
     if (MySetInfo->CurrentScheme == kSpeechMode) {
+        if (report.Repeat)
+            return;
         // GetKeyState is stdcall on x86: a plain function adapts it.
         FSpeech.SpeakText(KeySpeechText(key, [](int vk) -> short { return GetKeyState(vk); }));
         return;
@@ -404,7 +481,7 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == KeyHookMessage) {
         // Key messages can be queued before the records exist or after they are freed.
         if (MySetInfo && MySchemeInfo)
-            WMKeyMessage(wParam);
+            WMKeyMessage(wParam, lParam);
         return 0;
     }
     return TForm::WndProc(message, wParam, lParam);

@@ -2,6 +2,8 @@
 
 #include "Exception.h"
 
+#include <algorithm>
+
 namespace {
 
 // Raised inside ReadData only, for a value a file of ours never holds.
@@ -122,4 +124,16 @@ bool AddSilenceProgram(std::vector<std::string>& list, std::string_view path) {
             return false;
     list.emplace_back(name);
     return true;
+}
+
+std::vector<std::string> DistinctProgramNames(const std::vector<std::string>& paths) {
+    std::vector<std::string> names;
+    for (const std::string& path : paths)
+        AddSilenceProgram(names, path);
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return std::lexicographical_compare(
+            a.begin(), a.end(), b.begin(), b.end(),
+            [](char x, char y) { return AsciiLower(x) < AsciiLower(y); });
+    });
+    return names;
 }

@@ -68,5 +68,8 @@ std::string_view ImageFileName(std::string_view path);
 // Whether two image names (or paths: only their file names count) name the same program:
 // equal but for ASCII letter case.
 bool SameProgramName(std::string_view a, std::string_view b);
+// The file names of image paths, each name once (in any letter case), sorted without regard to
+// letter case: what the dialog offers to add.
+std::vector<std::string> DistinctProgramNames(const std::vector<std::string>& paths);
 // Adds a program to the list unless one of that name is there; false when it was.
 bool AddSilenceProgram(std::vector<std::string>& list, std::string_view path);

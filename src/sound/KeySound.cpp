@@ -27,6 +27,7 @@ struct SoundOutput {
     // told once.
     bool FellBack = false;
     bool FallbackTold = false;
+    TSoundOptions Options;
 };
 SoundOutput& Output() {
     static SoundOutput output;
@@ -137,6 +138,18 @@ void PlayKeySound(const std::string& programDir, const std::string& currentSchem
         output.FellBack = true;
     }
     PlaySoundFile(path);
+}
+
+void SetSoundOptions(const TSoundOptions& options) {
+    Output().Options = options;
+}
+
+const TSoundOptions& CurrentSoundOptions() {
+    return Output().Options;
+}
+
+bool EngineOutputInUse() noexcept {
+    return Output().Engine != nullptr;
 }
 
 void PlayTestSound(const std::string& path) {

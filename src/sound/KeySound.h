@@ -8,6 +8,7 @@
 // codecs such as ADPCM or GSM, a file missing when the scheme was loaded), and while the
 // engine has no device it can use.
 #include "PubClassUnit.h"
+#include "SoundOptions.h"
 
 #include <string>
 
@@ -27,6 +28,15 @@ void LoadSchemeSounds(const std::string& programDir, const std::string& currentS
 // Runs once per key press on the UI thread; the mode check ("TTS") is the caller's.
 void PlayKeySound(const std::string& programDir, const std::string& currentScheme,
                   const TMySchemeInfo& scheme, unsigned virtualKey);
+
+// The sound options the key sounds play with (volume, stereo, pitch, release sounds, the
+// device): set at start-up and whenever they change (the Sound Options dialog, while it is
+// open too, and the tray menu's Volume). UI thread only.
+void SetSoundOptions(const TSoundOptions& options);
+const TSoundOptions& CurrentSoundOptions();
+// False while every sound goes through the platform's player (TAPPOLO_AUDIO=winmm, or no
+// engine could be made): the volume and the other options do not reach that player.
+bool EngineOutputInUse() noexcept;
 
 // Plays one sound file now, as a key would (the Scheme Set dialog's Test Sound).
 void PlayTestSound(const std::string& path);

@@ -145,3 +145,9 @@ TEST(SoundOptionsPrograms, NamesCompareByFileNameIgnoringCaseAndAreListedOnce) {
     EXPECT_TRUE(AddSilenceProgram(list, "vlc.exe"));
     EXPECT_EQ(list, (std::vector<std::string>{"Game.EXE", "vlc.exe"}));
 }
+
+TEST(SoundOptionsPrograms, TheProgramsOfferedAreNamesSortedWithoutCaseEachOnce) {
+    EXPECT_EQ(DistinctProgramNames({"C:\\W\\notepad.exe", "D:\\b\\Zed.exe", "C:\\a\\VLC.exe",
+                                    "C:\\other\\Notepad.EXE", "C:\\x\\apple.exe"}),
+              (std::vector<std::string>{"apple.exe", "notepad.exe", "VLC.exe", "Zed.exe"}));
+}
