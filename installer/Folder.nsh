@@ -2,8 +2,8 @@
 ; itself, so the folder must be one the user can write to; and setup replaces and the
 ; uninstaller removes files by name, so it must not hold anybody else's files.
 
-; Names Tappolo itself leaves in its folder besides the shipped files: its settings, the
-; schemes folder (the user's schemes) and the work folders of an interrupted setup.
+; Names Tappolo itself leaves in its folder besides the shipped files: its settings and sound
+; options, the schemes folder (the user's schemes) and the work folders of an interrupted setup.
 !define STAGE_NEW "~setup-new"
 !define STAGE_OLD "~setup-old"
 !define PROBE_FILE "~setup-probe.tmp"
@@ -48,6 +48,7 @@ Function IsTappoloFolder
             ${If} $2 != "."
             ${AndIf} $2 != ".."
             ${AndIf} $2 != "schemeinfo.tsc"
+            ${AndIf} $2 != "soundopts.tsc"
             ${AndIf} $2 != "schemes"
             ${AndIf} $2 != "${STAGE_NEW}"
             ${AndIf} $2 != "${STAGE_OLD}"

@@ -545,6 +545,7 @@ Section "Uninstall"
     Call un.RemoveTreeNoLinks
     ${If} $RemoveData = 1
         Delete "$INSTDIR\schemeinfo.tsc"
+        Delete "$INSTDIR\soundopts.tsc"
         Push "$INSTDIR\schemes"
         Call un.RemoveTreeNoLinks
     ${EndIf}

@@ -4,7 +4,8 @@
 #   waits until you choose "Exit" from its tray menu.
 #   Without one: starts it headless (Xvfb, Wine's virtual desktop, a private PulseAudio null
 #   sink), types a short sentence through the keyboard hook, opens the tray menu, the Scheme Set
-#   dialog, the HotKey Setup and About dialogs and the installer's first page, and leaves
+#   dialog, the HotKey Setup, About and Sound Options dialogs and the installer's first page,
+#   and leaves
 #   screenshots and a WAV recording of the typing in build/run/. Every process it started ends
 #   with it.
 set -euo pipefail
@@ -77,7 +78,7 @@ sleep 0.5
 # first dialog; the second is closed by its close box, which writes nothing.
 xdotool mousemove 1012 757 click 1
 sleep 1
-xdotool mousemove 937 680 click 1
+xdotool mousemove 937 646 click 1
 sleep 1.5
 import -window root -crop 270x186+377+291 +repage "$run/hotkey.png"
 xdotool key Escape
@@ -88,6 +89,14 @@ xdotool mousemove 939 706 click 1
 sleep 1.5
 import -window root -crop 333x198+337+234 +repage "$run/about.png"
 xdotool key alt+F4
+sleep 0.5
+# The Sound Options dialog, centred on the screen; Esc cancels it.
+xdotool mousemove 1012 757 click 1
+sleep 1
+xdotool mousemove 937 663 click 1
+sleep 1.5
+import -window root -crop 423x490+300+138 +repage "$run/sound-options.png"
+xdotool key Escape
 sleep 0.5
 # The installer's first page, the folder page, cut to the window in the screen's middle; Esc
 # cancels it before it has written anything.
@@ -102,4 +111,5 @@ echo "run: typing recorded in $run/typing.wav ($(soxi -D "$run/typing.wav") s)"
 echo "run: tray menu screenshot in $run/tray-menu.png"
 echo "run: Scheme Set screenshot in $run/scheme-set.png"
 echo "run: HotKey Setup and About screenshots in $run/hotkey.png and $run/about.png"
+echo "run: Sound Options screenshot in $run/sound-options.png"
 echo "run: the installer's first page in $run/setup.png"

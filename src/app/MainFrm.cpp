@@ -4,6 +4,7 @@
 #include "DataPaths.h"
 #include "Exception.h"
 #include "HotKeyFrm.h"
+#include "ForegroundSilence.h"
 #include "KeyHook.h"
 #include "KeyPlaces.h"
 #include "KeyReport.h"
@@ -16,6 +17,7 @@
 #include "PubFunction.h"
 #include "PubUnit.h"
 #include "SchemeFrm.h"
+#include "SoundOptionsFrm.h"
 #include "Support.h"
 
 #include <shellapi.h>
@@ -34,6 +36,10 @@ constexpr const char* kSoundFallback =
     "Tappolo cannot use the sound device for itself now: key sounds play through the Windows "
     "sound player until it can.";
 constexpr int kSchemeGroup = 1;
+constexpr int kVolumeGroup = 2;
+// The Volume submenu's steps, in percent.
+constexpr int kVolumeSteps[] = {25, 50, 75, 100, 150, 200};
+constexpr const char* kSilencedPrefix = "silenced: ";
 // Posted by the import queue.
 constexpr UINT kImportMessage = WM_APP + 1;
 
@@ -79,6 +85,16 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
         NewItem(root, "ShowMainForm1", "Show Main&Form", &TMainForm::ShowMainForm1Click);
     ShowMainForm1->Visible = false;
     miHotKey = NewItem(root, "miHotKey", "Hot&Key", &TMainForm::miHotKeyClick);
+    miSoundOptions =
+        NewItem(root, "miSoundOptions", "Sound &Options...", &TMainForm::miSoundOptionsClick);
+    miVolume = NewItem(root, "miVolume", "&Volume", nullptr);
+    for (int percent : kVolumeSteps) {
+        TMenuItem* item =
+            NewItem(miVolume, ("miVolume" + std::to_string(percent)).c_str(),
+                    (std::to_string(percent) + " %").c_str(), &TMainForm::VolumeItemClick);
+        item->RadioItem = true;
+        item->GroupIndex = kVolumeGroup;
+    }
     N1 = NewItem(root, "N1", "-", nullptr);
     miAbout = NewItem(root, "miAbout", "&About...", &TMainForm::miAboutClick);
     miSendaquestion =
@@ -136,6 +152,8 @@ void TMainForm::FormCreate() {
     WriteKeyHookTarget(FMapView.Get(), reinterpret_cast<uintptr_t>(Handle()));
 
     FImports = std::make_unique<TImportQueue>(GetProgramDir(), Handle(), kImportMessage);
+    SetSoundOptions(LoadSoundOptions(SoundOptionsFilePath(GetProgramDir())));
+    CheckVolumeItem();
     MySchemeInfo = std::make_unique<TMySchemeInfo>();
     // Up before the first scheme loads, so that its sounds are made ready for the device.
     StartSoundOutput();
@@ -305,7 +323,9 @@ void TMainForm::ImportPacks(const std::vector<std::string>& paths) {
 
 void TMainForm::ImportStep() {
     const std::string progress = FImports->ProgressText();
-    vobTIO->SetHint(progress.empty() ? kTrayHint : progress);
+    // While the keys are silent the tip says so; the progress shows again after.
+    if (!FSilence)
+        vobTIO->SetHint(progress.empty() ? kTrayHint : progress);
     // An error box of one outcome lets the next message in: the outer loop takes its outcome.
     if (FTakingOutcomes)
         return;
@@ -354,6 +374,48 @@ void TMainForm::miHotKeyClick(TComponent*) {
     RegisterSoundHotKeys();
 }
 
+void TMainForm::miSoundOptionsClick(TComponent*) {
+    // The volume preview is the current scheme's letter sound, as a key A would play it.
+    auto preview = [this] {
+        if (MySetInfo && MySchemeInfo && MySetInfo->CurrentScheme != kSpeechMode)
+            PlayKeySound(GetProgramDir(), MySetInfo->CurrentScheme, *MySchemeInfo, 'A');
+    };
+    ExecuteSoundOptions(this, preview);
+    CheckVolumeItem();
+}
+
+void TMainForm::VolumeItemClick(TComponent* Sender) {
+    const int index = static_cast<TMenuItem*>(Sender)->MenuIndex();
+    if (index < 0 || index >= static_cast<int>(std::size(kVolumeSteps)))
+        return;
+    TSoundOptions options = CurrentSoundOptions();
+    options.Volume = kVolumeSteps[index];
+    SaveSoundOptions(SoundOptionsFilePath(GetProgramDir()), options);
+    SetSoundOptions(options);
+    CheckVolumeItem();
+}
+
+void TMainForm::CheckVolumeItem() {
+    const int volume = CurrentSoundOptions().Volume;
+    for (int i = 0; i < miVolume->Count(); ++i)
+        miVolume->Items(i)->SetChecked(false);
+    for (int i = 0; i < miVolume->Count(); ++i)
+        if (kVolumeSteps[i] == volume)
+            miVolume->Items(i)->SetChecked(true);
+}
+
+void TMainForm::ShowSilence(const std::optional<std::string>& reason) {
+    if (reason == FSilence)
+        return;
+    FSilence = reason;
+    if (reason) {
+        vobTIO->SetHint(kSilencedPrefix + *reason);
+        return;
+    }
+    const std::string progress = FImports ? FImports->ProgressText() : std::string();
+    vobTIO->SetHint(progress.empty() ? kTrayHint : progress);
+}
+
 void TMainForm::miAboutClick(TComponent*) {
     TOwned<TAboutForm> form(TForm::Create<TAboutForm>(this));
     form->ShowModal();
@@ -381,12 +443,19 @@ void TMainForm::WMKeyMessage(WPARAM wParam, LPARAM lParam) {
     // Any process may post this message: a code too wide for a key stays an "other" key
     // instead of wrapping round to a real one.
     const unsigned key = wParam > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<unsigned>(wParam);
-    const KeyReport report = UnpackKeyReport(static_cast<uint64_t>(lParam));
-    // A held key's repeats stay silent.
-    if (report.Repeat)
+    const KeyReport report = ReadKeyReport(static_cast<uintptr_t>(lParam));
+    const TSoundOptions& options = CurrentSoundOptions();
+    const TKeyAction action = KeyMessageAction(report.Release, report.Repeat, options);
+    if (action == TKeyAction::Ignore)
+        return;
+    // Judged at each key, from the window in front now: no timer watches it meanwhile.
+    const std::optional<std::string> silence = CurrentSilenceReason(options);
+    ShowSilence(silence);
+    if (silence)
         return;
     if (MySetInfo->CurrentScheme == kSpeechMode) {
-        if (report.Release)
+        // Speech says each key once, at its press.
+        if (action != TKeyAction::Press || report.Repeat)
             return;
         // GetKeyState is stdcall on x86: a plain function adapts it.
         FSpeech.SpeakText(KeySpeechText(key, [](int vk) -> short { return GetKeyState(vk); }));
@@ -394,7 +463,7 @@ void TMainForm::WMKeyMessage(WPARAM wParam, LPARAM lParam) {
     }
     KeyEvent event;
     event.Place = ReportedKeyPlace(key, report.Scan, report.Extended);
-    event.Release = report.Release;
+    event.Release = action == TKeyAction::Release;
     PlayKeySound(GetProgramDir(), MySetInfo->CurrentScheme, *MySchemeInfo, key, event);
     if (TakeSoundFallbackNotice())
         vobTIO->ShowBalloon(kTitle, kSoundFallback, TBalloonIconKind::bitInfo, 10);

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,8 @@ public:
     TMenuItem* miImportPack;
     TMenuItem* ShowMainForm1;
     TMenuItem* miHotKey;
+    TMenuItem* miSoundOptions;
+    TMenuItem* miVolume;
     TMenuItem* N1;
     TMenuItem* miAbout;
     TMenuItem* miSendaquestion;
@@ -68,6 +71,9 @@ public:
     // and an open Scheme Set lists it. A failure is shown in an error box.
     void ImportPacks(const std::vector<std::string>& paths);
     void miHotKeyClick(TComponent* Sender);
+    void miSoundOptionsClick(TComponent* Sender);
+    // An item of the Volume submenu: the volume it names, saved and in effect at once.
+    void VolumeItemClick(TComponent* Sender);
     void miAboutClick(TComponent* Sender);
     void ShowMainForm1Click(TComponent* Sender);
     void miSendaquestionClick(TComponent* Sender);
@@ -84,6 +90,11 @@ protected:
 
 private:
     void WMKeyMessage(WPARAM wParam, LPARAM lParam);
+    // The Volume submenu shows the volume in effect (no item when it is none of theirs).
+    void CheckVolumeItem();
+    // The tip says why the keys are silent while a silence rule holds, and what it said
+    // before once none does.
+    void ShowSilence(const std::optional<std::string>& reason);
     // The import queue posted: its progress to the tip, its outcomes to the user.
     void ImportStep();
     void ImportDone(const ImportOutcome& outcome);
@@ -104,6 +115,8 @@ private:
     TSpeechEngine FSpeech;
     std::unique_ptr<TImportQueue> FImports;
     bool FTakingOutcomes = false;
+    // The reason in the tip now, or none.
+    std::optional<std::string> FSilence;
     // The open Scheme Set dialog, or null.
     TSchemeForm* FSchemeSet = nullptr;
 };

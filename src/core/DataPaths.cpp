@@ -35,6 +35,10 @@ std::string SettingsFilePath(const std::string& programDir) {
     return Join({programDir, "schemeinfo.tsc"});
 }
 
+std::string SoundOptionsFilePath(const std::string& programDir) {
+    return Join({programDir, "soundopts.tsc"});
+}
+
 std::string SchemesFolder(const std::string& programDir) {
     return Join({programDir, "schemes"});
 }

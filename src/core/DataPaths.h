@@ -9,6 +9,8 @@ std::string FolderOf(std::string_view path);
 
 // programDir + "schemeinfo.tsc"
 std::string SettingsFilePath(const std::string& programDir);
+// programDir + "soundopts.tsc": the sound options, beside the settings
+std::string SoundOptionsFilePath(const std::string& programDir);
 // programDir + "schemes", without a closing "\"
 std::string SchemesFolder(const std::string& programDir);
 // The schemes folder + "\" + name + ".tss"

@@ -77,22 +77,21 @@ DWORD GenericKey(DWORD vk) noexcept {
     }
 }
 
+// Key-downs that repeat while a key is held are reported too, marked as repeats: whether they
+// sound is the program's choice.
 void Report(HookThreadState& state, const KBDLLHOOKSTRUCT& info, bool release,
             bool repeat) noexcept {
     HWND target = TargetWindow(state);
     if (target == nullptr)
         return;
     const DWORD vk = GenericKey(info.vkCode & 0xFF);
-    const unsigned reported = ReportedKey(vk, FocusIsPassword);
-    KeyReport report;
+    const unsigned key = ReportedKey(vk, FocusIsPassword);
     // A masked key keeps its place to itself: every character of a password sounds alike.
-    if (reported == vk) {
-        report.Scan = info.scanCode & kReportScanMask;
-        report.Extended = (info.flags & LLKHF_EXTENDED) != 0;
-    }
-    report.Release = release;
-    report.Repeat = repeat;
-    PostMessageA(target, KeyHookMessage, reported, static_cast<LPARAM>(PackKeyReport(report)));
+    const std::uint32_t report =
+        key == kMaskedKey && vk != kMaskedKey
+            ? MakeKeyReport(kMaskedKeyScan, false, release, repeat)
+            : MakeKeyReport(info.scanCode, (info.flags & LLKHF_EXTENDED) != 0, release, repeat);
+    PostMessageA(target, KeyHookMessage, key, static_cast<LPARAM>(report));
 }
 
 // Hooks set after this one run before it, and a key they swallow never comes here. Hooks set
@@ -106,9 +105,9 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
         const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         const DWORD vk = info->vkCode & 0xFF;
         if (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) {
-            const bool press = State->Filter.Press(vk, info->time);
+            const bool first = State->Filter.Press(vk, info->time);
             if (next == 0)
-                Report(*State, *info, false, !press);
+                Report(*State, *info, false, !first);
         } else if (wParam == WM_KEYUP || wParam == WM_SYSKEYUP) {
             if (State->Filter.Release(vk) && next == 0)
                 Report(*State, *info, true, false);

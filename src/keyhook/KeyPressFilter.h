@@ -1,7 +1,8 @@
 #pragma once
-// Which key-downs start a press. A held key repeats its key-down; only the first one of a press
-// is reported. Fed by the hook procedure with the event's virtual-key code and time; holds no
-// handle and calls nothing, so it can be driven with made-up times.
+// Which key-downs start a press. A held key repeats its key-down; the first one of a press is
+// reported as a press, the others as its repeats (KeyReport.h). Fed by the hook procedure with the
+// event's virtual-key code and time; holds no handle and calls nothing, so it can be driven with
+// made-up times.
 #include <cstdint>
 #include <utility>
 

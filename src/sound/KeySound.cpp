@@ -54,6 +54,7 @@ struct SoundOutput {
     // told once.
     bool FellBack = false;
     bool FallbackTold = false;
+    TSoundOptions Options;
 };
 SoundOutput& Output() {
     static SoundOutput output;
@@ -222,6 +223,18 @@ void PlayKeySound(const std::string& programDir, const std::string& currentSchem
     }
     if (!event.Release)
         PlaySoundFile(path);
+}
+
+void SetSoundOptions(const TSoundOptions& options) {
+    Output().Options = options;
+}
+
+const TSoundOptions& CurrentSoundOptions() {
+    return Output().Options;
+}
+
+bool EngineOutputInUse() noexcept {
+    return Output().Engine != nullptr;
 }
 
 void PlayTestSound(const std::string& path) {

@@ -10,6 +10,7 @@
 // engine has no device it can use.
 #include "PubClassUnit.h"
 #include "SchemeKeySounds.h"
+#include "SoundOptions.h"
 
 #include <optional>
 #include <string>
@@ -38,6 +39,15 @@ void LoadSchemeSounds(const std::string& programDir, const std::string& currentS
 // caller's. Releases sound only through the engine.
 void PlayKeySound(const std::string& programDir, const std::string& currentScheme,
                   const TMySchemeInfo& scheme, unsigned virtualKey, const KeyEvent& event = {});
+
+// The sound options the key sounds play with (volume, stereo, pitch, release sounds, the
+// device): set at start-up and whenever they change (the Sound Options dialog, while it is
+// open too, and the tray menu's Volume). UI thread only.
+void SetSoundOptions(const TSoundOptions& options);
+const TSoundOptions& CurrentSoundOptions();
+// False while every sound goes through the platform's player (TAPPOLO_AUDIO=winmm, or no
+// engine could be made): the volume and the other options do not reach that player.
+bool EngineOutputInUse() noexcept;
 
 // Plays one sound file now, as a key would (the Scheme Set dialog's Test Sound).
 void PlayTestSound(const std::string& path);

@@ -1,5 +1,5 @@
 #pragma once
-// The platform's hotkey field.
+// The platform's hotkey field and trackbar.
 #include "Forms.h"
 
 #include <commctrl.h>
@@ -26,4 +26,25 @@ protected:
 
 private:
     uint16_t FHotKey = 0;
+};
+
+// A horizontal slider from Min to Max with a tick every Frequency steps.
+class TTrackBar : public TControl {
+public:
+    using TControl::TControl;
+    int Min = 0, Max = 10, Frequency = 1, PageSize = 2;
+    int Position() const;
+    // Does not run OnChange.
+    void SetPosition(int value);
+    // The user moved it (mouse or keyboard), at each step.
+    TNotifyEvent OnChange;
+
+protected:
+    const char* ClassName() const override { return TRACKBAR_CLASSA; }
+    DWORD Style() const override { return WS_TABSTOP | TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM; }
+    void Created() override;
+    bool Scroll(int code) override;
+
+private:
+    int FPosition = 0;
 };

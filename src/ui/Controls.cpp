@@ -75,7 +75,8 @@ void TControl::CreateHandle() {
             return;
     }
     HWND parent = FParent ? FParent->Handle() : FForm->Handle();
-    DWORD style = WS_CHILD | Style() | (FVisible ? WS_VISIBLE : 0) | (FEnabled ? 0 : WS_DISABLED);
+    DWORD style = WS_CHILD | Style() | (FVisible ? WS_VISIBLE : 0) | (FEnabled ? 0 : WS_DISABLED) |
+                  (GroupStart ? WS_GROUP : 0);
     RECT r = CreationBounds();
     UniqueWindow window(CreateWindowExA(
         ExStyle(), ClassName(), FText.c_str(), style, Scale(r.left), Scale(r.top),
@@ -215,6 +216,13 @@ bool TControl::Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resu
         TControl* control = header ? FromHandle(header->hwndFrom) : nullptr;
         return control && control->Notify(*header, result);
     }
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        if (TControl* control = FromHandle(reinterpret_cast<HWND>(lParam))) {
+            result = 0;
+            return control->Scroll(LOWORD(wParam));
+        }
+        return false;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:

@@ -87,6 +87,9 @@ public:
     LPCSTR Cursor = nullptr;
     // Draws the caption straight on the parent's background.
     bool Transparent = false;
+    // Starts a group of the dialog navigation (WS_GROUP): the arrow keys move within a group
+    // of radio buttons up to the next control that starts one.
+    bool GroupStart = false;
 
     TNotifyEvent OnClick;
     TNotifyEvent OnMouseEnter;
@@ -95,8 +98,9 @@ public:
     virtual void Click();
 
     // Sends a message the parent window received about one of its controls (WM_COMMAND,
-    // WM_NOTIFY, WM_CTLCOLOR*, WM_DRAWITEM) to that control's object. False when the message
-    // is none of these, or the control is not ours or leaves it to the default handling.
+    // WM_NOTIFY, WM_HSCROLL, WM_VSCROLL, WM_CTLCOLOR*, WM_DRAWITEM) to that control's object. False
+    // when the message is none of these, or the control is not ours or leaves it to the default
+    // handling.
     static bool Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 protected:
@@ -113,6 +117,8 @@ protected:
     // A notification code of WM_COMMAND; false leaves it to the form.
     virtual bool Command(int code);
     virtual bool Notify(NMHDR&, LRESULT&) { return false; }
+    // A scroll code of WM_HSCROLL or WM_VSCROLL (trackbars send these); false leaves it.
+    virtual bool Scroll(int) { return false; }
     // The brush for WM_CTLCOLOR*, or null for the default colours.
     virtual HBRUSH CtlColor(HDC dc);
     virtual void DrawItem(const DRAWITEMSTRUCT&) {}

@@ -73,6 +73,31 @@ bool TCheckBox::Command(int code) {
     return true;
 }
 
+DWORD TRadioButton::Style() const {
+    return BS_AUTORADIOBUTTON | (GroupStart ? WS_TABSTOP : 0);
+}
+
+void TRadioButton::Created() {
+    SendMessageA(Window(), BM_SETCHECK, FChecked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TRadioButton::Checked() const {
+    return Window() ? SendMessageA(Window(), BM_GETCHECK, 0, 0) == BST_CHECKED : FChecked;
+}
+
+void TRadioButton::SetChecked(bool value) {
+    FChecked = value;
+    if (Window())
+        SendMessageA(Window(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TRadioButton::Command(int code) {
+    if (code != BN_CLICKED)
+        return false;
+    TControl::Click();
+    return true;
+}
+
 DWORD TEdit::Style() const {
     return WS_TABSTOP | ES_AUTOHSCROLL | (FReadOnly ? ES_READONLY : 0);
 }
@@ -183,4 +208,57 @@ bool TComboBox::Command(int code) {
     if (OnSelect)
         OnSelect(this);
     return true;
+}
+
+DWORD TListBox::Style() const {
+    return WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+}
+
+void TListBox::Add(const std::string& item) {
+    SendMessageA(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+void TListBox::Clear() {
+    SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
+}
+
+void TListBox::Delete(int index) {
+    SendMessageA(Handle(), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
+
+int TListBox::Count() const {
+    return Window() ? static_cast<int>(SendMessageA(Window(), LB_GETCOUNT, 0, 0)) : 0;
+}
+
+std::string TListBox::Items(int index) const {
+    if (!Window())
+        return {};
+    LRESULT length = SendMessageA(Window(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR)
+        return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    LRESULT got = SendMessageA(Window(), LB_GETTEXT, static_cast<WPARAM>(index),
+                               reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got == LB_ERR ? 0 : static_cast<size_t>(got));
+    return text;
+}
+
+int TListBox::ItemIndex() const {
+    return Window() ? static_cast<int>(SendMessageA(Window(), LB_GETCURSEL, 0, 0)) : -1;
+}
+
+void TListBox::SetItemIndex(int index) {
+    SendMessageA(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+bool TListBox::Command(int code) {
+    if (code == LBN_SELCHANGE && OnSelect) {
+        OnSelect(this);
+        return true;
+    }
+    if (code == LBN_DBLCLK && OnDblClick) {
+        OnDblClick(this);
+        return true;
+    }
+    return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The standard controls: labels, buttons, check boxes, edits and drop-down lists.
+// The standard controls: labels, buttons, check boxes, radio buttons, edits, drop-down lists
+// and list boxes.
 #include "Forms.h"
 
 #include <cstdint>
@@ -42,6 +43,25 @@ public:
     void SetChecked(bool value);
     // The caption left of the box.
     bool CaptionLeft = false;
+
+protected:
+    const char* ClassName() const override { return "BUTTON"; }
+    DWORD Style() const override;
+    void Created() override;
+    bool Command(int code) override;
+
+private:
+    bool FChecked = false;
+};
+
+// One of a group of choices: the first button of a group starts it (GroupStart; it takes the
+// Tab stop), the arrow keys move within it, and checking one clears the others. The control
+// after the group starts a group of its own.
+class TRadioButton : public TControl {
+public:
+    using TControl::TControl;
+    bool Checked() const;
+    void SetChecked(bool value);
 
 protected:
     const char* ClassName() const override { return "BUTTON"; }
@@ -104,5 +124,30 @@ protected:
     const char* ClassName() const override { return "COMBOBOX"; }
     DWORD Style() const override;
     RECT CreationBounds() const override;
+    bool Command(int code) override;
+};
+
+// A list of texts in the order they were added, one of them selected.
+class TListBox : public TControl {
+public:
+    using TControl::TControl;
+    void Add(const std::string& item);
+    void Clear();
+    void Delete(int index);
+    int Count() const;
+    std::string Items(int index) const;
+    // -1 when nothing is selected. Setting it does not run OnSelect.
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+
+    // The user chose an item.
+    TNotifyEvent OnSelect;
+    // An item was double-clicked.
+    TNotifyEvent OnDblClick;
+
+protected:
+    const char* ClassName() const override { return "LISTBOX"; }
+    DWORD Style() const override;
+    DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
     bool Command(int code) override;
 };

@@ -21,6 +21,7 @@ public:
     explicit ProgramDir(const std::string& tag, bool withFight = true);
     const std::string& Path() const { return FPath; } // ends in "\"
     std::string SettingsPath() const { return FPath + "schemeinfo.tsc"; }
+    std::string SoundOptionsPath() const { return FPath + "soundopts.tsc"; }
     std::string SchemesPath() const { return FPath + "schemes\\"; }
     // A scheme file (fileName with its extension) naming `sounds` (16 names, key type order),
     // and a sound folder `folder` with a tone file for every non-empty name: each key type's
@@ -92,10 +93,12 @@ enum MenuPos {
     mpSchemeSet = 3,
     mpImportPack = 4,
     mpHotKey = 5,
-    mpAbout = 6,
-    mpSendQuestion = 7,
-    mpHelp = 8,
-    mpExit = 9
+    mpSoundOptions = 6,
+    mpVolume = 7,
+    mpAbout = 8,
+    mpSendQuestion = 9,
+    mpHelp = 10,
+    mpExit = 11
 };
 
 // One key press (down and up) through SendInput; `extended` for the keys of the extended

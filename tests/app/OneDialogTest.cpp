@@ -144,6 +144,21 @@ TEST_F(OneDialog, ATrayClickBringsEachOpenDialogForwardAndTheHotkeysStillAct) {
     EXPECT_TRUE(WaitGone(about, 3s));
     Sync(tappolo.MainWindow());
 
+    // Sound Options and its Add dialog; V, the Volume item's accelerator, is harmless in both
+    // (O would press Ok).
+    ASSERT_TRUE(tappolo.ChooseItem(mpSoundOptions));
+    HWND options = WaitWindow(tappolo.Id(), "Sound Options", 5s);
+    ClickTrayWhileOpen(options, "Sound Options", 'V');
+    PressButton(ChildByText(options, "&Add..."));
+    HWND add = WaitWindow(tappolo.Id(), "Add Program", 5s);
+    ClickTrayWhileOpen(add, "Add Program", 'V');
+    EXPECT_FALSE(IsWindowEnabled(options)) << "the dialog under it";
+    PressButton(ChildByText(add, "&Cancel"));
+    EXPECT_TRUE(WaitGone(add, 3s));
+    PressButton(ChildByText(options, "&Cancel"));
+    EXPECT_TRUE(WaitGone(options, 3s));
+    Sync(tappolo.MainWindow());
+
     ASSERT_TRUE(tappolo.ChooseItem(mpImportPack));
     HWND pack = WaitWindow(tappolo.Id(), "Import Sound Pack", 5s);
     ClickTrayWhileOpen(pack, "Import Sound Pack", 'I');

@@ -3,7 +3,9 @@
 #include "DeadHookRule.h"
 #include "KeyHookTarget.h"
 #include "KeyPressFilter.h"
+#include "KeyReport.h"
 #include "PasswordKeys.h"
+#include "SoundOptions.h"
 
 #include <gtest/gtest.h>
 
@@ -104,4 +106,34 @@ TEST(DeadHookRule, OnlyInputNewerThanTheHooksLastCallByMoreThanASecondShowsItDea
     EXPECT_FALSE(HookFoundDead(0x00000100u, 0xFFFFFF00u)); // 512 ms later
     EXPECT_TRUE(HookFoundDead(0x00000400u, 0xFFFFFF00u));  // 1280 ms later
     EXPECT_FALSE(HookFoundDead(0xFFFFFF00u, 0x00000400u));
+}
+
+TEST(KeyReport, TheLParamLayoutIsScanExtendedReleaseRepeatInBitsZeroToTen) {
+    EXPECT_EQ(MakeKeyReport(0x1C, false, false, false), 0x01Cu);
+    EXPECT_EQ(MakeKeyReport(0x1C, true, false, false), 0x11Cu);
+    EXPECT_EQ(MakeKeyReport(0x2A, false, true, false), 0x22Au);
+    EXPECT_EQ(MakeKeyReport(0x1E, false, false, true), 0x41Eu);
+    EXPECT_EQ(MakeKeyReport(0x1D, true, true, true), 0x71Du);
+    EXPECT_EQ(MakeKeyReport(0x145, false, false, false), 0x045u) << "only eight bits of scan";
+
+    const KeyReport r = ReadKeyReport(0xFFFFFD1Du);
+    EXPECT_EQ(r.Scan, 0x1D);
+    EXPECT_TRUE(r.Extended);
+    EXPECT_FALSE(r.Release);
+    EXPECT_TRUE(r.Repeat);
+    const KeyReport none = ReadKeyReport(0);
+    EXPECT_EQ(none.Scan, 0);
+    EXPECT_FALSE(none.Extended || none.Release || none.Repeat) << "another program's message";
+}
+
+TEST(KeyMessageRule, RepeatsSoundOnlyWhenAskedAndReleasesOnlyWithReleaseSounds) {
+    TSoundOptions options;
+    EXPECT_EQ(KeyMessageAction(false, false, options), TKeyAction::Press);
+    EXPECT_EQ(KeyMessageAction(false, true, options), TKeyAction::Ignore) << "one per press";
+    EXPECT_EQ(KeyMessageAction(true, false, options), TKeyAction::Release);
+    options.SoundOnRepeat = true;
+    options.ReleaseSounds = false;
+    EXPECT_EQ(KeyMessageAction(false, true, options), TKeyAction::Press);
+    EXPECT_EQ(KeyMessageAction(true, false, options), TKeyAction::Ignore);
+    EXPECT_EQ(KeyMessageAction(false, false, options), TKeyAction::Press);
 }

@@ -1,3 +1,5 @@
+#include "KeyPanelKeys.h"
+#include "KeyTypes.h"
 #include "KeyboardPicture.h"
 
 #include <gtest/gtest.h>
@@ -75,3 +77,25 @@ TEST(KeyboardPicture, TheTallKeys) {
 }
 
 } // namespace
+
+// The key of each panel, checked against the key-type table: a panel that got its neighbour's
+// key shows as a type that differs. The picture's own types differ from the table's for a
+// few keys, listed here by caption.
+TEST(KeyPanelKeys, EachPanelsKeyHasThePanelsTypeAndAPlaceOfItsOwn) {
+    const std::set<std::string> ownType = {"Scroll Lock", "Break", "*",   "-",  "=",
+                                           "Insert",      "Home",  "End", "Del"};
+    std::set<std::pair<uint16_t, bool>> places;
+    for (size_t i = 0; i < KeyPanelCount; ++i) {
+        const KeyPanel& panel = KeyPanels[i];
+        const PanelKey& key = KeyPanelKeys[i];
+        if (!ownType.count(panel.Caption)) {
+            EXPECT_EQ(KeyTypeOf(key.VirtualKey), panel.KeyType) << i << " " << panel.Caption;
+        }
+        EXPECT_TRUE(places.insert({key.Place.Scan, key.Place.Extended}).second) << panel.Caption;
+        EXPECT_EQ(KeyPanelOf(key.Place, 0), static_cast<int>(i)) << panel.Caption;
+    }
+    EXPECT_EQ(KeyPanelOf({}, 0x10), 74) << "the left Shift";
+    EXPECT_EQ(KeyPanelOf({0x1C, true}, 0x0D), 90) << "the keypad's Enter";
+    EXPECT_EQ(KeyPanelOf({0x7F, false}, 0x0D), 48) << "an unknown place: the main Enter";
+    EXPECT_EQ(KeyPanelOf({}, 0xF6), -1);
+}

@@ -1,9 +1,10 @@
-// Feeds arbitrary bytes to the record reader, the way a damaged or hostile scheme, key sounds
-// or settings file would.
+// Feeds arbitrary bytes to the record reader, the way a damaged or hostile scheme, key sounds,
+// settings or sound options file would.
 #include "Exception.h"
 #include "MySetInfo.h"
 #include "PubClassUnit.h"
 #include "SchemeKeySounds.h"
+#include "SoundOptions.h"
 #include "vobRecord.h"
 
 #include <cstddef>
@@ -162,6 +163,36 @@ void ReadSettings(const uint8_t* data, size_t size) {
     Check(SameSettings(again, settings));
 }
 
+// A sound options read gives every value within its range or the defaults, and what it gives
+// survives a save.
+void ReadSoundOptions(const uint8_t* data, size_t size) {
+    TMemoryStream stream(std::string(reinterpret_cast<const char*>(data), size));
+    TSoundOptions options;
+    bool damaged = false;
+    {
+        TvobReader reader(stream);
+        options.ReadData(reader, damaged);
+    }
+    if (damaged)
+        Check(options == TSoundOptions{});
+    Check(options.Volume >= kMinVolume && options.Volume <= kMaxVolume);
+    Check(options.StereoWidth >= 0 && options.StereoWidth <= kMaxStereoWidth);
+    Check(options.PitchRange >= 0 && options.PitchRange <= kMaxPitchRange);
+    Check(options.SilencePrograms.size() <= kMaxSilencePrograms);
+    TMemoryStream copy;
+    {
+        TvobWriter writer(copy);
+        options.WriteData(writer);
+        writer.Flush();
+    }
+    copy.SetPosition(0);
+    TSoundOptions again;
+    TvobReader reader(copy);
+    again.ReadData(reader, damaged);
+    Check(!damaged);
+    Check(again == options);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -169,5 +200,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReadScheme(data, size);
     ReadKeySounds(data, size);
     ReadSettings(data, size);
+    ReadSoundOptions(data, size);
     return 0;
 }

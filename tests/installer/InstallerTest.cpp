@@ -4,6 +4,7 @@
 #include "AppDriver.h"
 #include "DialogDriver.h"
 #include "MySetInfo.h"
+#include "SoundOptions.h"
 #include "PubClassUnit.h"
 #include "SchemeKeySounds.h"
 #include "WineTest.h"
@@ -402,8 +403,8 @@ protected:
     }
 };
 
-// A scheme of the user's own with key sounds, and a settings file naming it, as Tappolo writes
-// them.
+// A scheme of the user's own with key sounds, a settings file naming it and sound options, as
+// Tappolo writes them.
 struct UserFiles {
     std::map<std::string, std::string> Files;
 
@@ -420,8 +421,11 @@ struct UserFiles {
         settings.SetSchemeMode("Fight", true);
         settings.EnableHotKey = 0x6045;
         settings.SaveToFile(dir + "schemeinfo.tsc");
+        TSoundOptions options;
+        options.Volume = 150;
+        SaveSoundOptions(dir + "soundopts.tsc", options);
         for (const char* name : {"schemes\\Mine.tss", "schemes\\Mine.tsk",
-                                 "schemes\\Mine\\mine.wav", "schemeinfo.tsc"})
+                                 "schemes\\Mine\\mine.wav", "schemeinfo.tsc", "soundopts.tsc"})
             Files[name] = wt::ReadFileBytes(dir + name);
     }
     void ExpectKept(const std::string& dir) const {
@@ -520,7 +524,7 @@ TEST_F(Setup, UninstallKeepsTheUsersFilesUnlessToldToRemoveThem) {
     EXPECT_EQ(Names(Tree(dir)),
               (std::vector<std::string>{"schemeinfo.tsc", "schemes\\", "schemes\\Mine.tsk",
                                         "schemes\\Mine.tss", "schemes\\Mine\\",
-                                        "schemes\\Mine\\mine.wav"}));
+                                        "schemes\\Mine\\mine.wav", "soundopts.tsc"}));
     user.ExpectKept(dir);
     EXPECT_FALSE(Exists(ShortcutPath()));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));

@@ -31,7 +31,7 @@ const SoundMode* ActiveSound = nullptr;
 LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == KeyHookMessage) {
         try {
-            const KeyReport report = UnpackKeyReport(static_cast<uint64_t>(lParam));
+            const KeyReport report = ReadKeyReport(static_cast<uintptr_t>(lParam));
             Reports.emplace_back(static_cast<unsigned>(wParam), report);
             if (report.Release || report.Repeat)
                 return 0;
@@ -295,6 +295,11 @@ TEST_F(KeyHookTest, AKeyWhoseReleaseWasMissedSoundsAgainOnItsNextPress) {
     SendKey('J', false);
     SendKey('J', true);
     EXPECT_EQ(WaitKeys(2), (std::vector<unsigned>{'J', 'J'}));
+    std::vector<unsigned> repeats;
+    for (const auto& [vk, report] : Reports)
+        if (report.Repeat)
+            repeats.push_back(vk);
+    EXPECT_EQ(repeats, (std::vector<unsigned>{'J'}));
 }
 
 TEST_F(KeyHookTest, LeftAndRightShiftArriveAsShift) {
@@ -303,6 +308,12 @@ TEST_F(KeyHookTest, LeftAndRightShiftArriveAsShift) {
     Press(VK_RSHIFT);
     Press(VK_SHIFT);
     EXPECT_EQ(WaitKeys(3), (std::vector<unsigned>{VK_SHIFT, VK_SHIFT, VK_SHIFT}));
+    // Their places tell them apart: scan codes 2A and 36.
+    std::vector<unsigned> places;
+    for (const auto& [vk, report] : Reports)
+        if (!report.Release)
+            places.push_back(report.Scan);
+    EXPECT_EQ(places, (std::vector<unsigned>{0x2A, 0x36, 0x2A}));
 }
 
 TEST_F(KeyHookTest, EndKeyHookStopsMessagesAndIsHarmlessWithoutAHook) {
@@ -401,10 +412,11 @@ TEST_F(KeyHookTest, CharacterKeysInAPasswordEditArriveAsKeypadMultiply) {
         // The hook judges each key by the focus when the key comes: all must be in before it moves.
         ASSERT_EQ(WaitKeys(expected.size()), expected);
     }
-    // A masked key tells nothing of its place, pressed or released; the others tell the scan
-    // code they were sent with.
+    // A masked key takes the keypad multiply key's place, pressed or released, so that it
+    // sounds, pans and pitches as that key; the others tell the scan code they were sent with.
     for (const auto& [vk, report] : Reports)
-        EXPECT_EQ(report.Scan, vk == 106 ? 0 : MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)) << vk;
+        EXPECT_EQ(report.Scan, vk == 106 ? kMaskedKeyScan : MapVirtualKeyA(vk, MAPVK_VK_TO_VSC))
+            << vk;
 }
 
 TEST_F(KeyHookTest, TheSharedMemoryMayAppearAfterTheHook) {

@@ -1,0 +1,156 @@
+#include "VoiceShaping.h"
+
+#include "KeyPanelKeys.h"
+#include "KeyTypes.h"
+#include "KeyboardPicture.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+float PanelCentre(const KeyPanel& panel) {
+    return static_cast<float>(panel.Left) + static_cast<float>(panel.Width) / 2.0f;
+}
+
+struct PictureSpan {
+    float Left, Space, Right;
+};
+
+PictureSpan MakeSpan() {
+    PictureSpan span{1e9f, 0, -1e9f};
+    for (const KeyPanel& panel : KeyPanels) {
+        span.Left = std::min(span.Left, PanelCentre(panel));
+        span.Right = std::max(span.Right, PanelCentre(panel));
+        if (panel.KeyType == KeyType::Space)
+            span.Space = PanelCentre(panel);
+    }
+    return span;
+}
+
+// splitmix64: a well-mixed 64-bit value of its input.
+uint64_t Mix(uint64_t x) {
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+constexpr int kHalfTaps = 8;
+constexpr int kPhases = 256;
+
+double Sinc(double x) {
+    if (x == 0)
+        return 1;
+    const double px = std::numbers::pi * x;
+    return std::sin(px) / px;
+}
+
+} // namespace
+
+PanGains ConstantPowerPan(float pan) {
+    const double p = std::clamp(static_cast<double>(pan), -1.0, 1.0);
+    const double angle = (p + 1.0) * std::numbers::pi / 4.0;
+    return {static_cast<float>(std::cos(angle)), static_cast<float>(std::sin(angle))};
+}
+
+float PanelPan(int panel) {
+    if (panel < 0 || panel >= static_cast<int>(KeyPanelCount))
+        return 0;
+    static const PictureSpan span = MakeSpan();
+    const float x = PanelCentre(KeyPanels[static_cast<size_t>(panel)]);
+    if (x < span.Space)
+        return (x - span.Space) / (span.Space - span.Left);
+    return (x - span.Space) / (span.Right - span.Space);
+}
+
+float KeyPan(KeyPlace place, unsigned virtualKey, int widthPercent) {
+    const int width = std::clamp(widthPercent, 0, 100);
+    return PanelPan(KeyPanelOf(place, virtualKey)) * static_cast<float>(width) / 100.0f;
+}
+
+float GainFromPercent(int percent) {
+    return static_cast<float>(std::clamp(percent, 0, 200)) / 100.0f;
+}
+
+void ApplyGainClipped(std::span<float> samples, float gain) {
+    for (float& sample : samples) {
+        const float scaled = sample * gain;
+        // A NaN fails both comparisons of clamp's bounds check: it is caught first.
+        sample = std::isnan(scaled) ? 0.0f : std::clamp(scaled, -1.0f, 1.0f);
+    }
+}
+
+int16_t ToInt16Clipped(float sample) {
+    if (std::isnan(sample))
+        return 0;
+    const float scaled = std::round(std::clamp(sample, -1.0f, 1.0f) * 32767.0f);
+    return static_cast<int16_t>(scaled);
+}
+
+std::vector<float> ResampleForPitch(std::span<const float> frames, uint16_t channels,
+                                    double semitones) {
+    if (channels == 0)
+        return {};
+    const size_t inFrames = frames.size() / channels;
+    if (semitones == 0 || inFrames == 0)
+        return std::vector<float>(frames.begin(), frames.begin() + inFrames * channels);
+    const double step = std::pow(2.0, semitones / 12.0);
+    const auto outFrames = static_cast<size_t>(static_cast<double>(inFrames) / step);
+    // Rising, the rate drops below the content's: the cut-off drops with it.
+    const double cutoff = std::min(1.0, 1.0 / step);
+
+    // The kernel at kPhases + 1 fractional positions, each normalised so that a constant
+    // passes unchanged; a Blackman window over the taps.
+    std::vector<std::array<float, 2 * kHalfTaps>> kernel(kPhases + 1);
+    for (int phase = 0; phase <= kPhases; ++phase) {
+        const double frac = static_cast<double>(phase) / kPhases;
+        double sum = 0;
+        std::array<double, 2 * kHalfTaps> w{};
+        for (int k = 0; k < 2 * kHalfTaps; ++k) {
+            const double x = static_cast<double>(k - (kHalfTaps - 1)) - frac;
+            const double n = (x + kHalfTaps) / (2.0 * kHalfTaps); // 0..1 over the window
+            const double window = 0.42 - 0.5 * std::cos(2 * std::numbers::pi * n) +
+                                  0.08 * std::cos(4 * std::numbers::pi * n);
+            w[k] = cutoff * Sinc(cutoff * x) * window;
+            sum += w[k];
+        }
+        for (int k = 0; k < 2 * kHalfTaps; ++k)
+            kernel[phase][k] = static_cast<float>(sum != 0 ? w[k] / sum : 0);
+    }
+
+    std::vector<float> out(outFrames * channels, 0.0f);
+    std::array<float, 2 * kHalfTaps> weights{};
+    for (size_t n = 0; n < outFrames; ++n) {
+        const double position = static_cast<double>(n) * step;
+        const auto base = static_cast<int64_t>(position);
+        const double phasePos = (position - static_cast<double>(base)) * kPhases;
+        const auto phase = std::min(static_cast<int>(phasePos), kPhases - 1);
+        const auto blend = static_cast<float>(phasePos - phase);
+        for (int k = 0; k < 2 * kHalfTaps; ++k)
+            weights[k] = kernel[phase][k] + (kernel[phase + 1][k] - kernel[phase][k]) * blend;
+        for (int k = 0; k < 2 * kHalfTaps; ++k) {
+            const int64_t source = base + k - (kHalfTaps - 1);
+            // Silence before the first frame and after the last.
+            if (source < 0 || source >= static_cast<int64_t>(inFrames))
+                continue;
+            const float* in = frames.data() + static_cast<size_t>(source) * channels;
+            float* o = out.data() + n * channels;
+            for (uint16_t c = 0; c < channels; ++c)
+                o[c] += weights[k] * in[c];
+        }
+    }
+    return out;
+}
+
+double PitchFor(uint64_t seed, uint64_t press, KeyPlace key, double range, bool samePerKey) {
+    const uint64_t keyId = (static_cast<uint64_t>(key.Scan) << 1) | (key.Extended ? 1 : 0);
+    uint64_t h = Mix(seed ^ Mix(keyId));
+    if (!samePerKey)
+        h = Mix(h ^ Mix(press + 0x632BE59BD9B4E019ull));
+    // The top 53 bits as a fraction in [0, 1), then spread over -range..range.
+    const double unit = static_cast<double>(h >> 11) / 9007199254740992.0;
+    return (unit * 2.0 - 1.0) * range;
+}
