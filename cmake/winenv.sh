@@ -107,30 +107,35 @@ PA
     add_sink
 }
 
-# The monitor recording: mono 16-bit 44.1 kHz little-endian, read by tests through Z:, which
-# hold places in it: once started it only grows. A recorder that attached before the sink
-# settled can stay silent, so it must be seen to write.
-start_recorder() {
-    alive recorder && return 0
-    [ -f "$dir/record.raw" ] || : >"$dir/record.raw"
+# The monitor recordings: 16-bit 44.1 kHz little-endian, mono in record.raw and stereo (left,
+# right) in record-stereo.raw, read by tests through Z:, which hold places in them: once started
+# they only grow. A recorder that attached before the sink settled can stay silent, so it must
+# be seen to write.
+record_monitor() { # pid name, file, channels
+    alive "$1" && return 0
+    [ -f "$dir/$2" ] || : >"$dir/$2"
     for _ in 1 2 3 4 5; do
-        size=$(stat -c %s "$dir/record.raw")
-        setsid parec -d tappolo.monitor --raw --format=s16le --rate=44100 --channels=1 \
-            --latency-msec=10 >>"$dir/record.raw" 2>/dev/null </dev/null 9>&- &
-        echo $! >"$pids/recorder"
+        size=$(stat -c %s "$dir/$2")
+        setsid parec -d tappolo.monitor --raw --format=s16le --rate=44100 --channels="$3" \
+            --latency-msec=10 >>"$dir/$2" 2>/dev/null </dev/null 9>&- &
+        echo $! >"$pids/$1"
         for _ in $(seq 20); do
             sleep 0.05
-            [ "$(stat -c %s "$dir/record.raw")" -gt "$size" ] && return 0
+            [ "$(stat -c %s "$dir/$2")" -gt "$size" ] && return 0
         done
-        kill "$(cat "$pids/recorder")" 2>/dev/null
-        rm -f "$pids/recorder"
+        kill "$(cat "$pids/$1")" 2>/dev/null
+        rm -f "$pids/$1"
     done
     echo "winenv: the sink's monitor cannot be recorded" >&2
     return 1
 }
 
+start_recorder() {
+    record_monitor recorder record.raw 1 && record_monitor recorder2 record-stereo.raw 2
+}
+
 stop_sink() {
-    for p in recorder keepalive; do
+    for p in recorder recorder2 keepalive; do
         alive "$p" && kill "$(cat "$pids/$p")" 2>/dev/null
         rm -f "$pids/$p"
     done
@@ -149,6 +154,7 @@ export PULSE_SERVER='$PULSE_SERVER'
 export TAPPOLO_WINENV='$dir'
 export TAPPOLO_WINENV_SCRIPT='$(realpath "$0")'
 export TAPPOLO_RECORD='$dir/record.raw'
+export TAPPOLO_RECORD_STEREO='$dir/record-stereo.raw'
 export TAPPOLO_SINK=tappolo
 export LANG=C.UTF-8
 export LC_ALL=C.UTF-8
@@ -189,7 +195,7 @@ stop)
     [ -d "$dir" ] || exit 0
     base_env
     WINEPREFIX="$dir/prefix" wineserver -k 2>/dev/null
-    for p in recorder keepalive pulse server xvfb; do
+    for p in recorder recorder2 keepalive pulse server xvfb; do
         if alive "$p"; then
             kill "$(cat "$pids/$p")" 2>/dev/null
         fi
@@ -207,7 +213,7 @@ sink-up)
     add_sink && start_recorder
     ;;
 status)
-    for p in xvfb pulse keepalive recorder server; do
+    for p in xvfb pulse keepalive recorder recorder2 server; do
         if alive "$p"; then echo "$p: running"; else echo "$p: not running"; fi
     done
     ;;

@@ -3,6 +3,7 @@
 #include "ComPtr.h"
 #include "DeviceFormat.h"
 #include "Mixer.h"
+#include "VoiceShaping.h"
 #include "WaveFile.h"
 
 #include <windows.h>
@@ -107,6 +108,8 @@ struct AudioShared {
     uint64_t Generation = 0;
     DeviceFormat Format;
     std::wstring DeviceId;
+    // Under Lock: the device the user chose, or empty for the default device.
+    std::wstring PreferredId;
     std::shared_ptr<const ConvertedSounds> Converted;
 
     std::atomic<bool> Quit{false};
@@ -203,12 +206,12 @@ public:
     }
     HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow flow, ERole role,
                                                      LPCWSTR) noexcept override {
-        if (flow == eRender && role == eConsole)
+        if (flow == eRender && role == eConsole && !OnPreferred())
             Changed();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnDeviceAdded(LPCWSTR id) noexcept override {
-        if (FShared->Unavailable && IsRender(id))
+        if ((FShared->Unavailable && IsRender(id)) || PreferredCameBack(id))
             Changed();
         return S_OK;
     }
@@ -218,7 +221,8 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR id, DWORD state) noexcept override {
-        if (IsCurrent(id) || (state == DEVICE_STATE_ACTIVE && FShared->Unavailable && IsRender(id)))
+        if (IsCurrent(id) || (state == DEVICE_STATE_ACTIVE &&
+                              ((FShared->Unavailable && IsRender(id)) || PreferredCameBack(id))))
             Changed();
         return S_OK;
     }
@@ -235,6 +239,25 @@ private:
         try {
             std::lock_guard lock(FShared->Lock);
             return id && !FShared->DeviceId.empty() && FShared->DeviceId == id;
+        } catch (...) {
+            return false;
+        }
+    }
+    // The chosen device plays now: the default's changes do not concern it.
+    bool OnPreferred() noexcept {
+        try {
+            std::lock_guard lock(FShared->Lock);
+            return !FShared->PreferredId.empty() && FShared->PreferredId == FShared->DeviceId;
+        } catch (...) {
+            return false;
+        }
+    }
+    // The chosen device is back while another plays in its stead.
+    bool PreferredCameBack(LPCWSTR id) noexcept {
+        try {
+            std::lock_guard lock(FShared->Lock);
+            return id && !FShared->PreferredId.empty() && FShared->PreferredId == id &&
+                   FShared->DeviceId != id;
         } catch (...) {
             return false;
         }
@@ -331,7 +354,20 @@ HRESULT OutputThread::Prepare() {
     FLastAttempt = NowMs();
     Stream stream;
     TComPtr<IMMDevice> device;
-    HRESULT hr = FEnumerator->GetDefaultAudioEndpoint(eRender, eConsole, device.GetAddressOf());
+    std::wstring preferred;
+    {
+        std::lock_guard lock(FShared->Lock);
+        preferred = FShared->PreferredId;
+    }
+    // The chosen device while it is there and active; the default device otherwise.
+    DWORD state = 0;
+    if (!preferred.empty() &&
+        (FAILED(FEnumerator->GetDevice(preferred.c_str(), device.GetAddressOf())) ||
+         FAILED(device->GetState(&state)) || state != DEVICE_STATE_ACTIVE))
+        device = nullptr;
+    HRESULT hr = S_OK;
+    if (!device)
+        hr = FEnumerator->GetDefaultAudioEndpoint(eRender, eConsole, device.GetAddressOf());
     if (FAILED(hr))
         return hr;
     UniqueCoTaskMem id;
@@ -713,8 +749,40 @@ void Request(AudioShared& shared, PlayRequest request) {
 
 } // namespace
 
-void TAudioEngine::Play(int index, VoiceGains gains) {
-    Request(*FShared, PlayRequest{index, nullptr, gains});
+void TAudioEngine::Play(int index, VoiceGains gains, double semitones) {
+    if (semitones == 0) {
+        Request(*FShared, PlayRequest{index, nullptr, gains});
+        return Poke();
+    }
+    std::shared_ptr<const DeviceSound> source;
+    {
+        std::lock_guard lock(FShared->Lock);
+        const ConvertedSounds* converted = FShared->Converted.get();
+        if (converted && index >= 0 && static_cast<size_t>(index) < converted->Sounds.size())
+            source = converted->Sounds[static_cast<size_t>(index)];
+    }
+    // Not converted yet (a device of another layout came): played at its own pitch.
+    if (!source) {
+        Request(*FShared, PlayRequest{index, nullptr, gains});
+        return Poke();
+    }
+    auto sound = std::make_shared<DeviceSound>();
+    sound->Channels = source->Channels;
+    sound->Samples = ResampleForPitch(source->Samples, source->Channels, semitones);
+    if (sound->Frames() == 0)
+        return;
+    Request(*FShared, PlayRequest{index, std::move(sound), gains});
+    Poke();
+}
+
+void TAudioEngine::SetDevice(const std::wstring& id) {
+    {
+        std::lock_guard lock(FShared->Lock);
+        if (FShared->PreferredId == id)
+            return;
+        FShared->PreferredId = id;
+    }
+    FShared->DeviceChanged = true;
     Poke();
 }
 

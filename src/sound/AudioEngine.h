@@ -15,6 +15,7 @@
 #include "UniqueHandle_win.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 struct WaveData;
@@ -38,10 +39,14 @@ public:
     bool Available();
     // The sounds that Play's numbers stand for from now on.
     void SetSounds(std::shared_ptr<const SchemeWaves> sounds);
-    // Sound `index` of the last SetSounds; keys that come together all sound.
-    void Play(int index, VoiceGains gains = {});
+    // Sound `index` of the last SetSounds, `semitones` higher (resampled on the caller's
+    // thread); keys that come together all sound.
+    void Play(int index, VoiceGains gains = {}, double semitones = 0);
     // A sound that is not one of the scheme's (Test Sound); converted on the caller's thread.
     void Play(const WaveData& wave, VoiceGains gains = {});
+    // The output device by its endpoint ID; empty follows the system's default device. A
+    // device that is absent leaves the default playing until it comes back.
+    void SetDevice(const std::wstring& id);
 
 private:
     void Poke();

@@ -7,6 +7,7 @@
 #include "KeyTypes.h"
 #include "NameRules.h"
 #include "SchemeKeySounds.h"
+#include "VoiceShaping.h"
 #include "PubFunction.h"
 #include "WaveFile.h"
 
@@ -55,10 +56,40 @@ struct SoundOutput {
     bool FellBack = false;
     bool FallbackTold = false;
     TSoundOptions Options;
+    // Counts the presses that vary in pitch.
+    uint64_t Presses = 0;
+    uint64_t PitchSeed = std::random_device{}();
 };
 SoundOutput& Output() {
     static SoundOutput output;
     return output;
+}
+
+// The endpoint ID as the engine takes it: IDs are plain ASCII.
+std::wstring WideId(const std::string& id) {
+    return std::wstring(id.begin(), id.end());
+}
+
+// The same key keeps its pitch from run to run when the user asks for one pitch per key.
+constexpr uint64_t kKeyPitchSeed = 0x7A9901105EEDull;
+
+// How a key's voice is shaped by the options: its level and side, and its pitch.
+VoiceGains GainsOf(const TSoundOptions& options, const KeyEvent& event, unsigned virtualKey) {
+    const float gain = GainFromPercent(options.Volume);
+    if (!options.StereoByPosition)
+        return {gain, gain};
+    const PanGains pan =
+        ConstantPowerPan(KeyPan(event.Place.value_or(KeyPlace{}), virtualKey, options.StereoWidth));
+    return {gain * pan.Left, gain * pan.Right};
+}
+
+double PitchOf(SoundOutput& output, const KeyEvent& event) {
+    const TSoundOptions& options = output.Options;
+    if (!options.Variation || options.PitchRange <= 0)
+        return 0;
+    const uint64_t seed = options.SamePitchPerKey ? kKeyPitchSeed : output.PitchSeed;
+    return PitchFor(seed, output.Presses++, event.Place.value_or(KeyPlace{}),
+                    options.PitchRange / 10.0, options.SamePitchPerKey);
 }
 
 bool EngineWanted() {
@@ -166,6 +197,7 @@ void StartSoundOutput() noexcept {
     if (!output.Engine && EngineWanted()) {
         try {
             output.Engine = std::make_unique<TAudioEngine>();
+            output.Engine->SetDevice(WideId(output.Options.DeviceId));
         } catch (...) {
             // Without memory for the engine the platform's player still plays.
         }
@@ -215,7 +247,8 @@ void PlayKeySound(const std::string& programDir, const std::string& currentSchem
         if (output.Engine->Available()) {
             const int sound = PickTake(*takes, output.Random);
             if (sound >= 0)
-                output.Engine->Play(sound);
+                output.Engine->Play(sound, GainsOf(output.Options, event, virtualKey),
+                                    PitchOf(output, event));
             return;
         }
         if (!event.Release)
@@ -226,7 +259,10 @@ void PlayKeySound(const std::string& programDir, const std::string& currentSchem
 }
 
 void SetSoundOptions(const TSoundOptions& options) {
-    Output().Options = options;
+    SoundOutput& output = Output();
+    output.Options = options;
+    if (output.Engine)
+        output.Engine->SetDevice(WideId(options.DeviceId));
 }
 
 const TSoundOptions& CurrentSoundOptions() {
@@ -242,7 +278,8 @@ void PlayTestSound(const std::string& path) {
     if (output.Engine) {
         if (const auto wave = Decode(path)) {
             if (output.Engine->Available()) {
-                output.Engine->Play(*wave);
+                const float gain = GainFromPercent(output.Options.Volume);
+                output.Engine->Play(*wave, {gain, gain});
                 return;
             }
             output.FellBack = true;

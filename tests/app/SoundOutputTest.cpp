@@ -3,6 +3,7 @@
 #include "AppTestUtil.h"
 #include "KeyTypes.h"
 #include "SchemeKeySounds.h"
+#include "SoundOptions.h"
 
 #include <algorithm>
 
@@ -334,4 +335,38 @@ TEST(SoundOutput, KeysPlayTheirOwnSoundsTheirReleasesAndTakesThatNeverRepeat) {
         EXPECT_GT(wt::DominantOf(samples, {200, 260, 1000}), 0) << "heard";
         wt::PumpMessages(600ms);
     }
+}
+
+TEST(SoundOutput, VolumeAndStereoByPlaceShapeWhatIsHeard) {
+    // Half the volume, each key at its place across the whole width: Esc fully left at half
+    // its level, Enter to the right.
+    AlphaProgram program;
+    TSoundOptions options;
+    options.Volume = 50;
+    options.StereoByPosition = true;
+    options.StereoWidth = 100;
+    ASSERT_TRUE(SaveSoundOptions(program.dir.SoundOptionsPath(), options));
+    ASSERT_TRUE(program.tappolo.Start(program.dir));
+    ASSERT_TRUE(program.tappolo.WaitTray(10s));
+    wt::PumpMessages(1s);
+    // The loudest left and right samples after a key.
+    const auto peaks = [](WORD vk) {
+        wt::AudioRecording recording(true);
+        PressKey(vk);
+        const auto samples = recording.WaitForSound(3s, 200ms, 1000);
+        wt::PumpMessages(300ms);
+        std::pair<int, int> peak{0, 0};
+        for (size_t i = 0; i + 1 < samples.size(); i += 2) {
+            peak.first = std::max(peak.first, std::abs(int{samples[i]}));
+            peak.second = std::max(peak.second, std::abs(int{samples[i + 1]}));
+        }
+        return peak;
+    };
+    const auto esc = peaks(VK_ESCAPE);
+    // The tone is written at 12000: half of it, give or take the rate conversion.
+    EXPECT_NEAR(esc.first, 6000, 300);
+    EXPECT_LT(esc.second, 100) << "Esc is fully left";
+    const auto enter = peaks(VK_RETURN);
+    EXPECT_GT(enter.second, 2 * enter.first) << "Enter is to the right";
+    EXPECT_LT(enter.second, 6300);
 }

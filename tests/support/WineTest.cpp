@@ -190,8 +190,9 @@ HICON MessageBoxIcon(HWND box) {
     return nullptr;
 }
 
-AudioRecording::AudioRecording() : FPath(UnixToWinPath(Env("TAPPOLO_RECORD"))) {
-    FStart = FileSize(FPath) & ~uint64_t(1);
+AudioRecording::AudioRecording(bool stereo)
+    : FPath(UnixToWinPath(Env(stereo ? "TAPPOLO_RECORD_STEREO" : "TAPPOLO_RECORD"))) {
+    FStart = FileSize(FPath) & ~uint64_t(stereo ? 3 : 1);
 }
 
 uint64_t AudioRecording::SamplesNow() const {

@@ -64,12 +64,15 @@ private:
 std::string TraceString(const std::string& line);
 
 // --- Audio ---------------------------------------------------------------------------
-// The null sink's monitor is recorded to TAPPOLO_RECORD (mono s16le, 44100 Hz).
+// The null sink's monitor is recorded to TAPPOLO_RECORD (mono s16le, 44100 Hz), and to
+// TAPPOLO_RECORD_STEREO (the same, left and right interleaved).
 constexpr int kRecordRate = 44100;
 
 class AudioRecording {
 public:
-    AudioRecording(); // marks the current end of the recording
+    // Marks the current end of the recording: the mono one, or the stereo one whose samples
+    // come in pairs (left, right).
+    explicit AudioRecording(bool stereo = false);
     // Samples recorded since construction, after waiting `wait` for them to arrive.
     std::vector<int16_t> Samples(std::chrono::milliseconds wait);
     // Waits (up to `timeout`) until a sample reaches `threshold`, then `tail` longer, and gives
