@@ -316,9 +316,18 @@ struct SourceOrder {
 // "enter-up.wav", "k30.wav", "k57416-up-3.wav", "sound-2.wav", "soundup.wav".
 std::string TakeFileName(std::string stem, size_t take) {
     if (take > 0) {
-        stem += "-" + std::to_string(take + 1);
+        stem += '-';
+        stem += std::to_string(take + 1);
     }
     return stem + ".wav";
+}
+
+// "k30", "k30-up"; "sound" or "soundup" for version 2's fallbacks (code 0).
+std::string KeyStem(uint32_t code, bool release) {
+    if (code == 0) {
+        return release ? "soundup" : "sound";
+    }
+    return 'k' + std::to_string(code) + (release ? "-up" : "");
 }
 
 std::string TypeStem(size_t type) {
@@ -352,10 +361,8 @@ public:
             }
         }
         for (const KeySoundsPlan& key : keys.keys) {
-            const std::string code = "k" + std::to_string(key.pressCode);
-            Add(key.press, key.pressCode ? code : "sound");
-            Add(key.release,
-                key.releaseCode ? "k" + std::to_string(key.releaseCode) + "-up" : "soundup");
+            Add(key.press, KeyStem(key.pressCode, false));
+            Add(key.release, KeyStem(key.releaseCode, true));
         }
     }
     // The sounds beyond the type files, in the order they are written, with their names.
