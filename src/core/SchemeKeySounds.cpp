@@ -11,7 +11,8 @@
 //   16 x takes                      TypePress, in key type order
 //   16 x takes                      TypeRelease
 //   key count                       0 to MaxOwnSoundKeys
-//   key count x { place, takes Press, takes Release }, places rising
+//   key count x { place, takes Press, takes Release }, in key order (KeyPlace's: by scan
+//                                   code, the plain key before the E0 one)
 // where a takes list is its count (0 to MaxSoundTakes) and that many names, and a place is the
 // scan code plus 256 for the E0 prefix (0 to 511).
 
@@ -130,11 +131,13 @@ void TSchemeKeySounds::ReadData(TvobReader& reader, bool& damaged) {
         Keys.reserve(static_cast<size_t>(count));
         for (int32_t i = 0; i < count; ++i) {
             const int32_t place = reader.ReadInteger();
-            if (place < 0 || place > 511 ||
-                (!Keys.empty() && place <= PlaceNumber(Keys.back().Key)))
+            if (place < 0 || place > 511)
                 Damaged();
             KeyOwnSounds key;
             key.Key = {static_cast<uint16_t>(place & 0xFF), place >= 256};
+            // Key order is KeyPlace's, in which a scan code's E0 key follows its plain one.
+            if (!Keys.empty() && !(Keys.back().Key < key.Key))
+                Damaged();
             key.Press = ReadTakes(reader);
             key.Release = ReadTakes(reader);
             Keys.push_back(std::move(key));

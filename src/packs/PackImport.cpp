@@ -316,9 +316,18 @@ struct SourceOrder {
 // "enter-up.wav", "k30.wav", "k57416-up-3.wav", "sound-2.wav", "soundup.wav".
 std::string TakeFileName(std::string stem, size_t take) {
     if (take > 0) {
-        stem += "-" + std::to_string(take + 1);
+        stem += '-';
+        stem += std::to_string(take + 1);
     }
     return stem + ".wav";
+}
+
+// "k30", "k30-up"; "sound" or "soundup" for version 2's fallbacks (code 0).
+std::string KeyStem(uint32_t code, bool release) {
+    if (code == 0) {
+        return release ? "soundup" : "sound";
+    }
+    return 'k' + std::to_string(code) + (release ? "-up" : "");
 }
 
 std::string TypeStem(size_t type) {
@@ -352,16 +361,9 @@ public:
             }
         }
         for (const KeySoundsPlan& key : keys.keys) {
-            Add(key.press, key.pressCode ? CodeStem(key.pressCode) : "sound");
-            Add(key.release, key.releaseCode ? CodeStem(key.releaseCode) + "-up" : "soundup");
+            Add(key.press, KeyStem(key.pressCode, false));
+            Add(key.release, KeyStem(key.releaseCode, true));
         }
-    }
-    // "k" and the code. Built by appending: GCC 12 at -O3 warns falsely of overlapping copies
-    // in "k" + std::to_string(code).
-    static std::string CodeStem(uint32_t code) {
-        std::string stem = "k";
-        stem.append(std::to_string(code));
-        return stem;
     }
     // The sounds beyond the type files, in the order they are written, with their names.
     const std::vector<std::pair<SoundSource, std::string>>& Extra() const { return FExtra; }
