@@ -10,6 +10,10 @@
 //                CPU time per 100 keys; the memory the decoded Fight scheme takes; and the
 //                idle wakeups of Tappolo itself on the platform's player (TAPPOLO_AUDIO=winmm).
 //                The *_ratio counters are engine / bare program (first keys: / engine median).
+//                The engine twice more: with a release sound for every key (releases_*), and
+//                with every sound option on besides (volume 150 %, stereo by place at full
+//                width, pitch varied by up to 2 semitones: options_*); ratio_releases_* and
+//                ratio_options_* against the engine without either.
 // The key sound is a struck tone of 120 ms that dies away: at 70 ms between keys each sound
 // still plays when the next key comes, so an onset is where the level jumps, not where
 // silence ends.
@@ -17,6 +21,8 @@
 #include "AppDriver.h"
 #include "KeySound.h"
 #include "PubClassUnit.h"
+#include "SchemeKeySounds.h"
+#include "SoundOptions.h"
 #include "UniqueHandle_win.h"
 #include "WineTest.h"
 
@@ -102,8 +108,9 @@ struct Series {
 
 // Presses Q `count` times, `spacing` apart (after `silence` before each press, when given),
 // and gives what each press was heard as.
+// A sound played higher is shorter: `soundMs` is the shortest it may be.
 Series TypeAndHear(int count, std::chrono::milliseconds spacing,
-                   std::chrono::milliseconds silence = 0ms) {
+                   std::chrono::milliseconds silence = 0ms, int soundMs = kSoundMs) {
     RecordingClock clock;
     std::vector<double> presses;
     clock.WaitUntil(Now() + 0.2);
@@ -131,7 +138,7 @@ Series TypeAndHear(int count, std::chrono::milliseconds spacing,
         series.Delays.push_back((static_cast<double>(onset) - at) * 1000 / kRate);
         // Up to shortly before the sound's end (the platform's player drops its last few
         // milliseconds) or before the next key, which may stop it.
-        long end = onset + static_cast<long>((kSoundMs - 10) * kRate / 1000);
+        long end = onset + static_cast<long>((soundMs - 10) * kRate / 1000);
         if (k + 1 < presses.size())
             end = std::min(end, static_cast<long>(clock.IndexAt(presses[k + 1]) - 0.005 * kRate));
         if (wt::LongestSilence(samples, onset, end) >= kGap)
@@ -196,15 +203,15 @@ struct ProgramRun {
 };
 
 // The measures both programs share, once the program is up and listening.
-ProgramRun Measure(const std::string& pid) {
+ProgramRun Measure(const std::string& pid, int soundMs = kSoundMs) {
     ProgramRun run;
     // The first key after the start, then two more: the first sounds of a process open its
     // audio path.
-    run.First = TypeAndHear(1, 250ms);
+    run.First = TypeAndHear(1, 250ms, 0ms, soundMs);
     TypeAndHear(2, 250ms);
-    run.At250 = TypeAndHear(40, 250ms);
+    run.At250 = TypeAndHear(40, 250ms, 0ms, soundMs);
     const ProcStats before = Stats(pid);
-    run.At70 = TypeAndHear(100, 70ms);
+    run.At70 = TypeAndHear(100, 70ms, 0ms, soundMs);
     const ProcStats after = Stats(pid);
     run.CpuPer100 = after.CpuMs - before.CpuMs;
     wt::PumpMessages(1s);
@@ -235,7 +242,7 @@ void KeyToSound(benchmark::State& state) {
     // bench's own first key goes where nobody listens, so that the programs' first keys are
     // not charged with it.
     app::PressKey(VK_F24);
-    ProgramRun engine, bare;
+    ProgramRun engine, releases, options, bare;
     Series after2s, after8s;
     double winmmIdleWakeups = -1;
     for (auto _ : state) {
@@ -254,6 +261,32 @@ void KeyToSound(benchmark::State& state) {
                 Append(after8s, TypeAndHear(1, 300ms, 8s));
             }
         }
+        // A release sound for every key (a short low tone); then every option on.
+        wt::WriteFileBytes(dir.SchemesPath() + "Bench\\up.wav", wt::MakeToneWav(300, 40, 3000));
+        TSchemeKeySounds withReleases;
+        for (auto& type : withReleases.TypeRelease)
+            type = {"up.wav"};
+        withReleases.SaveToFile(dir.SchemesPath() + "Bench.tsk");
+        for (ProgramRun* run : {&releases, &options}) {
+            TSoundOptions on;
+            if (run == &options) {
+                on.Volume = 150;
+                on.StereoByPosition = true;
+                on.StereoWidth = 100;
+                on.Variation = true;
+                on.PitchRange = 20;
+            }
+            SaveSoundOptions(dir.SoundOptionsPath(), on);
+            app::AppProcess tappolo;
+            tappolo.Audio = "wasapi";
+            if (!tappolo.Start(dir) || !tappolo.WaitTray(10s))
+                return state.SkipWithError("the program did not start with the options on");
+            wt::PumpMessages(1s);
+            // Two semitones up, the sound lasts 120 / 2^(2/12) = 107 ms.
+            *run = Measure(UnixPid(Folder(dir), "Tappolo.exe"), 105);
+        }
+        DeleteFileA(dir.SoundOptionsPath().c_str());
+        DeleteFileA((dir.SchemesPath() + "Bench.tsk").c_str());
         {
             // Beside them, the program itself on the platform's player: what it costs idle
             // without the engine.
@@ -323,6 +356,21 @@ void KeyToSound(benchmark::State& state) {
     c["engine_cpu_ms_per_100_keys"] = engine.CpuPer100;
     c["bare_cpu_ms_per_100_keys"] = bare.CpuPer100;
     c["ratio_cpu_per_100_keys"] = engine.CpuPer100 / bare.CpuPer100;
+    put("releases_250", releases.At250);
+    put("releases_70", releases.At70);
+    c["releases_cpu_ms_per_100_keys"] = releases.CpuPer100;
+    c["ratio_releases_250_median"] = median(releases.At250) / median(engine.At250);
+    c["ratio_releases_70_median"] = median(releases.At70) / median(engine.At70);
+    c["ratio_releases_cpu_per_100_keys"] = releases.CpuPer100 / engine.CpuPer100;
+    put("options_250", options.At250);
+    put("options_70", options.At70);
+    put("options_first", options.First);
+    c["options_idle_wakeups_per_s"] = options.IdleWakeups;
+    c["options_cpu_ms_per_100_keys"] = options.CpuPer100;
+    c["ratio_options_250_median"] = median(options.At250) / median(engine.At250);
+    c["ratio_options_70_median"] = median(options.At70) / median(engine.At70);
+    c["ratio_options_cpu_per_100_keys"] = options.CpuPer100 / engine.CpuPer100;
+    c["ratio_options_250_to_bare_median"] = median(options.At250) / median(bare.At250);
 
     // The decoded sounds of the Fight scheme: the files' samples and the device copies.
     const std::string out = wt::UnixToWinPath(TAPPOLO_OUT_DIR) + "\\";
