@@ -346,12 +346,14 @@ PackImportResult ImportPack(const std::string& path, const std::string& programD
     std::string folder = given;
     std::string reason;
     const bool zip = Utf8FileExists(given) && IsZipPath(given);
-    if (Utf8FileExists(given) && !zip) {
+    if (zip) {
+        // Messages name the zip itself.
+    } else if (Utf8FileExists(given)) {
         std::string parent =
             WithoutTrailingDelimiter(given.substr(0, given.size() - BaseName(given).size()));
         folder = parent.empty() ? std::string(1, '.') : parent;
         if (!SameName(BaseName(given), "config.json")) {
-            reason = "Choose the pack's folder or its config.json";
+            reason = "Choose the pack's folder, its config.json or its zip file";
         }
     } else if (!Utf8DirectoryExists(given)) {
         reason = "It does not exist";

@@ -169,6 +169,7 @@ struct ZipReader::State {
             throw Exception("The zip file holds more than 2,000 files");
         uint64_t total = 0;
         uint64_t packedTotal = 0;
+        uint64_t largestPacked = 0;
         int step = global.number_entry == 0 ? UNZ_END_OF_LIST_OF_FILE : unzGoToFirstFile(zip);
         for (; step == UNZ_OK; step = unzGoToNextFile(zip)) {
             // A zip of more than 65,534 entries lists their number as 65,535 and is read to its
@@ -182,7 +183,7 @@ struct ZipReader::State {
             unz64_file_pos place{};
             if (unzGetCurrentFileInfo64(zip, &info, stored.data(), stored.size(), nullptr, 0,
                                         nullptr, 0) != UNZ_OK ||
-                unzGetFilePos64(zip, &place) != UNZ_OK || info.compressed_size > input->Size())
+                unzGetFilePos64(zip, &place) != UNZ_OK)
                 Damaged();
             ZipEntry entry;
             entry.name = EntryName(stored, info.flag);
@@ -205,11 +206,13 @@ struct ZipReader::State {
             packedTotal += entry.packedSize;
             if (total > MaxZipTotalBytes)
                 throw Exception("The zip file is larger than 256 MB unpacked");
+            largestPacked = std::max(largestPacked, entry.packedSize);
             entries.push_back(std::move(entry));
             places.push_back(place);
             methods.push_back(info.compression_method);
         }
-        if (step != UNZ_END_OF_LIST_OF_FILE)
+        // Checked after the limits, which say more: a packed size past the zip's end.
+        if (step != UNZ_END_OF_LIST_OF_FILE || largestPacked > input->Size())
             Damaged();
         if (total > ZipRatioFreeBytes && OverRatio(total, packedTotal))
             throw Exception("The zip file is packed more than 100 to 1");
