@@ -145,6 +145,7 @@ struct ZipReader::State {
     std::vector<ZipEntry> entries;
     std::vector<unz64_file_pos> places;
     std::vector<uLong> methods;
+    uint64_t unpacked = 0; // by every Read so far
 
     ~State() {
         if (zip)
@@ -260,6 +261,11 @@ std::vector<uint8_t> ZipReader::Read(size_t index) {
         bytes.resize(done + step);
         int read = unzReadCurrentFile(F->zip, bytes.data() + done, static_cast<unsigned>(step));
         bytes.resize(done + static_cast<size_t>(std::max(read, 0)));
+        if (F->unpacked + bytes.size() > MaxZipTotalBytes) {
+            // An entry read again counts again: no zip unpacks to more, however it is read.
+            unzCloseCurrentFile(F->zip);
+            throw Exception("The zip file is larger than 256 MB unpacked");
+        }
         if (read <= 0 || bytes.size() > entry.size) {
             damaged = read < 0 || bytes.size() != entry.size;
             break;
@@ -268,5 +274,6 @@ std::vector<uint8_t> ZipReader::Read(size_t index) {
     // The checksum is compared when the entry is closed.
     if (unzCloseCurrentFile(F->zip) != UNZ_OK || damaged)
         throw Exception(Format("The file \"%s\" in the zip is damaged", {shown}));
+    F->unpacked += bytes.size();
     return bytes;
 }

@@ -47,7 +47,9 @@ public:
     // In the order of the zip's list.
     const std::vector<ZipEntry>& Entries() const;
     // The entry unpacked. Raises when it is damaged (its bytes do not unpack to its listed size
-    // and checksum) or packed in a way this program does not read (not stored or deflated).
+    // and checksum), packed in a way this program does not read (not stored or deflated), or
+    // when all that was read of the zip, this entry with it, comes to more than
+    // MaxZipTotalBytes (an entry read twice counts twice).
     std::vector<uint8_t> Read(size_t index);
 
 private:

@@ -71,6 +71,11 @@ TEST(ZipReader, HostileZipsAreRefusedFromTheirListAlone) {
     std::vector<Entry> silent(10, Entry{"s.wav", std::string(200 << 10, '\0')});
     EXPECT_EQ(Refusal(MakeZip(silent)), "The zip file is packed more than 100 to 1");
     EXPECT_EQ(Refusal(MakeZip({silent[0], {"noise.wav", Noise(1 << 20), false}})), "(accepted)");
+    Entry hundred{"h.wav", Noise(20000), false};
+    hundred.listedSize = 2000000;
+    EXPECT_EQ(Refusal(MakeZip({hundred})), "(accepted)");
+    hundred.listedSize = 2000001;
+    EXPECT_EQ(Refusal(MakeZip({hundred})), "The file \"h.wav\" in the zip is packed more than 100 to 1");
 
     Entry locked{"a.wav", "secret"};
     locked.flags = 1;
