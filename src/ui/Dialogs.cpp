@@ -68,6 +68,18 @@ bool TOpenDialog::Execute() {
     });
     if (!GetOpenFileNameA(&ofn))
         return false;
-    FileName = file.data();
+    // Several files come as their folder and their names, each ending in a NUL; one comes whole.
+    Files.clear();
+    const char* folder = file.data();
+    const char* name = folder + lstrlenA(folder) + 1;
+    if (!(Options & OFN_ALLOWMULTISELECT) || *name == '\0')
+        Files.push_back(folder);
+    for (; *name != '\0' && (Options & OFN_ALLOWMULTISELECT); name += lstrlenA(name) + 1) {
+        std::string path = folder;
+        if (!path.empty() && path.back() != '\\')
+            path += '\\';
+        Files.push_back(path + name);
+    }
+    FileName = Files.front();
     return true;
 }
