@@ -33,13 +33,25 @@ struct BytesInput final : ZipInput {
     std::vector<uint8_t> FBytes;
 };
 
+// minizip reads its headers a few bytes at a time: those come from a block read once.
 struct FileInput final : ZipInput {
-    explicit FileInput(const std::string& path) : FFile(path) {}
+    explicit FileInput(const std::string& path) : FFile(path), FBlock(64 * 1024) {}
     uint64_t Size() const override { return FFile.Size(); }
     size_t ReadAt(uint64_t offset, void* buffer, size_t count) override {
-        return FFile.ReadAt(offset, buffer, count);
+        if (count >= FBlock.size())
+            return FFile.ReadAt(offset, buffer, count);
+        if (offset < FStart || offset + count > FStart + FHave) {
+            FStart = offset;
+            FHave = FFile.ReadAt(offset, FBlock.data(), FBlock.size());
+        }
+        count = static_cast<size_t>(std::min<uint64_t>(count, FStart + FHave - offset));
+        std::memcpy(buffer, FBlock.data() + (offset - FStart), count);
+        return count;
     }
     Utf8FileReader FFile;
+    std::vector<uint8_t> FBlock;
+    uint64_t FStart = 0;
+    size_t FHave = 0;
 };
 
 // minizip's I/O callbacks: the "file" it opens is the input it was given, which outlives it.
