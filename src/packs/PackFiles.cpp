@@ -186,7 +186,7 @@ private:
 
     ZipReader FZip;
     std::string FOwnName;
-    std::vector<std::string> FKeys; // of each entry; empty for folders
+    std::vector<std::string> FKeys;   // of each entry; empty for folders
     std::optional<std::string> FRoot; // "" or "<folder>/"; none without a config.json
     bool FSeveralPacks = false;
 };

@@ -1,8 +1,9 @@
 #pragma once
 // The files of a sound pack as an import reads them, from its folder or from its zip.
 //
-//     std::unique_ptr<PackFiles> files = IsZipPath(path) ? OpenPackZip(path) : OpenPackFolder(path);
-//     if (files->Size("config.json") < 0) throw Exception(files->MissingConfigReason());
+//     auto files = IsZipPath(path) ? OpenPackZip(path) : OpenPackFolder(path);
+//     if (files->Size("config.json") < 0)
+//         throw Exception(files->MissingConfigReason());
 //     std::vector<uint8_t> sound = files->Read("sounds/a.wav");
 #include "ZipReader.h"
 

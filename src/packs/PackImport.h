@@ -22,9 +22,9 @@ using ImportProgress = std::function<void(int done, int total)>;
 // Imports the pack at `path` (its folder, its config.json, or its zip file, named in UTF-8)
 // into programDir's schemes folder. All or nothing: the sounds are made in a working folder of
 // the schemes folder under a name no scheme can have, which is renamed into place, and the
-// scheme file is written last through the crash-safe save. The pack is only read. Raises an Exception naming the pack
-// folder (or zip) and the reason; nothing of the schemes folder is then changed. Imports may
-// run at the same time, in threads or processes: each gets a name of its own.
+// scheme file is written last through the crash-safe save. The pack is only read. Raises an
+// Exception naming the pack folder (or zip) and the reason; nothing of the schemes folder is then
+// changed. Imports may run at the same time, in threads or processes: each gets a name of its own.
 PackImportResult ImportPack(const std::string& path, const std::string& programDir,
                             const ImportProgress& progress = {});
 

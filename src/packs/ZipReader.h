@@ -13,7 +13,7 @@
 // What a zip may hold. Each is checked on the zip's list of entries before anything is
 // unpacked, and again while unpacking, where no entry gives more than its listed size.
 constexpr uint64_t MaxZipEntries = 2000;
-constexpr uint64_t MaxZipEntryBytes = 64 * 1024 * 1024; // one entry unpacked
+constexpr uint64_t MaxZipEntryBytes = 64 * 1024 * 1024;  // one entry unpacked
 constexpr uint64_t MaxZipTotalBytes = 256 * 1024 * 1024; // all entries unpacked
 constexpr uint64_t MaxZipRatio = 100;                    // unpacked bytes to one packed byte
 // The ratio is that of the whole zip, and that of each entry larger than this: a second of

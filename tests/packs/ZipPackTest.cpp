@@ -59,9 +59,11 @@ TEST(ZipReader, HostileZipsAreRefusedFromTheirListAlone) {
     Entry big{"big.wav", "x"};
     big.listedSize = 64 * 1024 * 1024 + 1;
     big.listedPacked = 1024 * 1024;
-    EXPECT_EQ(Refusal(MakeZip({big})), "The file \"big.wav\" in the zip is larger than 64 MB unpacked");
+    EXPECT_EQ(Refusal(MakeZip({big})),
+              "The file \"big.wav\" in the zip is larger than 64 MB unpacked");
     big.listedSize = 60 * 1024 * 1024;
-    EXPECT_EQ(Refusal(MakeZip({big, big, big, big})), "The zip file is damaged: its list of files cannot be read");
+    EXPECT_EQ(Refusal(MakeZip({big, big, big, big})),
+              "The zip file is damaged: its list of files cannot be read");
     EXPECT_EQ(Refusal(MakeZip({big, big, big, big, big})),
               "The zip file is larger than 256 MB unpacked");
 
@@ -75,7 +77,8 @@ TEST(ZipReader, HostileZipsAreRefusedFromTheirListAlone) {
     hundred.listedSize = 2000000;
     EXPECT_EQ(Refusal(MakeZip({hundred})), "(accepted)");
     hundred.listedSize = 2000001;
-    EXPECT_EQ(Refusal(MakeZip({hundred})), "The file \"h.wav\" in the zip is packed more than 100 to 1");
+    EXPECT_EQ(Refusal(MakeZip({hundred})),
+              "The file \"h.wav\" in the zip is packed more than 100 to 1");
 
     Entry locked{"a.wav", "secret"};
     locked.flags = 1;
@@ -94,7 +97,8 @@ TEST(ZipReader, HostileZipsAreRefusedFromTheirListAlone) {
     const std::string damaged = "The zip file is damaged: its list of files cannot be read";
     EXPECT_EQ(Refusal(zip.substr(0, zip.size() - 5)), damaged); // the end record cut
     std::string wrongPlace = zip;
-    wrongPlace.replace(zip.size() - 6, 4, std::string("\x00\xFF\xFF\x7F", 4)); // the list's offset, past its end
+    wrongPlace.replace(zip.size() - 6, 4,
+                       std::string("\x00\xFF\xFF\x7F", 4)); // the list's offset, past its end
     EXPECT_EQ(Refusal(wrongPlace), damaged);
     std::string notAList = zip;
     notAList[zip.find("PK\x01\x02") + 2] = 9;
@@ -134,9 +138,9 @@ TEST(ZipReader, EntriesUnpackToTheirListedSizeAndChecksumOrNotAtAll) {
 
 TEST(ZipReader, NamesAreUtf8WhereTheZipSaysSoOrTheyAreElseCodePage437) {
     ZipReader zip = ZipReader::FromBytes(Bytes(MakeZip({
-        {"caf\x82.wav", "1"},                                   // code page 437's e acute
-        {"caf\xC3\xA9.wav", "2"},                               // UTF-8 without saying so
-        {"\xE9\x9F\xB3.wav", "3", true, 0x800},                 // UTF-8, said
+        {"caf\x82.wav", "1"},                   // code page 437's e acute
+        {"caf\xC3\xA9.wav", "2"},               // UTF-8 without saying so
+        {"\xE9\x9F\xB3.wav", "3", true, 0x800}, // UTF-8, said
     })));
     EXPECT_EQ(zip.Entries()[0].name, "caf\xC3\xA9.wav");
     EXPECT_EQ(zip.Entries()[1].name, "caf\xC3\xA9.wav");

@@ -54,12 +54,12 @@ inline std::string MakeZip(const std::vector<Entry>& entries) {
     std::string body, directory;
     for (const Entry& e : entries) {
         const std::string packed = e.deflate ? Deflate(e.data) : e.data;
-        const uint32_t crc = uint32_t(
-            crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), uInt(e.data.size())));
+        const uint32_t crc =
+            uint32_t(crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), uInt(e.data.size())));
         // Version, flags, method, time, date, CRC, packed and unpacked size, name length.
         const std::string common =
-            Le(e.flags, 2) + Le(e.listedMethod.value_or(e.deflate ? 8 : 0), 2) + Le(0, 2) + Le(0x5A21, 2) + Le(crc, 4) +
-            Le(e.listedPacked.value_or(uint32_t(packed.size())), 4) +
+            Le(e.flags, 2) + Le(e.listedMethod.value_or(e.deflate ? 8 : 0), 2) + Le(0, 2) +
+            Le(0x5A21, 2) + Le(crc, 4) + Le(e.listedPacked.value_or(uint32_t(packed.size())), 4) +
             Le(e.listedSize.value_or(uint32_t(e.data.size())), 4) + Le(uint32_t(e.name.size()), 2);
         const uint32_t offset = uint32_t(body.size());
         body += "PK\x03\x04" + Le(20, 2) + common + Le(0, 2) + e.name + packed;
