@@ -68,18 +68,23 @@ bool TOpenDialog::Execute() {
     });
     if (!GetOpenFileNameA(&ofn))
         return false;
-    // Several files come as their folder and their names, each ending in a NUL; one comes whole.
+    // Several files come as their folder and their names, each ending in a NUL (the first name
+    // is then preceded by one); one comes whole.
     Files.clear();
     const char* folder = file.data();
-    const char* name = folder + lstrlenA(folder) + 1;
-    if (!(Options & OFN_ALLOWMULTISELECT) || *name == '\0')
+    if (!(Options & OFN_ALLOWMULTISELECT) || ofn.nFileOffset == 0 ||
+        file[ofn.nFileOffset - 1] != '\0')
         Files.push_back(folder);
-    for (; *name != '\0' && (Options & OFN_ALLOWMULTISELECT); name += lstrlenA(name) + 1) {
-        std::string path = folder;
-        if (!path.empty() && path.back() != '\\')
-            path += '\\';
-        Files.push_back(path + name);
-    }
+    else
+        for (const char* name = file.data() + ofn.nFileOffset; *name != '\0';
+             name += lstrlenA(name) + 1) {
+            std::string path = folder;
+            if (!path.empty() && path.back() != '\\')
+                path += '\\';
+            Files.push_back(path + name);
+        }
+    if (Files.empty())
+        return false;
     FileName = Files.front();
     return true;
 }
