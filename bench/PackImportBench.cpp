@@ -1,5 +1,6 @@
 // Import time of two typical packs: a 60 s Ogg Vorbis sprite cut into 110 key slices, and 110
-// wave files of a pack of one file per key. Run natively (bench preset) or under Wine:
+// wave files of a pack of one file per key, each as a folder and as a zip (the sprite at the
+// zip's root, the files in a folder of it). Run natively (bench preset) or under Wine:
 //   pack_import_bench [--benchmark_...]
 // The packs are made once in TAPPOLO_BENCH_PACKS (default: a folder of the system's temporary
 // folder); the Ogg sprite needs oggenc on the PATH when it is made, so under Wine point
@@ -8,12 +9,15 @@
 #include "PackImport.h"
 #include "Stream.h"
 #include "WaveFile.h"
+#include "ZipMaker.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -107,6 +111,25 @@ std::string FilesPack() {
     return pack;
 }
 
+// The pack folder's files deflated into a zip beside it: at the zip's root, or in a folder of
+// the pack's name.
+std::string ZipPack(const std::string& pack, bool inFolder) {
+    if (pack.empty())
+        return {};
+    std::string zip = pack + (inFolder ? "-in-folder.zip" : ".zip");
+    if (FileExists(zip))
+        return zip;
+    const std::string prefix = inFolder ? fs::path(pack).filename().string() + "/" : "";
+    std::vector<ziptest::Entry> entries;
+    for (const auto& file : fs::directory_iterator(pack)) {
+        std::ifstream in(file.path(), std::ios::binary);
+        entries.emplace_back(prefix + file.path().filename().string(),
+                             std::string(std::istreambuf_iterator<char>(in), {}));
+    }
+    WriteText(zip, ziptest::MakeZip(entries));
+    return zip;
+}
+
 void Import(benchmark::State& state, const std::string& pack) {
     if (pack.empty()) {
         state.SkipWithError("the pack could not be made (oggenc missing?)");
@@ -135,6 +158,16 @@ void WaveFilesPack110(benchmark::State& state) {
     Import(state, FilesPack());
 }
 BENCHMARK(WaveFilesPack110)->Unit(benchmark::kMillisecond);
+
+void OggSpritePack60sZip(benchmark::State& state) {
+    Import(state, ZipPack(SpritePack(), false));
+}
+BENCHMARK(OggSpritePack60sZip)->Unit(benchmark::kMillisecond);
+
+void WaveFilesPack110Zip(benchmark::State& state) {
+    Import(state, ZipPack(FilesPack(), true));
+}
+BENCHMARK(WaveFilesPack110Zip)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

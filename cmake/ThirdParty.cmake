@@ -1,5 +1,6 @@
 # Libraries from outside the project, as targets every folder can link:
 #   tappolo_vorbisfile   Ogg Vorbis decoding (libogg, libvorbis, vorbisfile)
+#   tappolo_minizip      reading zip files (minizip's unzip.c and ioapi.c, over zlib)
 # The cross builds compile them from the Debian source packages that tools/setup.sh unpacks into
 # build/_deps/<package> (Debian's patches applied); the native build links Debian's -dev packages
 # of the same versions, so native tests run the same decoder as the program. The fuzz build
@@ -26,7 +27,27 @@ function(tappolo_source_package package out)
     set(${out} "${dir}" PARENT_SCOPE)
 endfunction()
 
+# minizip comes only as source with zlib's package: every build compiles its reading half from
+# it, over the platform's zlib (MinGW's static libz-mingw-w64 for Windows, zlib1g natively).
+# Entries are read through our own I/O callbacks only; its stdio half is compiled all the same,
+# with glibc's 64-bit file calls declared. This unzip.c is built without decryption.
+function(tappolo_minizip)
+    tappolo_source_package(zlib zlib)
+    if(WIN32)
+        set(ZLIB_USE_STATIC_LIBS ON)
+    endif()
+    find_package(ZLIB REQUIRED)
+    tappolo_third_party_library(tappolo_minizip
+        "${zlib}/contrib/minizip/unzip.c" "${zlib}/contrib/minizip/ioapi.c")
+    if(NOT WIN32)
+        target_compile_definitions(tappolo_minizip PRIVATE _LARGEFILE64_SOURCE)
+    endif()
+    target_include_directories(tappolo_minizip SYSTEM PUBLIC "${zlib}/contrib/minizip")
+    target_link_libraries(tappolo_minizip PUBLIC ZLIB::ZLIB)
+endfunction()
+
 function(tappolo_third_party_libraries)
+    tappolo_minizip()
     if(NOT WIN32 AND NOT TAPPOLO_FUZZ)
         find_library(TAPPOLO_OGG_LIB ogg REQUIRED)
         find_library(TAPPOLO_VORBIS_LIB vorbis REQUIRED)

@@ -24,8 +24,10 @@ fi
 # Libraries the cross build compiles itself, from Debian's source packages with Debian's own
 # patches applied, unpacked into build/_deps/<package> (the native build uses the same
 # libraries' -dev packages). Adding a library is one more name here and its targets in
-# cmake/ThirdParty.cmake.
-source_packages=(benchmark libogg libvorbis)
+# cmake/ThirdParty.cmake. A name may carry a version ("name=version"): zlib is the one Debian 12
+# released, the version of its -dev packages here, as its later security update's source is not
+# to be had (that update mends minizip's zip writer, which we do not build).
+source_packages=(benchmark libogg libvorbis zlib=1:1.2.13.dfsg-1)
 
 # A private deb-src list made from the machine's own Debian entries, so that no host is named
 # here and the machine's apt configuration stays untouched.
@@ -62,7 +64,7 @@ deb_src_entries() {
 
 wanted=()
 for p in "${source_packages[@]}"; do
-    [ -f "$root/build/_deps/$p/.tappolo-version" ] || wanted+=("$p")
+    [ -f "$root/build/_deps/${p%%=*}/.tappolo-version" ] || wanted+=("$p")
 done
 if [ ${#wanted[@]} -gt 0 ]; then
     work="$root/build/_deps/apt-src"
@@ -76,8 +78,9 @@ if [ ${#wanted[@]} -gt 0 ]; then
     opts=(-o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts=/dev/null
         -o Dir::State::Lists="$work/lists" -o APT::Sandbox::User=root)
     apt-get "${opts[@]}" update -qq
-    for p in "${wanted[@]}"; do
-        (cd "$work/dl" && apt-get "${opts[@]}" source --download-only -qq "$p")
+    for entry in "${wanted[@]}"; do
+        p=${entry%%=*}
+        (cd "$work/dl" && apt-get "${opts[@]}" source --download-only -qq "$entry")
         dsc=$(ls "$work"/dl/"$p"_*.dsc | head -n 1)
         rm -rf "$root/build/_deps/$p"
         # dpkg-source checks the files against the .dsc's sums and applies Debian's patches.

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up and runs every test: the portable core natively (AddressSanitizer + UBSan), the
-# fuzz targets (record reader, wave reader, sound decoders, pack import) for a bounded time each, the i686
-# compile check, and every Win32 test under Wine (which also runs the core tests as Windows
-# programs).
+# fuzz targets (record reader, wave reader, sound decoders, pack import, zip reader) for a
+# bounded time each, the i686 compile check, and every Win32 test under Wine (which also runs
+# the core tests as Windows programs).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

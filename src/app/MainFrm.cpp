@@ -312,9 +312,9 @@ void TMainForm::RefreshSchemeMenu() {
 }
 
 void TMainForm::miImportPackClick(TComponent*) {
-    std::string path = ChooseSoundPack(this);
-    if (!path.empty())
-        ImportPacks({path});
+    std::vector<std::string> paths = ChooseSoundPacks(this);
+    if (!paths.empty())
+        ImportPacks(paths);
 }
 
 void TMainForm::ImportPacks(const std::vector<std::string>& paths) {

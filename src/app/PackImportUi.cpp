@@ -56,14 +56,17 @@ ImportOutcome ImportOne(const std::string& path, const std::string& programDir,
 
 } // namespace
 
-std::string ChooseSoundPack(TComponent* owner) {
+std::vector<std::string> ChooseSoundPacks(TComponent* owner) {
     TOwned<TOpenDialog> dialog(new TOpenDialog(owner));
     dialog->Title = kImportDialogTitle;
-    dialog->Filter = "Sound pack (config.json)|config.json";
-    dialog->Options = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-    if (!dialog->Execute())
-        return {};
-    return Utf16ToUtf8(AnsiToUtf16(dialog->FileName));
+    dialog->Filter = "Sound packs (config.json, *.zip)|config.json;*.zip";
+    dialog->Options = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT |
+                      OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    std::vector<std::string> paths;
+    if (dialog->Execute())
+        for (const std::string& file : dialog->Files)
+            paths.push_back(Utf16ToUtf8(AnsiToUtf16(file)));
+    return paths;
 }
 
 UINT SchemesChangedMessage() {

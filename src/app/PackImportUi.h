@@ -16,12 +16,13 @@
 #include <thread>
 #include <vector>
 
-// Title and filter of the dialog that picks a pack's config.json.
+// Title of the dialog that picks packs.
 constexpr const char* kImportDialogTitle = "Import Sound Pack";
 
-// Asks for a pack's config.json with the platform's file-open dialog over `owner`; its path in
-// UTF-8, empty when the user cancels.
-std::string ChooseSoundPack(TComponent* owner);
+// Asks for packs with the platform's file-open dialog over `owner`: their config.json files or
+// zip files, several at once, or folders named in the file name box. Their paths in UTF-8;
+// none when the user cancels.
+std::vector<std::string> ChooseSoundPacks(TComponent* owner);
 
 // The message a running Tappolo's main window takes as "the schemes folder changed: list the
 // schemes anew"; 0 when the system gave none, which never matches a message.

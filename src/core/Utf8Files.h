@@ -17,3 +17,21 @@ int64_t Utf8FileSize(const std::string& path);
 std::vector<uint8_t> ReadUtf8File(const std::string& path);
 // The folder's entries, named in UTF-8 (see ListFolder).
 std::vector<FolderEntry> ListUtf8Folder(const std::string& path);
+
+// A file open for reading at any place, without taking it whole: a zip is read from its end.
+class Utf8FileReader {
+public:
+    // Raises "Cannot open file ..." when no file can be read at path.
+    explicit Utf8FileReader(const std::string& path);
+    ~Utf8FileReader();
+    Utf8FileReader(const Utf8FileReader&) = delete;
+    Utf8FileReader& operator=(const Utf8FileReader&) = delete;
+
+    uint64_t Size() const { return FSize; }
+    // Up to `count` bytes from `offset` on; fewer at the end, none past it or when reading fails.
+    size_t ReadAt(uint64_t offset, void* buffer, size_t count);
+
+private:
+    intptr_t FHandle; // a Win32 HANDLE or a POSIX descriptor
+    uint64_t FSize = 0;
+};

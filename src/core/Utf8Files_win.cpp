@@ -3,6 +3,7 @@
 #include "Exception.h"
 #include "UniqueHandle_win.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -88,4 +89,37 @@ std::vector<FolderEntry> ListUtf8Folder(const std::string& path) {
             {Utf8(data.cFileName), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
     } while (FindNextFileW(find.Get(), &data));
     return entries;
+}
+
+Utf8FileReader::Utf8FileReader(const std::string& path) {
+    UniqueFile file(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.Get(), &size))
+        throw Exception(Format("Cannot open file \"%s\"", {path}));
+    FSize = static_cast<uint64_t>(size.QuadPart);
+    FHandle = reinterpret_cast<intptr_t>(file.Release());
+}
+
+Utf8FileReader::~Utf8FileReader() {
+    CloseHandle(reinterpret_cast<HANDLE>(FHandle));
+}
+
+size_t Utf8FileReader::ReadAt(uint64_t offset, void* buffer, size_t count) {
+    size_t done = 0;
+    while (done < count && offset + done < FSize) {
+        // The place to read from goes with the call: the handle keeps no position of ours.
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset + done);
+        at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+        DWORD read = 0;
+        const DWORD ask = static_cast<DWORD>(std::min<size_t>(count - done, 1u << 30));
+        if (!ReadFile(reinterpret_cast<HANDLE>(FHandle), static_cast<char*>(buffer) + done, ask,
+                      &read, &at) ||
+            read == 0)
+            break;
+        done += read;
+    }
+    return done;
 }

@@ -9,6 +9,7 @@
 #include "KeyPlan.h"
 #include "NameRules.h"
 #include "PackConfig.h"
+#include "PackFiles.h"
 #include "PackName.h"
 #include "PackPlan.h"
 #include "PubClassUnit.h"
@@ -57,48 +58,11 @@ std::string Shown(const std::string& utf8) {
     return Utf16ToAnsi(Utf8ToUtf16(utf8));
 }
 
-// A pack file's path: the config's UTF-8 name with the system's separators, under the pack
-// folder. The name is checked as the system will read it; none when it could mean another file.
-std::optional<std::string> PackFilePath(const std::string& folder, const std::string& name) {
-    std::string local = Utf16ToUtf8(Utf8ToUtf16(name));
-    if (!StaysInPack(local)) {
-        return std::nullopt;
-    }
-    std::replace(local.begin(), local.end(), '/', PathDelimiter);
-    std::replace(local.begin(), local.end(), '\\', PathDelimiter);
-    return Join(folder, local);
-}
-
-// Why there is no config.json: a nested pack, a config.txt, a zip.
-std::string MissingConfigReason(const std::string& folder) {
-    std::vector<FolderEntry> entries = ListUtf8Folder(folder);
-    for (const FolderEntry& entry : entries) {
-        if (entry.isFolder && Utf8FileExists(Join(Join(folder, entry.name), "config.json"))) {
-            return Format(
-                "It has no config.json, but its folder \"%s\" has one: import that folder",
-                {Shown(entry.name)});
-        }
-    }
-    for (const FolderEntry& entry : entries) {
-        if (!entry.isFolder && SameName(entry.name, "config.txt")) {
-            return "It has a config.txt but no config.json";
-        }
-    }
-    for (const FolderEntry& entry : entries) {
-        if (!entry.isFolder && EndsWithIgnoringCase(entry.name, ".zip")) {
-            return Format("It has no config.json, only the zip file \"%s\": extract the pack first",
-                          {Shown(entry.name)});
-        }
-    }
-    return "It has no config.json";
-}
-
 // The decoded sounds of one import, each file read once. The sprite is decoded only as far as
 // the key types' slices reach, and never past MaxSpriteMs.
 class PackSounds {
 public:
-    PackSounds(std::string folder, uint64_t spriteMs)
-        : FFolder(std::move(folder)), FSpriteMs(spriteMs) {}
+    PackSounds(PackFiles& files, uint64_t spriteMs) : FFiles(files), FSpriteMs(spriteMs) {}
 
     // The file decoded, or none when it is missing or cannot be decoded (the reason is kept).
     const WaveData* Get(const std::string& name, bool sprite) {
@@ -112,11 +76,10 @@ public:
 
 private:
     std::optional<WaveData> Load(const std::string& name, bool sprite) {
-        std::optional<std::string> path = PackFilePath(FFolder, name);
-        if (!path) {
+        if (!StaysInPack(Utf16ToUtf8(Utf8ToUtf16(name)))) {
             return Fault(Format("The sound file \"%s\" is not inside the pack", {Shown(name)}));
         }
-        int64_t size = Utf8FileSize(*path);
+        int64_t size = FFiles.Size(name);
         if (size < 0) {
             return Fault(Format("The sound file \"%s\" is missing", {Shown(name)}));
         }
@@ -127,7 +90,7 @@ private:
         uint64_t maxMs = sprite ? std::min(FSpriteMs, MaxSpriteMs + 1) : MaxKeySoundMs;
         WaveData sound;
         try {
-            sound = DecodeSound(ReadUtf8File(*path), maxMs);
+            sound = DecodeSound(FFiles.Read(name), maxMs);
         } catch (const Exception& e) {
             return Fault(
                 Format("The sound file \"%s\" cannot be decoded: %s", {Shown(name), e.Message()}));
@@ -167,7 +130,7 @@ private:
         return std::nullopt;
     }
 
-    std::string FFolder;
+    PackFiles& FFiles;
     uint64_t FSpriteMs;
     std::map<std::string, std::optional<WaveData>> FSounds;
     std::string FFirstFault;
@@ -260,16 +223,15 @@ std::vector<std::string> TakenNames(const std::string& schemes) {
     return taken;
 }
 
-PackConfig ReadConfig(const std::string& folder) {
-    std::string configPath = Join(folder, "config.json");
-    int64_t configSize = Utf8FileSize(configPath);
+PackConfig ReadConfig(PackFiles& files) {
+    int64_t configSize = files.Size("config.json");
     if (configSize < 0) {
-        throw Exception(MissingConfigReason(folder));
+        throw Exception(files.MissingConfigReason());
     }
     if (configSize > MaxConfigBytes) {
         throw Exception("Its config.json is larger than 1 MB");
     }
-    std::vector<uint8_t> text = ReadUtf8File(configPath);
+    std::vector<uint8_t> text = files.Read("config.json");
     return ParsePackConfig(
         std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
 }
@@ -421,13 +383,13 @@ TSchemeKeySounds KeySoundsRecord(const PackKeysPlan& keys, const SchemeSoundName
 // name is tried. A scheme file of the name, in any letter case, counts as taken.
 std::string CommitScheme(WorkingFolder& work, const std::string& schemes,
                          const std::string& programDir, const PackConfig& config,
-                         const std::string& folder, const TMySchemeInfo& scheme,
+                         const std::string& ownName, const TMySchemeInfo& scheme,
                          const TSchemeKeySounds& keySounds) {
     std::vector<std::string> lost;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::vector<std::string> taken = TakenNames(schemes);
         taken.insert(taken.end(), lost.begin(), lost.end());
-        std::string name = ImportedSchemeName(config.name, BaseName(folder), taken, programDir);
+        std::string name = ImportedSchemeName(config.name, ownName, taken, programDir);
         if (name.empty()) {
             break;
         }
@@ -464,10 +426,10 @@ std::string CommitScheme(WorkingFolder& work, const std::string& schemes,
 }
 
 // Read the config, plan, decode and slice into a working folder, name, write.
-PackImportResult Import(const std::string& folder, const std::string& programDir,
+PackImportResult Import(PackFiles& files, const std::string& programDir,
                         const ImportProgress& progress) {
-    PackConfig config = ReadConfig(folder);
-    PackSounds sounds(folder, SpriteReachMs(config));
+    PackConfig config = ReadConfig(files);
+    PackSounds sounds(files, SpriteReachMs(config));
     PackPlan plan = Plan(config, sounds);
     PackKeysPlan keys = PlanPackKeys(config, plan, UsableIn(sounds));
     SchemeSoundNames names(plan, keys);
@@ -490,7 +452,7 @@ PackImportResult Import(const std::string& folder, const std::string& programDir
     }
     FileLock share = EnterSchemesFolder(schemes);
     WorkingFolder work(schemes);
-    SoundFiles files(work.File(""));
+    SoundFiles written(work.File(""));
     TMySchemeInfo scheme;
     PackImportResult result;
     // The types with sounds of their own first: a key's sound the same as one of them is found
@@ -500,8 +462,8 @@ PackImportResult Import(const std::string& folder, const std::string& programDir
             if (!plan[type].source || plan[type].own != own) {
                 continue;
             }
-            files.Write(KeyTypeFileName(type),
-                        MakeKeySound(sounds, *plan[type].source, config.single));
+            written.Write(KeyTypeFileName(type),
+                          MakeKeySound(sounds, *plan[type].source, config.single));
             scheme.SetSound(static_cast<int>(type), KeyTypeFileName(type));
             result.ownSounds += own ? 1 : 0;
             if (progress) {
@@ -510,12 +472,12 @@ PackImportResult Import(const std::string& folder, const std::string& programDir
         }
     }
     for (const auto& [source, name] : names.Extra()) {
-        names.Written(source, files.Keep(name, MakeKeySound(sounds, source, source.slice)));
+        names.Written(source, written.Keep(name, MakeKeySound(sounds, source, source.slice)));
         if (progress) {
             progress(++done, total);
         }
     }
-    result.schemeName = CommitScheme(work, schemes, programDir, config, folder, scheme,
+    result.schemeName = CommitScheme(work, schemes, programDir, config, files.OwnName(), scheme,
                                      KeySoundsRecord(keys, names));
     return result;
 }
@@ -524,7 +486,7 @@ PackImportResult Import(const std::string& folder, const std::string& programDir
 
 bool IsPackPath(const std::string& path) {
     return Utf8DirectoryExists(path) ||
-           (Utf8FileExists(path) && SameName(BaseName(path), "config.json"));
+           (Utf8FileExists(path) && (SameName(BaseName(path), "config.json") || IsZipPath(path)));
 }
 
 PackImportResult ImportPack(const std::string& path, const std::string& programDir,
@@ -532,14 +494,15 @@ PackImportResult ImportPack(const std::string& path, const std::string& programD
     std::string given = WithoutTrailingDelimiter(path);
     std::string folder = given;
     std::string reason;
-    if (Utf8FileExists(given)) {
+    const bool zip = Utf8FileExists(given) && IsZipPath(given);
+    if (zip) {
+        // Messages name the zip itself.
+    } else if (Utf8FileExists(given)) {
         std::string parent =
             WithoutTrailingDelimiter(given.substr(0, given.size() - BaseName(given).size()));
         folder = parent.empty() ? std::string(1, '.') : parent;
-        if (EndsWithIgnoringCase(given, ".zip")) {
-            reason = "It is a zip file: extract the pack first";
-        } else if (!SameName(BaseName(given), "config.json")) {
-            reason = "Choose the pack's folder or its config.json";
+        if (!SameName(BaseName(given), "config.json")) {
+            reason = "Choose the pack's folder, its config.json or its zip file";
         }
     } else if (!Utf8DirectoryExists(given)) {
         reason = "It does not exist";
@@ -548,7 +511,8 @@ PackImportResult ImportPack(const std::string& path, const std::string& programD
         if (!reason.empty()) {
             throw Exception(reason);
         }
-        return Import(folder, programDir, progress);
+        std::unique_ptr<PackFiles> files = zip ? OpenPackZip(given) : OpenPackFolder(folder);
+        return Import(*files, programDir, progress);
     } catch (const Exception& e) {
         throw Exception(
             Format("The sound pack \"%s\" cannot be imported. %s", {Shown(folder), e.Message()}));

@@ -20,18 +20,18 @@ struct PackImportResult {
 // written). Called on the importing thread.
 using ImportProgress = std::function<void(int done, int total)>;
 
-// Imports the pack at `path` (its folder, or its config.json, named in UTF-8) into programDir's
-// schemes folder. All or nothing: the sounds are made in a working folder of the schemes folder
-// under a name no scheme can have, which is renamed into place, then the key sounds file is
-// written, and the scheme file last, both through the crash-safe save. The pack folder is only
-// read. Raises an Exception naming the pack folder and the reason; nothing of the schemes folder is
-// then changed. Imports may run at the same time, in threads or processes: each gets a name of its
-// own.
+// Imports the pack at `path` (its folder, its config.json, or its zip file, named in UTF-8)
+// into programDir's schemes folder. All or nothing: the sounds are made in a working folder of
+// the schemes folder under a name no scheme can have, which is renamed into place, then the key
+// sounds file is written, and the scheme file last, both through the crash-safe save. The pack
+// is only read. Raises an Exception naming the pack folder (or zip) and the reason; nothing of
+// the schemes folder is then changed. Imports may run at the same time, in threads or
+// processes: each gets a name of its own.
 PackImportResult ImportPack(const std::string& path, const std::string& programDir,
                             const ImportProgress& progress = {});
 
-// True when `path` (UTF-8) looks like something to import: a folder, or a file named
-// config.json.
+// True when `path` (UTF-8) looks like something to import: a folder, a file named
+// config.json, or a file whose name ends in ".zip".
 bool IsPackPath(const std::string& path);
 
 // The line the user reads about a finished import.

@@ -68,6 +68,23 @@ bool TOpenDialog::Execute() {
     });
     if (!GetOpenFileNameA(&ofn))
         return false;
-    FileName = file.data();
+    // Several files come as their folder and their names, each ending in a NUL (the first name
+    // is then preceded by one); one comes whole.
+    Files.clear();
+    const char* folder = file.data();
+    if (!(Options & OFN_ALLOWMULTISELECT) || ofn.nFileOffset == 0 ||
+        file[ofn.nFileOffset - 1] != '\0')
+        Files.push_back(folder);
+    else
+        for (const char* name = file.data() + ofn.nFileOffset; *name != '\0';
+             name += lstrlenA(name) + 1) {
+            std::string path = folder;
+            if (!path.empty() && path.back() != '\\')
+                path += '\\';
+            Files.push_back(path + name);
+        }
+    if (Files.empty())
+        return false;
+    FileName = Files.front();
     return true;
 }

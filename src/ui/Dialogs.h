@@ -7,6 +7,7 @@
 #include <commdlg.h>
 
 #include <string>
+#include <vector>
 
 class TOpenDialog : public TComponent {
 public:
@@ -19,6 +20,8 @@ public:
     std::string InitialDir;
     // The chosen file's full path; also the name proposed when the dialog opens.
     std::string FileName;
+    // Every chosen file's full path, FileName first: several with OFN_ALLOWMULTISELECT.
+    std::vector<std::string> Files;
     // Runs the dialog over the owner's window; false when the user cancels.
     bool Execute();
 };

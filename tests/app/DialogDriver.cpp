@@ -189,6 +189,27 @@ bool ChooseFile(DWORD processId, const std::string& path, milliseconds timeout,
     return WaitGone(dialog, timeout);
 }
 
+bool ChooseFiles(DWORD processId, const std::string& folder, const std::vector<std::string>& names,
+                 milliseconds timeout, const std::string& title) {
+    HWND dialog = WaitWindow(processId, title, timeout);
+    if (!dialog)
+        return false;
+    HWND name = GetDlgItem(dialog, 0x47C);
+    if (!name || !IsWindowVisible(name))
+        name = GetDlgItem(dialog, 0x480);
+    if (!name)
+        return false;
+    // A folder's name opens that folder; the dialog stays.
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+    SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    std::string quoted;
+    for (const std::string& n : names)
+        quoted += (quoted.empty() ? "\"" : " \"") + n + "\"";
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(quoted.c_str()));
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    return WaitGone(dialog, timeout);
+}
+
 PanelLook LookOf(HWND panel) {
     PanelLook look;
     RECT r;

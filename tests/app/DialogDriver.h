@@ -43,6 +43,10 @@ void ChooseComboItem(HWND combo, int index);
 // path.
 bool ChooseFile(DWORD processId, const std::string& path, milliseconds timeout,
                 const std::string& title = "Open");
+// The same with several names of one folder, as a user picks them together: the dialog is
+// taken to the folder first, then given the names in quotes.
+bool ChooseFiles(DWORD processId, const std::string& folder, const std::vector<std::string>& names,
+                 milliseconds timeout, const std::string& title = "Open");
 
 // How a drawn panel looks on the screen: pressed in or standing out, and whether its caption
 // is drawn in maroon (128, 0, 0) or in black.

@@ -6,6 +6,7 @@
 #include "DialogDriver.h"
 #include "PubClassUnit.h"
 #include "SchemeKeySounds.h"
+#include "ZipMaker.h"
 
 #include <algorithm>
 #include <cmath>
@@ -403,6 +404,37 @@ std::vector<std::string> TypeFilesAnd(std::vector<std::string> more) {
     return more;
 }
 
+// A pack folder's files as a zip: at its root, or in one folder of the given name.
+std::string ZipOf(const std::string& packFolder, const std::string& inFolder) {
+    std::vector<ziptest::Entry> entries;
+    const std::string prefix = inFolder.empty() ? "" : inFolder + "/";
+    if (!prefix.empty())
+        entries.emplace_back(prefix, "");
+    for (auto& [name, bytes] : Snapshot(packFolder)) {
+        if (name.back() == '\\')
+            continue;
+        std::string inZip = name;
+        for (char& c : inZip)
+            if (c == '\\')
+                c = '/';
+        entries.emplace_back(prefix + inZip, bytes);
+    }
+    return ziptest::MakeZip(entries);
+}
+
+// Waits until each scheme file is there.
+bool WaitSchemes(const ProgramDir& dir, const std::vector<std::string>& names) {
+    for (int i = 0; i < 600; ++i) {
+        if (std::all_of(names.begin(), names.end(), [&](const std::string& name) {
+                return GetFileAttributesA((dir.SchemesPath() + name + ".tss").c_str()) !=
+                       INVALID_FILE_ATTRIBUTES;
+            }))
+            return true;
+        Sleep(100);
+    }
+    return false;
+}
+
 using Import = app::SpeechTest;
 
 } // namespace
@@ -714,4 +746,61 @@ TEST_F(Import, EveryKeysOwnSoundsReleasesAndTakesAreKept) {
     EXPECT_EQ(backSpace.bits, 16);
     EXPECT_EQ(backSpace.rate, 22050u);
     EXPECT_EQ(backSpace.channels, 2);
+}
+
+TEST_F(Import, ZipsAtTheirRootOrOneFolderDeepGiveTheSchemesTheirFoldersGiveByteForByte) {
+    PackDir oreo("zip-oreo"), cream("zip-cream"), zips("zips");
+    MakeOreo(oreo);
+    MakeCream(cream);
+    zips.Write("oreo.zip", ZipOf(oreo.win, ""));
+    zips.Write("Cream.ZIP", ZipOf(cream.win, "NK Cream"));
+    zips.Write("oreo in a folder.zip", ZipOf(oreo.win, "EG Oreo"));
+    zips.Write("cream at the root.zip", ZipOf(cream.win, ""));
+    ziptest::Entry locked("a.wav", "RIFF", true, 1);
+    zips.Write("locked.zip", ziptest::MakeZip({{"config.json", "{}"}, locked}));
+
+    ProgramDir dir("import-zip");
+    const std::string oreoName = "EG Oreo", creamName = "NK Cream (original by Ryan)";
+    ASSERT_EQ(RunTappolo(dir, "/import \"" + oreo.Folder() + "\" \"" + cream.Folder() + "\" /quiet",
+                         nullptr, 60s),
+              0u);
+    // Dropped on the exe: the zips' bare paths.
+    std::string box;
+    ASSERT_EQ(RunTappolo(dir, "\"" + zips.win + "oreo.zip\" \"" + zips.win + "Cream.ZIP\"", &box),
+              0u);
+    const std::string own = ": 16 of the 16 key types have a sound of their own.";
+    EXPECT_EQ(box, "Imported " + oreoName + " 2" + own + "\nImported " + creamName + " 2" + own);
+    // A hostile zip is named and changes nothing.
+    const auto before = Snapshot(dir.SchemesPath());
+    EXPECT_EQ(RunTappolo(dir, "/import \"" + zips.win + "locked.zip\"", &box), 1u);
+    EXPECT_EQ(box, "The sound pack \"" + zips.win +
+                       "locked.zip\" cannot be imported. The file \"a.wav\" in the zip is "
+                       "encrypted.");
+    EXPECT_EQ(Snapshot(dir.SchemesPath()), before);
+
+    // Two zips picked together in the tray menu's dialog, and a pack folder named with them.
+    zips.Write("Letter Pack\\config.json", R"({"name": "Letters", "key_define_type": "multi",
+        "defines": {"30": "a.wav"}})");
+    zips.Write("Letter Pack\\a.wav", ToneWave(ToneNumber(3), 100, Flavour::Pcm16, 44100, 1));
+    AppProcess tappolo;
+    ASSERT_TRUE(tappolo.Start(dir));
+    ASSERT_NE(tappolo.WaitTray(10s), nullptr);
+    ASSERT_TRUE(tappolo.ChooseItem(mpImportPack));
+    ASSERT_TRUE(ChooseFiles(tappolo.Id(), zips.Folder(),
+                            {"oreo in a folder.zip", "cream at the root.zip", "Letter Pack"}, 10s,
+                            "Import Sound Pack"));
+    ASSERT_TRUE(WaitSchemes(dir, {oreoName + " 3", creamName + " 3", "Letters"}));
+    EXPECT_NEAR(LetterTone(dir.SchemesPath() + "Letters\\"), ToneNumber(3), 0.01);
+
+    for (const std::string& name : {oreoName, creamName}) {
+        const auto fromFolder = Snapshot(dir.SchemesPath() + name + "\\");
+        ASSERT_GE(fromFolder.size(), 16u) << name;
+        const std::string scheme = wt::ReadFileBytes(dir.SchemesPath() + name + ".tss");
+        const std::string keys = wt::ReadFileBytes(dir.SchemesPath() + name + ".tsk");
+        for (const char* n : {" 2", " 3"}) {
+            EXPECT_EQ(Snapshot(dir.SchemesPath() + name + n + "\\"), fromFolder) << name << n;
+            EXPECT_EQ(wt::ReadFileBytes(dir.SchemesPath() + name + n + ".tss"), scheme);
+            EXPECT_EQ(wt::ReadFileBytes(dir.SchemesPath() + name + n + ".tsk"), keys);
+        }
+    }
 }

@@ -6,6 +6,7 @@
 #include "Exception.h"
 #include "FileLock.h"
 #include "SchemeStore.h"
+#include "ZipMaker.h"
 
 #include <gtest/gtest.h>
 
@@ -195,8 +196,14 @@ TEST_F(PackImport, BadPacksSayWhyAndChangeNothing) {
                   "Vorbis data is damaged");
     Write("pack.zip", "PK\x03\x04");
     EXPECT_EQ(ImportError(Dir("pack.zip"), ProgramDir()),
-              "The sound pack \"" + FTemp.File("").substr(0, FTemp.File("").size() - 1) +
-                  "\" cannot be imported. It is a zip file: extract the pack first");
+              "The sound pack \"" + Dir("pack.zip") +
+                  "\" cannot be imported. The zip file is damaged: its list of files cannot be "
+                  "read");
+    Write("zipped/pack.zip", ziptest::MakeZip({{"config.json", "{}"}}));
+    EXPECT_EQ(ImportError(Dir("zipped"), ProgramDir()),
+              "The sound pack \"" + Dir("zipped") +
+                  "\" cannot be imported. It has no config.json, but it has the zip file "
+                  "\"pack.zip\": import that zip");
     EXPECT_EQ(Snapshot(Dir("program")), before);
 }
 
@@ -271,4 +278,37 @@ TEST_F(PackImport, WorkingFoldersHaveNamesNoSchemeHasAndNoneIsLeftBehind) {
     // With no other import running, the next one cleans up.
     EXPECT_EQ(ImportPack(Dir("pack"), ProgramDir()).schemeName, "Foo");
     EXPECT_FALSE(fs::exists(stale));
+}
+
+TEST_F(PackImport, AZipImportsAsItsFolderDoes) {
+    const std::string config = R"({"key_define_type": "multi",
+        "defines": {"30": "Sounds/A.wav", "28": "sounds\\enter.WAV", "57": "space.wav"}})";
+    const std::string a = Wave(8000, 1, 16, Samples16({1, 2, 3}));
+    const std::string enter = Wave(11025, 1, 8, std::string("\x80\x00\xFF", 3));
+    const std::string space = Wave(8000, 1, 16, Samples16({7, 8}));
+    Write("Clicky/config.json", config);
+    Write("Clicky/Sounds/A.wav", a);
+    Write("Clicky/sounds/enter.WAV", enter);
+    Write("Clicky/space.wav", space);
+    EXPECT_EQ(ImportPack(Dir("Clicky"), ProgramDir()).schemeName, "Clicky");
+    const auto fromFolder = Snapshot(Schemes("Clicky"));
+    ASSERT_EQ(fromFolder.size(), 16u);
+
+    // The sounds' paths in another letter case, and Space's file in a folder of its own: found
+    // by its base name. No name in the config: the zip's own.
+    Write("Clicky.Zip", ziptest::MakeZip({{"CONFIG.json", config},
+                                          {"sounds/a.wav", a},
+                                          {"SOUNDS/Enter.wav", enter, false},
+                                          {"extra/Space.WAV", space}}));
+    EXPECT_EQ(ImportPack(Dir("Clicky.Zip"), ProgramDir()).schemeName, "Clicky 2");
+    EXPECT_EQ(Snapshot(Schemes("Clicky 2")), fromFolder);
+
+    // A hostile zip says so, and nothing changes.
+    auto before = Snapshot(Schemes());
+    ziptest::Entry locked("sounds/a.wav", a, true, 1);
+    Write("locked.zip", ziptest::MakeZip({{"config.json", config}, locked}));
+    EXPECT_EQ(ImportError(Dir("locked.zip"), ProgramDir()),
+              "The sound pack \"" + Dir("locked.zip") +
+                  "\" cannot be imported. The file \"sounds/a.wav\" in the zip is encrypted");
+    EXPECT_EQ(Snapshot(Schemes()), before);
 }
