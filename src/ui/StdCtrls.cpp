@@ -149,6 +149,57 @@ LRESULT TEdit::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return TControl::WndProc(message, wParam, lParam);
 }
 
+namespace {
+
+constexpr TListMessages kComboBoxMessages{CB_ADDSTRING, CB_RESETCONTENT, CB_DELETESTRING,
+                                          CB_GETCOUNT,  CB_GETLBTEXTLEN, CB_GETLBTEXT,
+                                          CB_GETCURSEL, CB_SETCURSEL,    CB_ERR};
+constexpr TListMessages kListBoxMessages{LB_ADDSTRING, LB_RESETCONTENT, LB_DELETESTRING,
+                                         LB_GETCOUNT,  LB_GETTEXTLEN,   LB_GETTEXT,
+                                         LB_GETCURSEL, LB_SETCURSEL,    LB_ERR};
+
+} // namespace
+
+void TItemList::Add(const std::string& item) {
+    SendMessageA(Handle(), FMessages.Add, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+void TItemList::Clear() {
+    SendMessageA(Handle(), FMessages.Reset, 0, 0);
+}
+
+void TItemList::Delete(int index) {
+    SendMessageA(Handle(), FMessages.Delete, static_cast<WPARAM>(index), 0);
+}
+
+int TItemList::Count() const {
+    return Window() ? static_cast<int>(SendMessageA(Window(), FMessages.Count, 0, 0)) : 0;
+}
+
+std::string TItemList::Items(int index) const {
+    if (!Window())
+        return {};
+    LRESULT length = SendMessageA(Window(), FMessages.TextLength, static_cast<WPARAM>(index), 0);
+    if (length == FMessages.Error)
+        return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    LRESULT got = SendMessageA(Window(), FMessages.Text, static_cast<WPARAM>(index),
+                               reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got == FMessages.Error ? 0 : static_cast<size_t>(got));
+    return text;
+}
+
+int TItemList::ItemIndex() const {
+    return Window() ? static_cast<int>(SendMessageA(Window(), FMessages.Selection, 0, 0)) : -1;
+}
+
+void TItemList::SetItemIndex(int index) {
+    SendMessageA(Handle(), FMessages.Select, static_cast<WPARAM>(index), 0);
+}
+
+TComboBox::TComboBox(TForm* owner, TControl* parent)
+    : TItemList(owner, parent, kComboBoxMessages) {}
+
 DWORD TComboBox::Style() const {
     return WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
 }
@@ -158,43 +209,6 @@ RECT TComboBox::CreationBounds() const {
     RECT bounds = BoundsRect();
     bounds.bottom += DropDownCount * (Form()->Font.Height + 5);
     return bounds;
-}
-
-void TComboBox::Add(const std::string& item) {
-    SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-}
-
-void TComboBox::Clear() {
-    SendMessageA(Handle(), CB_RESETCONTENT, 0, 0);
-}
-
-void TComboBox::Delete(int index) {
-    SendMessageA(Handle(), CB_DELETESTRING, static_cast<WPARAM>(index), 0);
-}
-
-int TComboBox::Count() const {
-    return Window() ? static_cast<int>(SendMessageA(Window(), CB_GETCOUNT, 0, 0)) : 0;
-}
-
-std::string TComboBox::Items(int index) const {
-    if (!Window())
-        return {};
-    LRESULT length = SendMessageA(Window(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == CB_ERR)
-        return {};
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    LRESULT got = SendMessageA(Window(), CB_GETLBTEXT, static_cast<WPARAM>(index),
-                               reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got == CB_ERR ? 0 : static_cast<size_t>(got));
-    return text;
-}
-
-int TComboBox::ItemIndex() const {
-    return Window() ? static_cast<int>(SendMessageA(Window(), CB_GETCURSEL, 0, 0)) : -1;
-}
-
-void TComboBox::SetItemIndex(int index) {
-    SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 std::string TComboBox::Text() const {
@@ -210,45 +224,10 @@ bool TComboBox::Command(int code) {
     return true;
 }
 
+TListBox::TListBox(TForm* owner, TControl* parent) : TItemList(owner, parent, kListBoxMessages) {}
+
 DWORD TListBox::Style() const {
     return WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
-}
-
-void TListBox::Add(const std::string& item) {
-    SendMessageA(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-}
-
-void TListBox::Clear() {
-    SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
-}
-
-void TListBox::Delete(int index) {
-    SendMessageA(Handle(), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
-}
-
-int TListBox::Count() const {
-    return Window() ? static_cast<int>(SendMessageA(Window(), LB_GETCOUNT, 0, 0)) : 0;
-}
-
-std::string TListBox::Items(int index) const {
-    if (!Window())
-        return {};
-    LRESULT length = SendMessageA(Window(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR)
-        return {};
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    LRESULT got = SendMessageA(Window(), LB_GETTEXT, static_cast<WPARAM>(index),
-                               reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got == LB_ERR ? 0 : static_cast<size_t>(got));
-    return text;
-}
-
-int TListBox::ItemIndex() const {
-    return Window() ? static_cast<int>(SendMessageA(Window(), LB_GETCURSEL, 0, 0)) : -1;
-}
-
-void TListBox::SetItemIndex(int index) {
-    SendMessageA(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 bool TListBox::Command(int code) {

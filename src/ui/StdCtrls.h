@@ -101,11 +101,16 @@ private:
 };
 
 // A drop-down list that cannot be typed into, in the order of its items.
-class TComboBox : public TControl {
-public:
-    using TControl::TControl;
-    int DropDownCount = 8;
+// The messages a list control takes: the combo box's and the list box's differ in their codes
+// alone.
+struct TListMessages {
+    UINT Add, Reset, Delete, Count, TextLength, Text, Selection, Select;
+    LRESULT Error;
+};
 
+// Texts in the order they were added, one of them selected.
+class TItemList : public TControl {
+public:
     void Add(const std::string& item);
     void Clear();
     void Delete(int index);
@@ -114,11 +119,25 @@ public:
     // -1 when nothing is selected. Setting it does not run OnSelect.
     int ItemIndex() const;
     void SetItemIndex(int index);
-    // The selected item's text, empty when nothing is selected.
-    std::string Text() const;
 
     // The user chose an item.
     TNotifyEvent OnSelect;
+
+protected:
+    TItemList(TForm* owner, TControl* parent, const TListMessages& messages)
+        : TControl(owner, parent), FMessages(messages) {}
+
+private:
+    const TListMessages& FMessages;
+};
+
+class TComboBox : public TItemList {
+public:
+    explicit TComboBox(TForm* owner, TControl* parent = nullptr);
+    int DropDownCount = 8;
+
+    // The selected item's text, empty when nothing is selected.
+    std::string Text() const;
 
 protected:
     const char* ClassName() const override { return "COMBOBOX"; }
@@ -127,21 +146,10 @@ protected:
     bool Command(int code) override;
 };
 
-// A list of texts in the order they were added, one of them selected.
-class TListBox : public TControl {
+class TListBox : public TItemList {
 public:
-    using TControl::TControl;
-    void Add(const std::string& item);
-    void Clear();
-    void Delete(int index);
-    int Count() const;
-    std::string Items(int index) const;
-    // -1 when nothing is selected. Setting it does not run OnSelect.
-    int ItemIndex() const;
-    void SetItemIndex(int index);
+    explicit TListBox(TForm* owner, TControl* parent = nullptr);
 
-    // The user chose an item.
-    TNotifyEvent OnSelect;
     // An item was double-clicked.
     TNotifyEvent OnDblClick;
 
