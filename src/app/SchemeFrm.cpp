@@ -119,7 +119,7 @@ protected:
         if (FMarked) {
             // Over the caption, where the key does not move when pressed: it stays readable on a
             // cut caption and both faces.
-            const int size = std::max(4, ScaleToScreen(4));
+            const int size = std::max(5, ScaleToScreen(5));
             SetDCBrushColor(dc, kMarkColor);
             SetDCPenColor(dc, kMarkColor);
             HGDIOBJ brush = SelectObject(dc, GetStockObject(DC_BRUSH));
@@ -164,8 +164,8 @@ TSchemeForm::TSchemeForm(TComponent* AOwner) : TForm(AOwner) {
         {&pnlKeyborad, "pnlKeyborad", "", 8, 37, 492, 158},
         // On the function key row, aligned with the keys below: the release sound belongs to
         // the key type shown above it.
-        {&lblRelease, &pnlKeyborad, "lblRelease", "&Release", 325, 10, 38, 13},
-        {&edtReleaseFile, &pnlKeyborad, "edtReleaseFile", "", 365, 6, 76, 21},
+        {&lblRelease, &pnlKeyborad, "lblRelease", "&Release", 322, 10, 44, 13},
+        {&edtReleaseFile, &pnlKeyborad, "edtReleaseFile", "", 367, 6, 74, 21},
         {&btnReleaseNone, &pnlKeyborad, "btnReleaseNone", "x", 444, 6, 20, 21},
         {&btnReleaseFile, &pnlKeyborad, "btnReleaseFile", "...", 466, 6, 20, 21},
         {&Bevel1, "Bevel1", "", 0, 202, 505, 2},
