@@ -55,8 +55,7 @@ protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == WM_CONTEXTMENU && OnContextPopup) {
             POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            // From the keyboard (the key never has the focus, but a parent may pass it on):
-            // the menu opens over the key.
+            // No point (the menu asked for from the keyboard): it opens over the key.
             if (lParam == -1) {
                 RECT r;
                 GetWindowRect(Handle(), &r);
@@ -117,8 +116,8 @@ protected:
         RestoreDC(dc, saved);
         SelectObject(dc, previous);
         if (FMarked) {
-            // Over the caption, where the key does not move when pressed: it stays readable on a
-            // cut caption and both faces.
+            // Drawn last, at one place whether the key looks pressed or not: no caption hides
+            // it.
             const int size = std::max(5, ScaleToScreen(5));
             SetDCBrushColor(dc, kMarkColor);
             SetDCPenColor(dc, kMarkColor);
