@@ -43,8 +43,6 @@ TEST(SchemeKeyEdits, OwnSoundsChosenAreOneTakeAndKeysLeftAloneKeepTheirs) {
                                                      {End, {}, {"end-up.wav"}}}));
     EXPECT_TRUE(HasOwnSound(sounds, MainEnter)) << "a release of its own marks the key";
     EXPECT_FALSE(HasOwnSound(sounds, PadEnter));
-    sounds.Keys.push_back({Mute, {}, {}});
-    EXPECT_FALSE(HasOwnSound(sounds, Mute)) << "an entry without sounds";
 }
 
 TEST(SchemeKeyEdits, ANewTypeSoundConcernsThePictureKeysOfThatTypeWithPressSoundsOfTheirOwn) {
@@ -69,29 +67,11 @@ TEST(SchemeKeyEdits, ANewTypeSoundConcernsThePictureKeysOfThatTypeWithPressSound
     EXPECT_EQ(sounds.TypePress[Letter], (SoundTakes{"a.wav", "a-2.wav"}));
     TypeSoundChosen(sounds, Letter, "b.wav");
     EXPECT_TRUE(sounds.TypePress[Letter].empty());
-    sounds.TypeRelease[Letter] = {"up.wav", "up-2.wav"};
-    SetTypeReleaseSound(sounds, Letter, "click.wav");
-    EXPECT_EQ(sounds.TypeRelease[Letter], SoundTakes{"click.wav"});
-    SetTypeReleaseSound(sounds, Letter, "");
-    EXPECT_TRUE(sounds.TypeRelease[Letter].empty());
-}
 
-TEST(SchemeKeyEdits, TheFieldsShowWhatTheKeyOrItsTypePlays) {
-    TSchemeKeySounds sounds;
-    sounds.TypePress[Letter] = {"old.wav", "old-2.wav"};
-    sounds.TypeRelease[Letter] = {"up.wav", "up-2.wav"};
-    sounds.Keys = {{Q, {"q.wav", "q-2.wav"}, {}}, {A, {}, {"a-up.wav"}}};
-    auto shown = [&](std::optional<KeyPlace> key) {
-        const ShownSounds s = ShownSoundsOf(sounds, Letter, "letter.wav", key);
-        return std::pair{s.Press, s.Release};
-    };
-    EXPECT_EQ(shown(std::nullopt), (std::pair<std::string, std::string>{"letter.wav", "up.wav"}));
-    EXPECT_EQ(shown(Q), (std::pair<std::string, std::string>{"q.wav", "up.wav"}));
-    EXPECT_EQ(shown(A), (std::pair<std::string, std::string>{"letter.wav", "a-up.wav"}));
-    sounds.TypeRelease[Letter].clear();
-    EXPECT_EQ(shown(Q), (std::pair<std::string, std::string>{"q.wav", ""}));
-    const ShownSounds none = ShownSoundsOf(sounds, Enter, "", std::nullopt);
-    EXPECT_EQ(none.Press + none.Release, "");
+    // A key with a release sound of its own only shows its type's press sound.
+    sounds.TypeRelease[Letter] = {"up.wav"};
+    const ShownSounds a = ShownSoundsOf(sounds, Letter, "b.wav", A);
+    EXPECT_EQ(a.Press + "|" + a.Release, "b.wav|a-up.wav");
 }
 
 } // namespace

@@ -98,7 +98,7 @@ TEST(SchemeDisk, KeySoundsGoWithTheirSchemeAndANewSchemeStartsWithout) {
     EXPECT_FALSE(Exists(schemes + "Rock.tss"));
 }
 
-TEST(SchemeDisk, KeySoundsAreReadWithTheirSchemeFileOnlyAndWrittenForTheSchemesOwnEntry) {
+TEST(SchemeDisk, KeySoundsAreReadOnlyBesideTheirSchemeFile) {
     const std::string dir = wt::MakeTempDir("schemekeyrecord");
     const std::string schemes = dir + "schemes\\";
     ASSERT_TRUE(CreateScheme(dir, "Rock"));
@@ -106,25 +106,15 @@ TEST(SchemeDisk, KeySoundsAreReadWithTheirSchemeFileOnlyAndWrittenForTheSchemesO
     std::string bytes = "\x02\x01";
     for (int i = 0; i < 32; ++i)
         bytes += std::string("\x02\x00", 2);
-    bytes += std::string("\x02\x01\x02\x10\x02\x01\x06\x05q.wav\x02\x00", 15);
-    File(schemes + "Rock.tsk", bytes);
+    File(schemes + "Rock.tsk",
+         bytes + std::string("\x02\x01\x02\x10\x02\x01\x06\x05q.wav\x02\x00", 15));
     TSchemeKeySounds sounds;
-    sounds.TypeRelease[0] = {"left.wav"};
     LoadSchemeKeySounds(dir, {"Rock", true}, sounds);
     EXPECT_TRUE(sounds.Empty()) << "no scheme file: not Rock's";
     File(schemes + "Rock.tss", "");
-    LoadSchemeKeySounds(dir, {"Rock", false}, sounds);
-    EXPECT_TRUE(sounds.Empty()) << "an entry listed from another file";
     LoadSchemeKeySounds(dir, {"Rock", true}, sounds);
     ASSERT_EQ(sounds.Keys.size(), 1u);
     EXPECT_EQ(sounds.Keys[0].Press, SoundTakes{"q.wav"});
-
-    EXPECT_FALSE(SaveSchemeKeySounds(dir, {"Rock", false}, TSchemeKeySounds{}));
-    EXPECT_EQ(wt::ReadFileBytes(schemes + "Rock.tsk"), bytes);
-    EXPECT_TRUE(SaveSchemeKeySounds(dir, {"Rock", true}, sounds));
-    EXPECT_EQ(wt::ReadFileBytes(schemes + "Rock.tsk"), bytes);
-    EXPECT_TRUE(SaveSchemeKeySounds(dir, {"Rock", true}, TSchemeKeySounds{}));
-    EXPECT_FALSE(Exists(schemes + "Rock.tsk"));
 }
 
 } // namespace
