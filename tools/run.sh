@@ -21,6 +21,14 @@ mkdir -p "$run"
 # The program directory holds the settings file; a copy keeps the build output pristine.
 rm -rf "$program"
 cp -r build/win64/out "$program"
+# In this copy the system scheme's Q has a sound of its own, so that the Scheme Set screenshot
+# shows a marked key (no Q is typed below). The key sounds file in tagged values: format 1, no
+# key type takes, one key (scan code 0x10) pressed with function.wav.
+{
+    printf '\x02\x01'
+    for _ in $(seq 32); do printf '\x02\x00'; done
+    printf '\x02\x01\x02\x10\x02\x01\x06\x0cfunction.wav\x02\x00'
+} >"$program/schemes/Fight.tsk"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     export WINEPREFIX="$run/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

@@ -5,6 +5,7 @@
 #include "Exception.h"
 #include "FileSystem.h"
 #include "KeySound.h"
+#include "KeyPanelKeys.h"
 #include "KeyTypes.h"
 #include "KeyboardPicture.h"
 #include "NameRules.h"
@@ -15,21 +16,57 @@
 #include "SchemeStore.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
 constexpr const char* kSystemScheme = "Fight";
+constexpr const char* kOwnKeysTakeNewSound =
+    "Some keys of this type have sounds of their own. Should they play the new sound too?";
+// Test Sound plays the release this long after the press, as a short key stroke would.
+constexpr unsigned kTestReleaseDelay = 300;
+// The mark of a key with a sound of its own: a colour no caption or edge has.
+constexpr COLORREF kMarkColor = RGB(0, 96, 208);
+
+} // namespace
 
 // A key of the keyboard picture. Most captions are wider than a 20-pixel key in the dialog's
 // font: each is drawn in the largest of a few smaller sizes at which it fits, broken at its
 // blank ("Num" over "Lock"); only what fits at none is cut at the key's edges, and those keys
-// name themselves in a tooltip.
+// name themselves in a tooltip. A key with a sound of its own has a dot in its top right
+// corner.
 class TKeyPanel : public TPanel {
 public:
     TKeyPanel(TForm* form, TControl* parent, const std::vector<UniqueFont>& fonts)
         : TPanel(form, parent), FFonts(fonts) {}
 
+    // The right button was released on the key, at a screen point.
+    std::function<void(TKeyPanel* panel, POINT at)> OnContextPopup;
+
+    void SetMarked(bool marked) {
+        if (marked == FMarked)
+            return;
+        FMarked = marked;
+        if (HandleAllocated())
+            InvalidateRect(Handle(), nullptr, TRUE);
+    }
+
 protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_CONTEXTMENU && OnContextPopup) {
+            POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            // No point (the menu asked for from the keyboard): it opens over the key.
+            if (lParam == -1) {
+                RECT r;
+                GetWindowRect(Handle(), &r);
+                at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            }
+            OnContextPopup(this, at);
+            return 0;
+        }
+        return TPanel::WndProc(message, wParam, lParam);
+    }
+
     void DrawItem(const DRAWITEMSTRUCT& item) override {
         HDC dc = item.hDC;
         RECT r = item.rcItem;
@@ -41,6 +78,7 @@ protected:
                                    : face);
         FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
         DrawEdge(dc, &r, sunken ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
+        const RECT inside = r;
         if (sunken)
             OffsetRect(&r, 1, 1);
         const std::string caption = Text();
@@ -72,18 +110,32 @@ protected:
             text.left -= (need.right - width) / 2;
             text.right = text.left + need.right;
         }
+        const int saved = SaveDC(dc);
         IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
         DrawTextA(dc, caption.c_str(), length, &text, format);
+        RestoreDC(dc, saved);
         SelectObject(dc, previous);
+        if (FMarked) {
+            // Drawn last, at one place whether the key looks pressed or not: no caption hides
+            // it.
+            const int size = std::max(5, ScaleToScreen(5));
+            SetDCBrushColor(dc, kMarkColor);
+            SetDCPenColor(dc, kMarkColor);
+            HGDIOBJ brush = SelectObject(dc, GetStockObject(DC_BRUSH));
+            HGDIOBJ pen = SelectObject(dc, GetStockObject(DC_PEN));
+            Ellipse(dc, inside.right - size - 1, inside.top + 1, inside.right - 1,
+                    inside.top + 1 + size);
+            SelectObject(dc, pen);
+            SelectObject(dc, brush);
+        }
     }
 
 private:
     const std::vector<UniqueFont>& FFonts;
     int FFontIndex = -1;
     RECT FNeed{};
+    bool FMarked = false;
 };
-
-} // namespace
 
 TSchemeForm::TSchemeForm(TComponent* AOwner) : TForm(AOwner) {
     SetName("SchemeForm");
@@ -109,16 +161,27 @@ TSchemeForm::TSchemeForm(TComponent* AOwner) : TForm(AOwner) {
         {&edtSoundFile, "edtSoundFile", "", 346, 8, 130, 21},
         {&btnFile, "btnFile", "...", 479, 8, 21, 21},
         {&pnlKeyborad, "pnlKeyborad", "", 8, 37, 492, 158},
+        // On the function key row, aligned with the keys below: the release sound belongs to
+        // the key type shown above it.
+        {&lblRelease, &pnlKeyborad, "lblRelease", "&Release", 322, 10, 44, 13},
+        {&edtReleaseFile, &pnlKeyborad, "edtReleaseFile", "", 367, 6, 74, 21},
+        {&btnReleaseNone, &pnlKeyborad, "btnReleaseNone", "x", 444, 6, 20, 21},
+        {&btnReleaseFile, &pnlKeyborad, "btnReleaseFile", "...", 466, 6, 20, 21},
         {&Bevel1, "Bevel1", "", 0, 202, 505, 2},
     });
     lblScheme->FocusControl = cbSchemeList;
     lblKeys->FocusControl = cbKeyTypeList;
     lblSoundFile->FocusControl = edtSoundFile;
+    lblRelease->FocusControl = edtReleaseFile;
     cbSchemeList->OnSelect = Handler(&TSchemeForm::cbSchemeListSelect);
     cbKeyTypeList->OnSelect = Handler(&TSchemeForm::cbKeyTypeListSelect);
     cbKeyTypeList->DropDownCount = KeyTypeCount;
     edtSoundFile->SetReadOnly(true);
     btnFile->OnClick = Handler(&TSchemeForm::btnFileClick);
+    edtReleaseFile->SetReadOnly(true);
+    btnReleaseNone->SetHint("Silent on release");
+    btnReleaseNone->OnClick = Handler(&TSchemeForm::btnReleaseNoneClick);
+    btnReleaseFile->OnClick = Handler(&TSchemeForm::btnReleaseFileClick);
     btnNew->OnClick = Handler(&TSchemeForm::btnNewClick);
     btnEdit->OnClick = Handler(&TSchemeForm::btnEditClick);
     btnSave->OnClick = Handler(&TSchemeForm::btnSaveClick);
@@ -139,8 +202,32 @@ TSchemeForm::TSchemeForm(TComponent* AOwner) : TForm(AOwner) {
         if (key.Hint)
             panel->SetHint(key.Hint);
         panel->OnClick = Handler(&TSchemeForm::Panel2Click);
+        panel->OnContextPopup = [this](TKeyPanel* p, POINT at) { KeyPanelContextPopup(p, at); };
         FKeyPanels.push_back(panel);
     }
+
+    pmKey = new TPopupMenu(this);
+    pmKey->SetName("pmKey");
+    auto item = [this](const char* name, const char* caption,
+                       void (TSchemeForm::*click)(TComponent*)) {
+        auto* made = new TMenuItem(this);
+        made->SetName(name);
+        made->SetCaption(caption);
+        made->OnClick = Handler(click);
+        pmKey->Items()->Add(made);
+        return made;
+    };
+    miOwnSound = item("miOwnSound", "&Own Sound...", &TSchemeForm::miOwnSoundClick);
+    miOwnReleaseSound =
+        item("miOwnReleaseSound", "Own &Release Sound...", &TSchemeForm::miOwnReleaseSoundClick);
+    miKeyTypeSound =
+        item("miKeyTypeSound", "&Use the Key Type's Sound", &TSchemeForm::miKeyTypeSoundClick);
+
+    tmTestRelease = new TTimer(this);
+    tmTestRelease->SetName("tmTestRelease");
+    tmTestRelease->SetEnabled(false);
+    tmTestRelease->SetInterval(kTestReleaseDelay);
+    tmTestRelease->SetOnTimer(Handler(&TSchemeForm::tmTestReleaseTimer));
 
     OD = new TOpenDialog(this);
     OD->SetName("OD");
@@ -194,6 +281,8 @@ void TSchemeForm::SetEditMode(bool on) {
     FEditMode = on;
     btnSave->SetEnabled(on);
     btnFile->SetEnabled(on);
+    btnReleaseNone->SetEnabled(on);
+    btnReleaseFile->SetEnabled(on);
     btnNew->SetEnabled(!on);
     cbSchemeList->SetEnabled(!on);
     UpdateEntryButtons();
@@ -217,14 +306,20 @@ void TSchemeForm::HighlightKeyType(int keyType) {
 }
 
 void TSchemeForm::SelectionSteps() {
-    // Until the file is read the entry cannot be edited, also when reading it fails.
+    // Until the file is read the entry cannot be edited, also when reading it fails; no key of
+    // another scheme stays marked.
     FLoaded = false;
     UpdateEntryButtons();
+    FKeySounds.Clear();
+    FPickedPanel = -1;
+    UpdateKeyMarks();
     LoadScheme(GetProgramDir(), CurrentScheme(), *FEditedScheme);
+    LoadSchemeKeySounds(GetProgramDir(), CurrentScheme(), FKeySounds);
     FLoaded = true;
     UpdateEntryButtons();
+    UpdateKeyMarks();
     cbKeyTypeList->SetItemIndex(0);
-    edtSoundFile->SetText(FEditedScheme->GetSound(0));
+    ShowSounds();
 }
 
 void TSchemeForm::cbSchemeListSelect(TComponent*) {
@@ -233,27 +328,148 @@ void TSchemeForm::cbSchemeListSelect(TComponent*) {
 
 void TSchemeForm::cbKeyTypeListSelect(TComponent*) {
     const int keyType = cbKeyTypeList->ItemIndex();
+    FPickedPanel = -1;
     HighlightKeyType(keyType);
-    edtSoundFile->SetText(FEditedScheme->GetSound(keyType));
+    ShowSounds();
 }
 
 void TSchemeForm::Panel2Click(TComponent* Sender) {
-    const int keyType = Sender->Tag;
+    SelectPanel(PanelIndex(Sender));
+}
+
+int TSchemeForm::PanelIndex(const TComponent* panel) const {
+    const auto at = std::find(FKeyPanels.begin(), FKeyPanels.end(), panel);
+    return at == FKeyPanels.end() ? -1 : static_cast<int>(at - FKeyPanels.begin());
+}
+
+void TSchemeForm::SelectPanel(int index) {
+    if (index < 0)
+        return;
+    const int keyType = FKeyPanels[static_cast<std::size_t>(index)]->Tag;
     cbKeyTypeList->SetItemIndex(keyType);
-    edtSoundFile->SetText(FEditedScheme->GetSound(keyType));
+    FPickedPanel = index;
+    ShowSounds();
     HighlightKeyType(keyType);
 }
 
-void TSchemeForm::btnFileClick(TComponent*) {
+std::optional<KeyPlace> TSchemeForm::ShownKey() const {
+    if (FPickedPanel < 0)
+        return std::nullopt;
+    const auto index = static_cast<std::size_t>(FPickedPanel);
+    const KeyPlace key = KeyPanelKeys[index].Place;
+    if (FKeyPanels[index]->Tag != cbKeyTypeList->ItemIndex() || !HasOwnSound(FKeySounds, key))
+        return std::nullopt;
+    return key;
+}
+
+ShownSounds TSchemeForm::CurrentSounds() const {
+    const int keyType = cbKeyTypeList->ItemIndex();
+    return ShownSoundsOf(FKeySounds, keyType, FEditedScheme->GetSound(keyType), ShownKey());
+}
+
+void TSchemeForm::ShowSounds() {
+    const ShownSounds sounds = CurrentSounds();
+    edtSoundFile->SetText(sounds.Press);
+    edtReleaseFile->SetText(sounds.Release);
+}
+
+void TSchemeForm::UpdateKeyMarks() {
+    for (std::size_t i = 0; i < FKeyPanels.size(); ++i)
+        FKeyPanels[i]->SetMarked(HasOwnSound(FKeySounds, KeyPanelKeys[i].Place));
+}
+
+bool TSchemeForm::ChooseSound(std::string& name) {
     if (!OD->Execute())
+        return false;
+    name = BringSoundIn(GetProgramDir(), CurrentScheme(), OD->FileName);
+    return true;
+}
+
+void TSchemeForm::btnFileClick(TComponent*) {
+    std::string name;
+    if (!ChooseSound(name))
         return;
-    const std::string name = BringSoundIn(GetProgramDir(), CurrentScheme(), OD->FileName);
-    edtSoundFile->SetText(name);
-    FEditedScheme->SetSound(cbKeyTypeList->ItemIndex(), name);
+    const int keyType = cbKeyTypeList->ItemIndex();
+    FEditedScheme->SetSound(keyType, name);
+    TypeSoundChosen(FKeySounds, keyType, name);
     FModified = true;
+    // The type's sound is shown from here on, whichever key was picked.
+    FPickedPanel = -1;
+    ShowSounds();
+    const std::vector<KeyPlace> own = KeysWithOwnPress(FKeySounds, keyType);
+    if (!own.empty() && AskYesNo(kOwnKeysTakeNewSound)) {
+        DropOwnPress(FKeySounds, own);
+        UpdateKeyMarks();
+    }
+}
+
+void TSchemeForm::btnReleaseFileClick(TComponent*) {
+    std::string name;
+    if (!ChooseSound(name))
+        return;
+    SetTypeReleaseSound(FKeySounds, cbKeyTypeList->ItemIndex(), name);
+    FModified = true;
+    FPickedPanel = -1;
+    ShowSounds();
+}
+
+void TSchemeForm::btnReleaseNoneClick(TComponent*) {
+    const int keyType = cbKeyTypeList->ItemIndex();
+    if (keyType < 0 || FKeySounds.TypeRelease[static_cast<std::size_t>(keyType)].empty())
+        return;
+    SetTypeReleaseSound(FKeySounds, keyType, "");
+    FModified = true;
+    FPickedPanel = -1;
+    ShowSounds();
+}
+
+void TSchemeForm::KeyPanelContextPopup(TKeyPanel* panel, POINT at) {
+    // Own sounds are chosen like the types' ones: in edit mode only.
+    const int index = PanelIndex(panel);
+    if (!FEditMode || index < 0)
+        return;
+    SelectPanel(index);
+    FMenuPanel = index;
+    miKeyTypeSound->Enabled =
+        HasOwnSound(FKeySounds, KeyPanelKeys[static_cast<std::size_t>(index)].Place);
+    pmKey->PopupComponent = panel;
+    pmKey->Popup(at.x, at.y);
+}
+
+void TSchemeForm::miOwnSoundClick(TComponent*) {
+    std::string name;
+    // The command arrives after the menu has closed: the dialog may have left edit mode.
+    if (!FEditMode || FMenuPanel < 0 || !ChooseSound(name))
+        return;
+    SetOwnPressSound(FKeySounds, KeyPanelKeys[static_cast<std::size_t>(FMenuPanel)].Place, name);
+    FModified = true;
+    UpdateKeyMarks();
+    SelectPanel(FMenuPanel);
+}
+
+void TSchemeForm::miOwnReleaseSoundClick(TComponent*) {
+    std::string name;
+    if (!FEditMode || FMenuPanel < 0 || !ChooseSound(name))
+        return;
+    SetOwnReleaseSound(FKeySounds, KeyPanelKeys[static_cast<std::size_t>(FMenuPanel)].Place, name);
+    FModified = true;
+    UpdateKeyMarks();
+    SelectPanel(FMenuPanel);
+}
+
+void TSchemeForm::miKeyTypeSoundClick(TComponent*) {
+    if (!FEditMode || FMenuPanel < 0)
+        return;
+    UseKeyTypeSounds(FKeySounds, KeyPanelKeys[static_cast<std::size_t>(FMenuPanel)].Place);
+    FModified = true;
+    UpdateKeyMarks();
+    SelectPanel(FMenuPanel);
 }
 
 void TSchemeForm::btnSaveClick(TComponent*) {
+    // The key sounds first: the scheme file is what makes a scheme, and a failure leaves both
+    // to be saved again.
+    SaveSchemeKeySounds(GetProgramDir(), CurrentScheme(), FKeySounds);
     SaveScheme(GetProgramDir(), CurrentScheme(), *FEditedScheme);
     SetEditMode(false);
     FModified = false;
@@ -265,12 +481,23 @@ void TSchemeForm::btnEditClick(TComponent*) {
 
 void TSchemeForm::btnTestSoundClick(TComponent*) {
     // The path the key sounds take; an entry that may not touch the disk could name another
-    // scheme's folder, and plays nothing.
+    // scheme's folder, and plays nothing. What plays is what the fields show: the picked key's
+    // own sounds or its type's.
+    tmTestRelease->SetEnabled(false);
     const SchemeEntry entry = CurrentScheme();
     if (!MayTouchScheme(GetProgramDir(), entry))
         return;
-    PlayTestSound(KeySoundPath(GetProgramDir(), entry.Name,
-                               FEditedScheme->GetSound(cbKeyTypeList->ItemIndex())));
+    const ShownSounds sounds = CurrentSounds();
+    PlayTestSound(KeySoundPath(GetProgramDir(), entry.Name, sounds.Press));
+    if (sounds.Release.empty())
+        return;
+    FTestRelease = KeySoundPath(GetProgramDir(), entry.Name, sounds.Release);
+    tmTestRelease->SetEnabled(true);
+}
+
+void TSchemeForm::tmTestReleaseTimer(TComponent*) {
+    tmTestRelease->SetEnabled(false);
+    PlayTestSound(FTestRelease);
 }
 
 void TSchemeForm::btnNewClick(TComponent*) {

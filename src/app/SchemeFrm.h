@@ -1,22 +1,30 @@
 #pragma once
 // The Scheme Set dialog: the schemes on disk, the sound file of each key type chosen on a
-// keyboard picture or in a list, tried, saved; schemes created and deleted.
+// keyboard picture or in a list, tried, saved; schemes created and deleted. Keys of the
+// picture with sounds of their own are marked; in edit mode a key's context menu gives it its
+// own press or release sound, or takes them away, and each key type has a release sound.
 #include "Dialogs.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "Menus.h"
 #include "PubClassUnit.h"
 #include "SchemeDisk.h"
+#include "SchemeKeyEdits.h"
 #include "StdCtrls.h"
+#include "Timer.h"
 
 #include <shellapi.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 // Imports dropped sound packs (UTF-8 paths); each new scheme comes back through SchemeImported.
 using TPackImporter = std::function<void(const std::vector<std::string>& paths)>;
+
+class TKeyPanel;
 
 class TSchemeForm : public TForm {
 public:
@@ -42,8 +50,19 @@ public:
     TEdit* edtSoundFile;
     TSpeedButton* btnFile;
     TPanel* pnlKeyborad;
+    // In the keyboard picture's free corner right of F12, under the sound file.
+    TLabel* lblRelease;
+    TEdit* edtReleaseFile;
+    TSpeedButton* btnReleaseNone;
+    TSpeedButton* btnReleaseFile;
     TBevel* Bevel1;
     TOpenDialog* OD;
+    TPopupMenu* pmKey;
+    TMenuItem* miOwnSound;
+    TMenuItem* miOwnReleaseSound;
+    TMenuItem* miKeyTypeSound;
+    // Test Sound's release, a moment after the press.
+    TTimer* tmTestRelease;
 
 protected:
     void FormCreate() override;
@@ -61,6 +80,13 @@ protected:
     void btnTestSoundClick(TComponent* Sender);
     void btnDeleteClick(TComponent* Sender);
     void btnCloseClick(TComponent* Sender);
+    void btnReleaseFileClick(TComponent* Sender);
+    void btnReleaseNoneClick(TComponent* Sender);
+    void miOwnSoundClick(TComponent* Sender);
+    void miOwnReleaseSoundClick(TComponent* Sender);
+    void miKeyTypeSoundClick(TComponent* Sender);
+    void tmTestReleaseTimer(TComponent* Sender);
+    void KeyPanelContextPopup(TKeyPanel* panel, POINT at);
 
 private:
     void FillSchemeList();
@@ -75,15 +101,34 @@ private:
     SchemeEntry CurrentScheme() const;
     void AddEntry(SchemeEntry entry);
     void PackDropped(HDROP drop);
+    int PanelIndex(const TComponent* panel) const;
+    // Picks a panel: its key type is shown, with the key's own sounds when it has some.
+    void SelectPanel(int index);
+    // The picked key when it has sounds of its own and its type is the one shown.
+    std::optional<KeyPlace> ShownKey() const;
+    ShownSounds CurrentSounds() const;
+    // The two fields show what Test Sound plays.
+    void ShowSounds();
+    void UpdateKeyMarks();
+    // The file dialog; the chosen file is brought into the scheme's folder and its bare name
+    // given. False when the user cancelled.
+    bool ChooseSound(std::string& name);
 
     std::unique_ptr<TMySchemeInfo> FEditedScheme;
+    // The scheme's per-key sounds, as edited; saved with the scheme file.
+    TSchemeKeySounds FKeySounds;
+    // The panel last picked, -1 after a key type was chosen in the list; and the one whose
+    // context menu is open.
+    int FPickedPanel = -1;
+    int FMenuPanel = -1;
+    std::string FTestRelease;
     bool FModified = false;
     bool FEditMode = false;
     // The record holds the selected entry's scheme: its file was read, or it has none.
     bool FLoaded = false;
     // One per list entry, in the list's order: whether it names its own file.
     std::vector<SchemeEntry> FEntries;
-    std::vector<TPanel*> FKeyPanels;
+    std::vector<TKeyPanel*> FKeyPanels;
     // The key captions' fonts, largest first.
     std::vector<UniqueFont> FKeyFonts;
 };

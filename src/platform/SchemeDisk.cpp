@@ -50,6 +50,13 @@ void LoadScheme(const std::string& programDir, const SchemeEntry& entry, TMySche
         scheme.LoadFromFile(SchemeFilePath(programDir, entry.Name), false);
 }
 
+void LoadSchemeKeySounds(const std::string& programDir, const SchemeEntry& entry,
+                         TSchemeKeySounds& sounds) {
+    sounds.Clear();
+    if (MayTouchScheme(programDir, entry) && FileExists(SchemeFilePath(programDir, entry.Name)))
+        sounds.LoadFromFile(SchemeKeySoundsPath(programDir, entry.Name));
+}
+
 bool CreateScheme(const std::string& programDir, const std::string& name) {
     if (!SchemeNameUsable(programDir, name))
         return false;
@@ -70,6 +77,14 @@ bool SaveScheme(const std::string& programDir, const SchemeEntry& entry,
     if (!MayTouchScheme(programDir, entry))
         return false;
     scheme.SaveToFile(SchemeFilePath(programDir, entry.Name));
+    return true;
+}
+
+bool SaveSchemeKeySounds(const std::string& programDir, const SchemeEntry& entry,
+                         const TSchemeKeySounds& sounds) {
+    if (!MayTouchScheme(programDir, entry))
+        return false;
+    sounds.SaveToFile(SchemeKeySoundsPath(programDir, entry.Name));
     return true;
 }
 

@@ -2,6 +2,7 @@
 // The scheme store's operations on disk. Each leaves the disk alone for an entry that may not
 // touch it, and none reports a failure of its own: the caller carries on.
 #include "PubClassUnit.h"
+#include "SchemeKeySounds.h"
 
 #include <string>
 #include <vector>
@@ -25,6 +26,12 @@ bool MayTouchScheme(const std::string& programDir, const SchemeEntry& entry);
 // disk, leaves the record as it is.
 void LoadScheme(const std::string& programDir, const SchemeEntry& entry, TMySchemeInfo& scheme);
 
+// Loads the scheme's per-key sounds into the record, which is emptied first. It stays empty for
+// an entry that may not touch the disk and for a scheme without its scheme file: key sounds
+// left without one are no part of any scheme.
+void LoadSchemeKeySounds(const std::string& programDir, const SchemeEntry& entry,
+                         TSchemeKeySounds& sounds);
+
 // Creates the scheme's sound folder, with the schemes folder if it is missing. No scheme file
 // is written; a key sounds file of the name goes when no scheme file has the name. True when
 // the folder is there afterwards.
@@ -34,6 +41,12 @@ bool CreateScheme(const std::string& programDir, const std::string& name);
 // entry that may not touch the disk. Errors of the write itself go to the caller.
 bool SaveScheme(const std::string& programDir, const SchemeEntry& entry,
                 const TMySchemeInfo& scheme);
+
+// Writes the record to the scheme's key sounds file, replacing it whole, or removes the file
+// when the record is empty. False, with nothing touched, for an entry that may not touch the
+// disk. Errors of the write or the removal go to the caller, the old file left as it was.
+bool SaveSchemeKeySounds(const std::string& programDir, const SchemeEntry& entry,
+                         const TSchemeKeySounds& sounds);
 
 // Brings the chosen sound file into the scheme's sound folder and gives the bare name to
 // record. A file from elsewhere replaces one of the same name there; a file already in the

@@ -210,6 +210,36 @@ bool ChooseFiles(DWORD processId, const std::string& folder, const std::vector<s
     return WaitGone(dialog, timeout);
 }
 
+bool ChooseContextItem(HWND control, int index) {
+    auto menuOpen = [] {
+        HWND menu = FindWindowA("#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+    };
+    RECT r;
+    GetWindowRect(control, &r);
+    ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2}, true);
+    const auto end = std::chrono::steady_clock::now() + milliseconds(3000);
+    while (!menuOpen()) {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(milliseconds(30));
+    }
+    std::this_thread::sleep_for(milliseconds(100));
+    // The first press of the down arrow selects the first item.
+    for (int i = 0; i <= index; ++i)
+        PressKey(VK_DOWN);
+    PressKey(VK_RETURN);
+    const auto closing = std::chrono::steady_clock::now() + milliseconds(3000);
+    while (menuOpen()) {
+        if (std::chrono::steady_clock::now() >= closing)
+            return false;
+        std::this_thread::sleep_for(milliseconds(30));
+    }
+    // The command runs when the program's message loop delivers it.
+    std::this_thread::sleep_for(milliseconds(300));
+    return true;
+}
+
 PanelLook LookOf(HWND panel) {
     PanelLook look;
     RECT r;
@@ -223,6 +253,8 @@ PanelLook LookOf(HWND panel) {
             const COLORREF c = GetPixel(screen, x, y);
             if (GetRValue(c) >= 100 && GetGValue(c) <= 40 && GetBValue(c) <= 40)
                 look.Maroon = true;
+            else if (GetBValue(c) >= 160 && GetRValue(c) <= 60 && GetGValue(c) <= 140)
+                look.Marked = true;
             else if (Brightness(c) <= 60)
                 look.Black = true;
         }

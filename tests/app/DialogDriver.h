@@ -48,12 +48,19 @@ bool ChooseFile(DWORD processId, const std::string& path, milliseconds timeout,
 bool ChooseFiles(DWORD processId, const std::string& folder, const std::vector<std::string>& names,
                  milliseconds timeout, const std::string& title = "Open");
 
-// How a drawn panel looks on the screen: pressed in or standing out, and whether its caption
-// is drawn in maroon (128, 0, 0) or in black.
+// Opens the control's context menu with a right click and chooses the item at `index`
+// (0-based; menus of another process cannot be read, so by position); true when the menu
+// opened and closed again.
+bool ChooseContextItem(HWND control, int index);
+
+// How a drawn panel looks on the screen: pressed in or standing out, whether its caption
+// is drawn in maroon (128, 0, 0) or in black, and whether it carries the blue dot of a key
+// with a sound of its own.
 struct PanelLook {
     bool Lowered = false;
     bool Maroon = false;
     bool Black = false;
+    bool Marked = false;
 };
 PanelLook LookOf(HWND panel);
 

@@ -432,3 +432,132 @@ TEST_F(SchemeSet, TestSoundIsHeardThroughTheEngine) {
               std::vector<std::string>{"schemes\\Alpha\\" + DistinctSounds()[7]});
     EXPECT_TRUE(CloseDialog());
 }
+
+namespace {
+
+// A key sounds file as bytes: format 1, no press takes of key types, Letter Keys (type 12)
+// released with `letterRelease` (none when empty), and keys as (scan code, press name), each
+// with no release of its own. Scan codes below 128 only, as the keys used here have.
+std::string KeySoundsBytes(const std::string& letterRelease,
+                           const std::vector<std::pair<int, std::string>>& keys) {
+    std::string bytes = IntegerValue(1);
+    for (int type = 0; type < 16; ++type)
+        bytes += IntegerValue(0);
+    for (int type = 0; type < 16; ++type)
+        bytes += type == 12 && !letterRelease.empty() ? IntegerValue(1) + TextValue(letterRelease)
+                                                      : IntegerValue(0);
+    bytes += IntegerValue(static_cast<int32_t>(keys.size()));
+    for (const auto& [scan, press] : keys)
+        bytes += IntegerValue(scan) + IntegerValue(1) + TextValue(press) + IntegerValue(0);
+    return bytes;
+}
+
+// What is heard after `act` among `tones`; 0 when nothing was.
+template <class Act> double HeardAfter(const std::vector<double>& tones, Act&& act) {
+    wt::AudioRecording recording;
+    act();
+    auto samples = recording.WaitForSound(3s, 150ms);
+    wt::PumpMessages(250ms);
+    return wt::OnsetIndex(samples, 1000) < 0 ? 0.0 : wt::DominantOf(samples, tones);
+}
+
+} // namespace
+
+TEST_F(SchemeSet, KeysWithSoundsOfTheirOwnAreMarkedEditedFromTheirMenuAndHeardAfterSave) {
+    // Alpha, current, on the engine: W has a press sound of its own, the letter keys a release.
+    ProgramDir dir("schemekeys");
+    dir.AddScheme("Alpha.tss", DistinctSounds(), "Alpha");
+    dir.WriteSettings("Alpha");
+    const std::string folder = dir.SchemesPath() + "Alpha\\";
+    const std::string keySounds = dir.SchemesPath() + "Alpha.tsk";
+    const double wTone = 5200, upTone = 5800, qTone = 6400;
+    ASSERT_TRUE(wt::WriteFileBytes(folder + "w.wav", wt::MakeToneWav(wTone, 120)));
+    ASSERT_TRUE(wt::WriteFileBytes(folder + "up.wav", wt::MakeToneWav(upTone, 120)));
+    const std::string elsewhere = wt::MakeTempDir("keysounds") + "q.wav";
+    ASSERT_TRUE(wt::WriteFileBytes(elsewhere, wt::MakeToneWav(qTone, 120)));
+    ASSERT_TRUE(wt::WriteFileBytes(keySounds, KeySoundsBytes("up.wav", {{0x11, "w.wav"}})));
+    std::vector<double> tones = {wTone, upTone, qTone};
+    for (int type = 0; type < 16; ++type)
+        tones.push_back(ToneOf(type));
+    FProgram.Audio = "wasapi";
+    ASSERT_NE(Open(dir), nullptr);
+    ASSERT_EQ(TextOf(SchemeList()), "Alpha");
+    HWND release = ChildOfClass(FDialog, "Edit", 1);
+
+    // Marked in view mode; a click on the key shows its own sound, on another its type's.
+    EXPECT_TRUE(LookOf(Key("W")).Marked);
+    EXPECT_FALSE(LookOf(Key("Q")).Marked);
+    EXPECT_FALSE(LookOf(Key("E")).Marked);
+    Click(Key("W"));
+    EXPECT_EQ(TextOf(SoundFile()), "w.wav");
+    EXPECT_EQ(TextOf(release), "up.wav");
+    EXPECT_TRUE(LookOf(Key("W")).Marked) << "also pressed in";
+    // Test Sound: the key's own press, then its type's release a moment later.
+    {
+        wt::AudioRecording recording;
+        Click(Button("&Test Sound"));
+        const auto samples = recording.WaitForSound(3s, 800ms);
+        const long onset = wt::OnsetIndex(samples, 1000);
+        ASSERT_GE(onset, 0) << "Test Sound was not heard";
+        const long ms = wt::kRecordRate / 1000;
+        const auto first = samples.begin() + onset;
+        EXPECT_EQ(wt::DominantOf({first, first + 100 * ms}, tones), wTone);
+        const std::vector<int16_t> later(first + 200 * ms, samples.end());
+        const long second = wt::OnsetIndex(later, 1000);
+        ASSERT_GE(second, 0) << "no release after the press";
+        EXPECT_EQ(
+            wt::DominantOf({later.begin() + second, later.begin() + second + 100 * ms}, tones),
+            upTone);
+    }
+    Click(Key("E"));
+    EXPECT_EQ(TextOf(SoundFile()), DistinctSounds()[12]);
+    EXPECT_EQ(TextOf(release), "up.wav");
+
+    // Q gets a sound of its own from elsewhere: copied into the scheme's folder, saved with W's.
+    Click(Button("&Edit"));
+    ASSERT_TRUE(ChooseContextItem(Key("Q"), 0));
+    ASSERT_TRUE(ChooseFile(FProgram.Id(), elsewhere, 5s));
+    Sync(FDialog);
+    EXPECT_EQ(TextOf(SoundFile()), "q.wav");
+    EXPECT_TRUE(LookOf(Key("Q")).Marked);
+    EXPECT_EQ(wt::ReadFileBytes(folder + "q.wav"), wt::MakeToneWav(qTone, 120));
+    Click(Button("&Save"));
+    EXPECT_EQ(wt::ReadFileBytes(keySounds),
+              KeySoundsBytes("up.wav", {{0x10, "q.wav"}, {0x11, "w.wav"}}));
+    EXPECT_EQ(wt::ReadFileBytes(dir.SchemesPath() + "Alpha.tss"), SchemeBytes(DistinctSounds()));
+    EXPECT_TRUE(CloseDialog());
+    EXPECT_EQ(HeardAfter(tones, [] { SendKey('Q', false); }), qTone);
+    EXPECT_EQ(HeardAfter(tones, [] { SendKey('Q', true); }), upTone);
+
+    // Q back to its type's sound; a new Letter Keys sound, which W takes too when asked; no
+    // release: nothing per key is left, and the key sounds file goes with the save.
+    ASSERT_TRUE(FProgram.ChooseItem(mpSchemeSet));
+    FDialog = WaitWindow(FProgram.Id(), "Scheme Set", 5s);
+    ASSERT_NE(FDialog, nullptr);
+    release = ChildOfClass(FDialog, "Edit", 1);
+    EXPECT_TRUE(LookOf(Key("Q")).Marked && LookOf(Key("W")).Marked);
+    Click(Button("&Edit"));
+    ASSERT_TRUE(ChooseContextItem(Key("Q"), 2));
+    EXPECT_FALSE(LookOf(Key("Q")).Marked);
+    EXPECT_EQ(TextOf(SoundFile()), DistinctSounds()[12]);
+    Click(Button("..."));
+    ASSERT_TRUE(ChooseFile(FProgram.Id(), folder + "t05.wav", 5s));
+    EXPECT_EQ(Answer(IDYES), kConfirm + "|Some keys of this type have sounds of their own. Should "
+                                        "they play the new sound too?");
+    EXPECT_FALSE(LookOf(Key("W")).Marked);
+    EXPECT_EQ(TextOf(SoundFile()), "t05.wav");
+    Click(Button("x"));
+    EXPECT_EQ(TextOf(release), "");
+    Click(Button("&Close"));
+    EXPECT_EQ(Answer(IDYES), kConfirm + "|Scheme Alpha have modify, Save it?");
+    EXPECT_TRUE(WaitGone(FDialog, 3s));
+    Sync(FProgram.MainWindow());
+    EXPECT_FALSE(Exists(keySounds));
+    std::vector<std::string> names = DistinctSounds();
+    names[12] = "t05.wav";
+    EXPECT_EQ(wt::ReadFileBytes(dir.SchemesPath() + "Alpha.tss"), SchemeBytes(names));
+    EXPECT_EQ(HeardAfter(tones, [] { SendKey('Q', false); }), ToneOf(5));
+    EXPECT_EQ(HeardAfter(tones, [] { SendKey('Q', true); }), 0.0) << "silent on release";
+    EXPECT_EQ(HeardAfter(tones, [] { SendKey('W', false); }), ToneOf(5));
+    HeardAfter(tones, [] { SendKey('W', true); });
+}

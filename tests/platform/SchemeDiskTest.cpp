@@ -98,4 +98,23 @@ TEST(SchemeDisk, KeySoundsGoWithTheirSchemeAndANewSchemeStartsWithout) {
     EXPECT_FALSE(Exists(schemes + "Rock.tss"));
 }
 
+TEST(SchemeDisk, KeySoundsAreReadOnlyBesideTheirSchemeFile) {
+    const std::string dir = wt::MakeTempDir("schemekeyrecord");
+    const std::string schemes = dir + "schemes\\";
+    ASSERT_TRUE(CreateScheme(dir, "Rock"));
+    // Format 1, no key type sounds, Q (scan code 0x10) pressed with q.wav.
+    std::string bytes = "\x02\x01";
+    for (int i = 0; i < 32; ++i)
+        bytes += std::string("\x02\x00", 2);
+    File(schemes + "Rock.tsk",
+         bytes + std::string("\x02\x01\x02\x10\x02\x01\x06\x05q.wav\x02\x00", 15));
+    TSchemeKeySounds sounds;
+    LoadSchemeKeySounds(dir, {"Rock", true}, sounds);
+    EXPECT_TRUE(sounds.Empty()) << "no scheme file: not Rock's";
+    File(schemes + "Rock.tss", "");
+    LoadSchemeKeySounds(dir, {"Rock", true}, sounds);
+    ASSERT_EQ(sounds.Keys.size(), 1u);
+    EXPECT_EQ(sounds.Keys[0].Press, SoundTakes{"q.wav"});
+}
+
 } // namespace
