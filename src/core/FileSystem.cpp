@@ -76,3 +76,10 @@ bool DateTimeToDos(double value, uint16_t& dosDate, uint16_t& dosTime) {
     dosTime = static_cast<uint16_t>((hour << 11) | (minute << 5) | (second / 2));
     return true;
 }
+
+std::string JoinPath(const std::string& folder, std::string_view name) {
+    std::string path = folder;
+    if (!path.empty() && path.back() != '\\' && path.back() != '/')
+        path += PathDelimiter;
+    return path += name;
+}

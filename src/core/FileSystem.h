@@ -2,6 +2,7 @@
 // The few file-system services the records and the utilities need, over Win32 or POSIX.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // True when a file (not a folder) is at path.
@@ -45,6 +46,10 @@ constexpr char PathDelimiter = '\\';
 #else
 constexpr char PathDelimiter = '/';
 #endif
+
+// `name` in `folder`: the two joined with one separator (none is added after a folder that
+// ends in one, or to an empty folder).
+std::string JoinPath(const std::string& folder, std::string_view name);
 
 // The file's size in bytes, or -1 when no file (a folder counts as none) is at path.
 int64_t FileSize(const std::string& path);

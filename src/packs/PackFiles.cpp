@@ -13,14 +13,6 @@
 
 namespace {
 
-std::string Join(const std::string& folder, std::string_view name) {
-    std::string path = folder;
-    if (!path.empty() && path.back() != '\\' && path.back() != '/') {
-        path += PathDelimiter;
-    }
-    return path += name;
-}
-
 std::string_view BaseName(std::string_view path) {
     size_t cut = path.find_last_of("\\/");
     return cut == std::string_view::npos ? path : path.substr(cut + 1);
@@ -44,7 +36,7 @@ std::optional<std::string> PackFilePath(const std::string& folder, const std::st
     }
     std::replace(local.begin(), local.end(), '/', PathDelimiter);
     std::replace(local.begin(), local.end(), '\\', PathDelimiter);
-    return Join(folder, local);
+    return JoinPath(folder, local);
 }
 
 class FolderFiles final : public PackFiles {
@@ -67,7 +59,8 @@ public:
     std::string MissingConfigReason() override {
         std::vector<FolderEntry> entries = ListUtf8Folder(FFolder);
         for (const FolderEntry& entry : entries) {
-            if (entry.isFolder && Utf8FileExists(Join(Join(FFolder, entry.name), "config.json"))) {
+            if (entry.isFolder &&
+                Utf8FileExists(JoinPath(JoinPath(FFolder, entry.name), "config.json"))) {
                 return Format(
                     "It has no config.json, but its folder \"%s\" has one: import that folder",
                     {Shown(entry.name)});

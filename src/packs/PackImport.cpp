@@ -29,14 +29,6 @@
 
 namespace {
 
-std::string Join(const std::string& folder, std::string_view name) {
-    std::string path = folder;
-    if (!path.empty() && path.back() != '\\' && path.back() != '/') {
-        path += PathDelimiter;
-    }
-    return path += name;
-}
-
 std::string WithoutTrailingDelimiter(std::string path) {
     while (path.size() > 1 && (path.back() == '\\' || path.back() == '/')) {
         path.pop_back();
@@ -145,7 +137,7 @@ WaveData MakeKeySound(PackSounds& sounds, const SoundSource& source, bool sprite
 // takes its share, the working folders that killed imports left are taken away, if no other
 // import runs.
 FileLock EnterSchemesFolder(const std::string& schemes) {
-    const std::string lockPath = Join(schemes, ImportLockName);
+    const std::string lockPath = JoinPath(schemes, ImportLockName);
     {
         FileLock alone(lockPath, FileLock::Kind::Exclusive, false);
         if (alone.Held()) {
@@ -153,7 +145,7 @@ FileLock EnterSchemesFolder(const std::string& schemes) {
             for (const FolderEntry& entry : ListFolder(schemes)) {
                 if (entry.isFolder && entry.name.size() > prefix.size() &&
                     SameName(std::string_view(entry.name).substr(0, prefix.size()), prefix)) {
-                    DeleteFolderTree(Join(schemes, entry.name));
+                    DeleteFolderTree(JoinPath(schemes, entry.name));
                 }
             }
         }
@@ -171,7 +163,7 @@ class WorkingFolder {
 public:
     explicit WorkingFolder(const std::string& schemes) {
         for (unsigned n = 0; n < 1000; ++n) {
-            std::string path = Join(schemes, ImportWorkPrefix + std::to_string(n));
+            std::string path = JoinPath(schemes, ImportWorkPrefix + std::to_string(n));
             if (!FileExists(path) && !DirectoryExists(path) && CreateFolder(path)) {
                 FPath = std::move(path);
                 return;
@@ -187,7 +179,7 @@ public:
     WorkingFolder(const WorkingFolder&) = delete;
     WorkingFolder& operator=(const WorkingFolder&) = delete;
 
-    std::string File(std::string_view name) const { return Join(FPath, name); }
+    std::string File(std::string_view name) const { return JoinPath(FPath, name); }
     // Makes it the folder `target`; false, and still a working folder, when that fails.
     bool CommitAs(const std::string& target) {
         if (!RenameFolder(FPath, target)) {
@@ -393,7 +385,7 @@ std::string CommitScheme(WorkingFolder& work, const std::string& schemes,
         if (name.empty()) {
             break;
         }
-        std::string target = Join(schemes, name);
+        std::string target = JoinPath(schemes, name);
         if (!work.CommitAs(target)) {
             if (!DirectoryExists(target) && !FileExists(target)) {
                 throw Exception(Format("The folder of the scheme \"%s\" cannot be made", {name}));
@@ -404,11 +396,11 @@ std::string CommitScheme(WorkingFolder& work, const std::string& schemes,
         // The key sounds file before the scheme file, which makes the scheme: a key sounds
         // file of the name left by an older version is replaced, or removed when the pack has
         // nothing beyond the type sounds.
-        const std::string keySoundsPath = Join(schemes, name + ".tsk");
+        const std::string keySoundsPath = JoinPath(schemes, name + ".tsk");
         bool saved = false;
         try {
             keySounds.SaveToFile(keySoundsPath);
-            saved = SaveRecordFile(Join(schemes, name + ".tss"),
+            saved = SaveRecordFile(JoinPath(schemes, name + ".tss"),
                                    [&](TvobWriter& writer) { scheme.WriteData(&writer); });
         } catch (...) {
             ForceDeleteFile(keySoundsPath);

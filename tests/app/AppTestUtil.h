@@ -131,4 +131,13 @@ protected:
     }
 };
 
+// The tone heard after `act` among `tones`, from the recording of the sink; 0 when nothing was.
+template <class Act> double HeardAfter(const std::vector<double>& tones, Act&& act) {
+    wt::AudioRecording recording;
+    act();
+    auto samples = recording.WaitForSound(std::chrono::seconds(3), std::chrono::milliseconds(150));
+    wt::PumpMessages(std::chrono::milliseconds(250));
+    return wt::OnsetIndex(samples, 1000) < 0 ? 0.0 : wt::DominantOf(samples, tones);
+}
+
 } // namespace app

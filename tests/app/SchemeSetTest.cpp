@@ -452,15 +452,6 @@ std::string KeySoundsBytes(const std::string& letterRelease,
     return bytes;
 }
 
-// What is heard after `act` among `tones`; 0 when nothing was.
-template <class Act> double HeardAfter(const std::vector<double>& tones, Act&& act) {
-    wt::AudioRecording recording;
-    act();
-    auto samples = recording.WaitForSound(3s, 150ms);
-    wt::PumpMessages(250ms);
-    return wt::OnsetIndex(samples, 1000) < 0 ? 0.0 : wt::DominantOf(samples, tones);
-}
-
 } // namespace
 
 TEST_F(SchemeSet, KeysWithSoundsOfTheirOwnAreMarkedEditedFromTheirMenuAndHeardAfterSave) {

@@ -244,19 +244,6 @@ TEST(SoundOutput, TheEnvironmentSwitchesTheEngineOff) {
               std::vector<std::string>{"schemes\\Alpha\\" + DistinctSounds()[11]});
 }
 
-namespace {
-
-// What is heard after `act`, among `tones`: 0 when nothing was.
-template <class Act> double HeardAfter(const std::vector<double>& tones, Act&& act) {
-    wt::AudioRecording recording;
-    act();
-    auto samples = recording.WaitForSound(3s, 150ms);
-    wt::PumpMessages(250ms);
-    return wt::OnsetIndex(samples, 1000) < 0 ? 0.0 : wt::DominantOf(samples, tones);
-}
-
-} // namespace
-
 TEST(SoundOutput, KeysPlayTheirOwnSoundsTheirReleasesAndTakesThatNeverRepeat) {
     // The Alpha scheme, with a record: Q has press and release sounds of its own, W two takes
     // of a press sound, the letter keys a release sound.
