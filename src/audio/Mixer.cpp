@@ -57,9 +57,10 @@ void Mixer::Release() {
 
 void Mixer::Start(std::shared_ptr<const DeviceSound> sound, VoiceGains gains, uint64_t lead) {
     const uint64_t at = FPosition + lead;
-    // Frames taken back unheard: a voice due after this point starts with the new one.
+    // Frames taken back unheard: a voice that had not begun by now starts with the new one.
     for (Voice& voice : FVoices)
-        voice.Start = std::min(voice.Start, at);
+        if (voice.Start >= FPosition)
+            voice.Start = at;
     if (!sound || sound->Frames() == 0)
         return;
     FVoices.push_back(Voice{std::move(sound), at, kNoFade, kNoFade, kNoFade, gains});

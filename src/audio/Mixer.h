@@ -57,7 +57,7 @@ public:
     Mixer(uint32_t fadeFrames, uint32_t historyFrames);
 
     // The new sound starts with the next rendered frame, mixed with those playing. A voice
-    // that would only have begun later (its frames were taken back unheard) starts with it; the
+    // that had not begun by then (its frames were taken back unheard) starts with it; the
     // oldest voices fade out from there while more than MaxVoices would sound.
     // With a `lead`, the sound starts that many frames after the next one (frames an output
     // is known to throw away after it starts).

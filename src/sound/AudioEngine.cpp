@@ -301,7 +301,7 @@ struct Stream {
     TComPtr<IAudioRenderClient> Render;
     DeviceFormat Format;
     UINT32 BufferFrames = 0;
-    // How many frames the output throws away each time the stream starts (see Prepare).
+    // How many frames the output may throw away each time the stream starts (see Prepare).
     UINT32 LeadFrames = 0;
     bool Started = false;
 
@@ -405,10 +405,14 @@ HRESULT OutputThread::Prepare() {
     hr = stream.Client->GetBufferSize(&stream.BufferFrames);
     if (FAILED(hr))
         return hr;
-    // Wine's PulseAudio driver counts its first period after every start as played while the
-    // sound server is still taking the stream up: what was written there is never heard. Key
-    // sounds start after that period, so that they are heard from their first frame, and the
-    // sounds that play on across a restart come back there.
+    // Wine's PulseAudio driver counts the beginning of what is written after a start as played
+    // while the sound server is still taking the stream up: up to a period (measured: about a
+    // millisecond on a fresh stream, 3 to 10 ms after a restart). Key sounds start after a
+    // period, so that they are heard from their first frame, and the sounds that play on across
+    // a restart come back there. Fresh streams take the same lead: a second key within it
+    // restarts the stream before the first key's sound was heard, and Wine's queue does not
+    // tell how much of it was (a shorter lead there was heard as the first sound's beginning,
+    // cut, and again).
     if (RunsOnWine())
         stream.LeadFrames =
             static_cast<UINT32>(period * stream.Format.SampleRate / (1000 * kUnitsPerMs));

@@ -83,9 +83,10 @@ VoiceGains GainsOf(const TSoundOptions& options, const KeyEvent& event, unsigned
     return {gain * pan.Left, gain * pan.Right};
 }
 
+// Presses vary; a release plays as recorded.
 double PitchOf(SoundOutput& output, const KeyEvent& event) {
     const TSoundOptions& options = output.Options;
-    if (!options.Variation || options.PitchRange <= 0)
+    if (!options.Variation || options.PitchRange <= 0 || event.Release)
         return 0;
     const uint64_t seed = options.SamePitchPerKey ? kKeyPitchSeed : output.PitchSeed;
     return PitchFor(seed, output.Presses++, event.Place.value_or(KeyPlace{}),
