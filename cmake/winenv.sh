@@ -7,8 +7,9 @@
 #   stop   ends every process that start began (and every Wine process of the prefix).
 #   sink-down, sink-up   the output device lost and back: the null sink goes (with its
 #          keep-alive stream and recording), then comes again and the recording goes on.
+#   second-up, second-down   a second output device comes and goes (see add_second).
 set -u
-usage="usage: winenv.sh start|stop|status|sink-down|sink-up STATE_DIR"
+usage="usage: winenv.sh start|stop|status|sink-down|sink-up|second-up|second-down STATE_DIR"
 cmd=${1:?$usage}
 dir=$(realpath -m "${2:?$usage}")
 pids="$dir/pids"
@@ -111,12 +112,12 @@ PA
 # right) in record-stereo.raw, read by tests through Z:, which hold places in them: once started
 # they only grow. A recorder that attached before the sink settled can stay silent, so it must
 # be seen to write.
-record_monitor() { # pid name, file, channels
+record_monitor() { # pid name, file, channels[, monitor]
     alive "$1" && return 0
     [ -f "$dir/$2" ] || : >"$dir/$2"
     for _ in 1 2 3 4 5; do
         size=$(stat -c %s "$dir/$2")
-        setsid parec -d tappolo.monitor --raw --format=s16le --rate=44100 --channels="$3" \
+        setsid parec -d "${4:-tappolo.monitor}" --raw --format=s16le --rate=44100 --channels="$3" \
             --latency-msec=10 >>"$dir/$2" 2>/dev/null </dev/null 9>&- &
         echo $! >"$pids/$1"
         for _ in $(seq 20); do
@@ -132,6 +133,30 @@ record_monitor() { # pid name, file, channels
 
 start_recorder() {
     record_monitor recorder record.raw 1 && record_monitor recorder2 record-stereo.raw 2
+}
+
+# A second output device, "TappoloSecond", kept running and recorded to record-second.raw
+# (mono), for tests of the device choice; it comes and goes on its own.
+add_second() {
+    pactl list short modules | grep -q 'sink_name=second' ||
+        pactl load-module module-null-sink sink_name=second \
+            sink_properties=device.description=TappoloSecond >/dev/null || return 1
+    if ! alive keepalive2; then
+        setsid pacat --playback -d second --raw --format=s16le --rate=44100 --channels=2 \
+            </dev/zero >/dev/null 2>&1 9>&- &
+        echo $! >"$pids/keepalive2"
+    fi
+    record_monitor recorder3 record-second.raw 1 second.monitor
+}
+
+remove_second() {
+    for p in recorder3 keepalive2; do
+        alive "$p" && kill "$(cat "$pids/$p")" 2>/dev/null
+        rm -f "$pids/$p"
+    done
+    for module in $(pactl list short modules | awk '/sink_name=second/ {print $1}'); do
+        pactl unload-module "$module"
+    done
 }
 
 stop_sink() {
@@ -155,6 +180,7 @@ export TAPPOLO_WINENV='$dir'
 export TAPPOLO_WINENV_SCRIPT='$(realpath "$0")'
 export TAPPOLO_RECORD='$dir/record.raw'
 export TAPPOLO_RECORD_STEREO='$dir/record-stereo.raw'
+export TAPPOLO_RECORD_SECOND='$dir/record-second.raw'
 export TAPPOLO_SINK=tappolo
 export LANG=C.UTF-8
 export LC_ALL=C.UTF-8
@@ -195,7 +221,7 @@ stop)
     [ -d "$dir" ] || exit 0
     base_env
     WINEPREFIX="$dir/prefix" wineserver -k 2>/dev/null
-    for p in recorder recorder2 keepalive pulse server xvfb; do
+    for p in recorder recorder2 recorder3 keepalive keepalive2 pulse server xvfb; do
         if alive "$p"; then
             kill "$(cat "$pids/$p")" 2>/dev/null
         fi
@@ -211,6 +237,14 @@ sink-down)
 sink-up)
     base_env
     add_sink && start_recorder
+    ;;
+second-up)
+    base_env
+    add_second
+    ;;
+second-down)
+    base_env
+    remove_second
     ;;
 status)
     for p in xvfb pulse keepalive recorder recorder2 server; do

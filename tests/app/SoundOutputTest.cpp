@@ -1,9 +1,12 @@
 // The program's sound engine facing its device: lost and back while keys come, missing from the
 // start, or switched off; in each case keys go on being heard or asked of the platform's player.
 #include "AppTestUtil.h"
+#include "AudioDevices.h"
 #include "KeyTypes.h"
 #include "SchemeKeySounds.h"
 #include "SoundOptions.h"
+
+#include <objbase.h>
 
 #include <algorithm>
 
@@ -356,4 +359,61 @@ TEST(SoundOutput, VolumeAndStereoByPlaceShapeWhatIsHeard) {
     const auto enter = peaks(VK_RETURN);
     EXPECT_GT(enter.second, 2 * enter.first) << "Enter is to the right";
     EXPECT_LT(enter.second, 6300);
+}
+
+namespace {
+
+// A second output device while the test runs: gone again at the latest when the test ends.
+class SecondDevice {
+public:
+    bool Come() { return FUp = wt::SecondSinkUp(); }
+    bool Go() { return !std::exchange(FUp, false) || wt::SecondSinkDown(); }
+    ~SecondDevice() { Go(); }
+
+private:
+    bool FUp = false;
+};
+
+// Whether a key is heard on the second device, and whether on the default one.
+std::pair<bool, bool> HeardWhere(WORD vk) {
+    wt::AudioRecording onDefault;
+    wt::AudioRecording onSecond = wt::AudioRecording::OfSecondSink();
+    PressKey(vk);
+    const auto second = onSecond.WaitForSound(2s, 200ms);
+    const auto first = onDefault.Samples(100ms);
+    wt::PumpMessages(800ms);
+    return {wt::OnsetIndex(second, 1000) >= 0, wt::OnsetIndex(first, 1000) >= 0};
+}
+
+} // namespace
+
+TEST(SoundOutput, TheChosenDeviceIsHeardWhileItIsThereAndTheDefaultOtherwise) {
+    SecondDevice device;
+    ASSERT_TRUE(device.Come());
+    TSoundOptions options;
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    for (const TRenderDevice& render : ListRenderDevices())
+        if (render.Name == "TappoloSecond") {
+            options.DeviceId = render.Id;
+            options.DeviceName = render.Name;
+        }
+    CoUninitialize();
+    ASSERT_FALSE(options.DeviceId.empty()) << "the second device is not listed";
+    AlphaProgram program;
+    ASSERT_TRUE(SaveSoundOptions(program.dir.SoundOptionsPath(), options));
+    ASSERT_TRUE(program.tappolo.Start(program.dir));
+    ASSERT_TRUE(program.tappolo.WaitTray(10s));
+    wt::PumpMessages(1s);
+    EXPECT_EQ(HeardWhere('Q'), std::make_pair(true, false)) << "the chosen device";
+    ASSERT_TRUE(device.Go());
+    wt::PumpMessages(500ms);
+    // Wine tells of no device that went: the first key after may go to the stream of the one
+    // that is gone, and the engine then finds the default device.
+    HeardWhere('Q');
+    EXPECT_EQ(HeardWhere('Q'), std::make_pair(false, true)) << "the chosen device gone";
+    ASSERT_TRUE(device.Come());
+    // The stream that waits was made for the default device: it plays the next key, and the
+    // one after takes the chosen device again.
+    HeardWhere('Q');
+    EXPECT_EQ(HeardWhere('Q'), std::make_pair(true, false)) << "the chosen device back";
 }

@@ -195,6 +195,13 @@ AudioRecording::AudioRecording(bool stereo)
     FStart = FileSize(FPath) & ~uint64_t(stereo ? 3 : 1);
 }
 
+AudioRecording AudioRecording::OfSecondSink() {
+    AudioRecording recording;
+    recording.FPath = UnixToWinPath(Env("TAPPOLO_RECORD_SECOND"));
+    recording.FStart = FileSize(recording.FPath) & ~uint64_t(1);
+    return recording;
+}
+
 uint64_t AudioRecording::SamplesNow() const {
     return FileSize(FPath) / 2;
 }
@@ -417,6 +424,14 @@ bool SinkDown() {
 
 bool SinkUp() {
     return Sink("sink-up");
+}
+
+bool SecondSinkUp() {
+    return Sink("second-up");
+}
+
+bool SecondSinkDown() {
+    return Sink("second-down");
 }
 
 bool RunLinuxShell(const std::string& command, std::chrono::milliseconds timeout) {

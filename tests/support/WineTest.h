@@ -73,6 +73,8 @@ public:
     // Marks the current end of the recording: the mono one, or the stereo one whose samples
     // come in pairs (left, right).
     explicit AudioRecording(bool stereo = false);
+    // The recording of the second output device (SecondSinkUp), mono.
+    static AudioRecording OfSecondSink();
     // Samples recorded since construction, after waiting `wait` for them to arrive.
     std::vector<int16_t> Samples(std::chrono::milliseconds wait);
     // Waits (up to `timeout`) until a sample reaches `threshold`, then `tail` longer, and gives
@@ -128,6 +130,9 @@ HICON__* MessageBoxIcon(HWND__* box);
 // (the recording goes on where it was); true when done.
 bool SinkDown();
 bool SinkUp();
+// A second output device, "TappoloSecond", comes and goes; the default device stays.
+bool SecondSinkUp();
+bool SecondSinkDown();
 
 // Lets the message queue of this thread run for a while (for hooks, timers, posted messages).
 void PumpMessages(std::chrono::milliseconds duration);
