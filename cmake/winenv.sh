@@ -78,9 +78,13 @@ metric_fonts() {
     touch "$WINEPREFIX/.tappolo-arial"
 }
 
+# The sinks never rewind: a sink that rewinds renders a new stream's first milliseconds again
+# over what it had rendered ahead, and its monitor, which had already passed that on, records
+# the stream with its head cut off (a restarted stream's first 3 to 10 ms, mid-wave). Without
+# rewinds the monitor records what the sink played, sample for sample.
 add_sink() {
     pactl load-module module-null-sink sink_name=tappolo sink_properties=device.description=Tappolo \
-        >/dev/null || return 1
+        norewinds=1 >/dev/null || return 1
     pactl set-default-sink tappolo
     # A silent stream keeps the sink running, so the monitor never misses a sound's onset.
     setsid pacat --playback -d tappolo --raw --format=s16le --rate=44100 --channels=2 \
@@ -140,7 +144,7 @@ start_recorder() {
 add_second() {
     pactl list short modules | grep -q 'sink_name=second' ||
         pactl load-module module-null-sink sink_name=second \
-            sink_properties=device.description=TappoloSecond >/dev/null || return 1
+            sink_properties=device.description=TappoloSecond norewinds=1 >/dev/null || return 1
     if ! alive keepalive2; then
         setsid pacat --playback -d second --raw --format=s16le --rate=44100 --channels=2 \
             </dev/zero >/dev/null 2>&1 9>&- &

@@ -29,9 +29,7 @@ void MixVoices(std::span<const Voice> voices, uint64_t from, std::span<float> ou
             float gain = 1.0f;
             if (t >= voice.FadeFrom)
                 gain = static_cast<float>(fadeFrames - (t - voice.FadeFrom)) / ramp;
-            if (t >= voice.MuteFrom && t < voice.FadeInFrom)
-                gain = 0.0f;
-            else if (t >= voice.FadeInFrom && t - voice.FadeInFrom < fadeFrames)
+            if (t >= voice.FadeInFrom && t - voice.FadeInFrom < fadeFrames)
                 gain *= static_cast<float>(t - voice.FadeInFrom + 1) / ramp;
             const float* frame = sound->Samples.data() + (t - voice.Start) * channels;
             float* into = out.data() + (t - from) * channels;
@@ -55,15 +53,15 @@ void Mixer::Release() {
         voice.FadeFrom = std::min(voice.FadeFrom, FPosition);
 }
 
-void Mixer::Start(std::shared_ptr<const DeviceSound> sound, VoiceGains gains, uint64_t lead) {
-    const uint64_t at = FPosition + lead;
+void Mixer::Start(std::shared_ptr<const DeviceSound> sound, VoiceGains gains) {
+    const uint64_t at = FPosition;
     // Frames taken back unheard: a voice that had not begun by now starts with the new one.
     for (Voice& voice : FVoices)
         if (voice.Start >= FPosition)
             voice.Start = at;
     if (!sound || sound->Frames() == 0)
         return;
-    FVoices.push_back(Voice{std::move(sound), at, kNoFade, kNoFade, kNoFade, gains});
+    FVoices.push_back(Voice{std::move(sound), at, kNoFade, kNoFade, gains});
     // The oldest give way while more than MaxVoices sound on past this frame.
     size_t sounding = 0;
     for (const Voice& voice : FVoices)
@@ -97,12 +95,10 @@ void Mixer::Rewind(uint64_t frames) {
     FPosition -= std::min(frames, FPosition - FFloor);
 }
 
-void Mixer::Resume(uint64_t lead) {
+void Mixer::Resume() {
     for (Voice& voice : FVoices)
-        if (voice.Start < FPosition) {
-            voice.MuteFrom = FPosition;
-            voice.FadeInFrom = FPosition + lead;
-        }
+        if (voice.Start < FPosition)
+            voice.FadeInFrom = FPosition;
 }
 
 uint64_t Mixer::FramesLeft() const {

@@ -35,8 +35,7 @@ struct Voice {
     std::shared_ptr<const DeviceSound> Sound;
     uint64_t Start = 0;            // the output frame that plays the sound's first frame
     uint64_t FadeFrom = kNoFade;   // the output frame its fade-out begins with
-    uint64_t MuteFrom = kNoFade;   // the output restarted here: silent from this frame ...
-    uint64_t FadeInFrom = kNoFade; // ... to this one, where it comes back
+    uint64_t FadeInFrom = kNoFade; // the output restarted here: the voice rises from silence
     VoiceGains Gains;
 };
 
@@ -59,9 +58,7 @@ public:
     // The new sound starts with the next rendered frame, mixed with those playing. A voice
     // that had not begun by then (its frames were taken back unheard) starts with it; the
     // oldest voices fade out from there while more than MaxVoices would sound.
-    // With a `lead`, the sound starts that many frames after the next one (frames an output
-    // is known to throw away after it starts).
-    void Start(std::shared_ptr<const DeviceSound> sound, VoiceGains gains = {}, uint64_t lead = 0);
+    void Start(std::shared_ptr<const DeviceSound> sound, VoiceGains gains = {});
     // Every voice fades out from the next rendered frame.
     void Release();
     // Overwrites `out` with the next frames of the mix. Voices of another channel count than
@@ -71,9 +68,9 @@ public:
     // again, as they were unless Start or Release comes first.
     void Rewind(uint64_t frames);
     // The output stopped and starts again from the next frame, after a pause the listener may
-    // hear, throwing away its first `lead` frames: the voices already heard come back from
-    // silence over the fade after those instead of with a jump.
-    void Resume(uint64_t lead = 0);
+    // hear: the voices already heard come back from silence over the fade instead of with a
+    // jump.
+    void Resume();
     // Whether a voice has frames still to render, and how many frames it takes until none has.
     bool Playing() const { return FramesLeft() > 0; }
     uint64_t FramesLeft() const;

@@ -46,14 +46,6 @@ LONGLONG NowMs() {
     return now.QuadPart * 1000 / frequency.QuadPart;
 }
 
-bool RunsOnWine() {
-    static const bool wine = [] {
-        HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-        return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-    }();
-    return wine;
-}
-
 bool SameLayout(const DeviceFormat& a, const DeviceFormat& b) {
     return a.SampleRate == b.SampleRate && a.Channels == b.Channels;
 }
@@ -301,8 +293,6 @@ struct Stream {
     TComPtr<IAudioRenderClient> Render;
     DeviceFormat Format;
     UINT32 BufferFrames = 0;
-    // How many frames the output may throw away each time the stream starts (see Prepare).
-    UINT32 LeadFrames = 0;
     bool Started = false;
 
     explicit operator bool() const { return Client != nullptr; }
@@ -405,17 +395,6 @@ HRESULT OutputThread::Prepare() {
     hr = stream.Client->GetBufferSize(&stream.BufferFrames);
     if (FAILED(hr))
         return hr;
-    // Wine's PulseAudio driver counts the beginning of what is written after a start as played
-    // while the sound server is still taking the stream up: up to a period (measured: about a
-    // millisecond on a fresh stream, 3 to 10 ms after a restart). Key sounds start after a
-    // period, so that they are heard from their first frame, and the sounds that play on across
-    // a restart come back there. Fresh streams take the same lead: a second key within it
-    // restarts the stream before the first key's sound was heard, and Wine's queue does not
-    // tell how much of it was (a shorter lead there was heard as the first sound's beginning,
-    // cut, and again).
-    if (RunsOnWine())
-        stream.LeadFrames =
-            static_cast<UINT32>(period * stream.Format.SampleRate / (1000 * kUnitsPerMs));
     hr = stream.Client->GetService(__uuidof(IAudioRenderClient),
                                    reinterpret_cast<void**>(stream.Render.GetAddressOf()));
     if (FAILED(hr))
@@ -540,10 +519,10 @@ HRESULT OutputThread::PlayNow() {
         FStream.Started = false;
         FMixer.Rewind(queued);
         // The restart may be heard as a moment of silence: what plays on comes back softly.
-        FMixer.Resume(FStream.LeadFrames);
+        FMixer.Resume();
     }
     for (PlayRequest& request : FStarting)
-        FMixer.Start(std::move(request.Sound), request.Gains, FStream.LeadFrames);
+        FMixer.Start(std::move(request.Sound), request.Gains);
     FSilentSince = 0;
     HRESULT hr = Fill();
     if (FAILED(hr))

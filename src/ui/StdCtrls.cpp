@@ -52,46 +52,25 @@ DWORD TCheckBox::Style() const {
     return WS_TABSTOP | BS_AUTOCHECKBOX | (CaptionLeft ? BS_LEFTTEXT : 0);
 }
 
-void TCheckBox::Created() {
-    SendMessageA(Window(), BM_SETCHECK, FChecked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-bool TCheckBox::Checked() const {
-    return Window() ? SendMessageA(Window(), BM_GETCHECK, 0, 0) == BST_CHECKED : FChecked;
-}
-
-void TCheckBox::SetChecked(bool value) {
-    FChecked = value;
-    if (Window())
-        SendMessageA(Window(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-bool TCheckBox::Command(int code) {
-    if (code != BN_CLICKED)
-        return false;
-    TControl::Click();
-    return true;
-}
-
 DWORD TRadioButton::Style() const {
     return BS_AUTORADIOBUTTON | (GroupStart ? WS_TABSTOP : 0);
 }
 
-void TRadioButton::Created() {
+void TButtonControl::Created() {
     SendMessageA(Window(), BM_SETCHECK, FChecked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool TRadioButton::Checked() const {
+bool TButtonControl::Checked() const {
     return Window() ? SendMessageA(Window(), BM_GETCHECK, 0, 0) == BST_CHECKED : FChecked;
 }
 
-void TRadioButton::SetChecked(bool value) {
+void TButtonControl::SetChecked(bool value) {
     FChecked = value;
     if (Window())
         SendMessageA(Window(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool TRadioButton::Command(int code) {
+bool TButtonControl::Command(int code) {
     if (code != BN_CLICKED)
         return false;
     TControl::Click();

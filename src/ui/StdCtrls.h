@@ -36,17 +36,15 @@ protected:
     bool Command(int code) override;
 };
 
-class TCheckBox : public TControl {
+// A button that holds a checked state: the check box and the radio button.
+class TButtonControl : public TControl {
 public:
     using TControl::TControl;
     bool Checked() const;
     void SetChecked(bool value);
-    // The caption left of the box.
-    bool CaptionLeft = false;
 
 protected:
     const char* ClassName() const override { return "BUTTON"; }
-    DWORD Style() const override;
     void Created() override;
     bool Command(int code) override;
 
@@ -54,23 +52,25 @@ private:
     bool FChecked = false;
 };
 
+class TCheckBox : public TButtonControl {
+public:
+    using TButtonControl::TButtonControl;
+    // The caption left of the box.
+    bool CaptionLeft = false;
+
+protected:
+    DWORD Style() const override;
+};
+
 // One of a group of choices: the first button of a group starts it (GroupStart; it takes the
 // Tab stop), the arrow keys move within it, and checking one clears the others. The control
 // after the group starts a group of its own.
-class TRadioButton : public TControl {
+class TRadioButton : public TButtonControl {
 public:
-    using TControl::TControl;
-    bool Checked() const;
-    void SetChecked(bool value);
+    using TButtonControl::TButtonControl;
 
 protected:
-    const char* ClassName() const override { return "BUTTON"; }
     DWORD Style() const override;
-    void Created() override;
-    bool Command(int code) override;
-
-private:
-    bool FChecked = false;
 };
 
 class TEdit : public TControl {

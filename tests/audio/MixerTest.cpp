@@ -128,22 +128,6 @@ TEST(Mixer, AfterARewindWhatWasNeverHeardStartsWithTheNewSoundAndTheRestResumesS
         EXPECT_FLOAT_EQ(out[i], expected[i]) << "frame " << i;
 }
 
-TEST(Mixer, AnOutputThatThrowsAwayItsFirstFramesGetsSilenceThere) {
-    // The output discards 2 frames after it starts: the new sound begins after them, and the
-    // one playing on rises from silence after them too.
-    Mixer mixer(4, 100);
-    mixer.Start(Ramp(100), {}, 2);
-    EXPECT_EQ(Next(mixer, 4), (std::vector<float>{0, 0, 1, 2}));
-    mixer.Rewind(1);
-    mixer.Resume(2);
-    mixer.Start(Ramp(100), {}, 2);
-    const auto out = Next(mixer, 6);
-    const std::vector<float> expected{
-        0, 0, 4.0f * 1 / 5 + 1, 5.0f * 2 / 5 + 2, 6.0f * 3 / 5 + 3, 7.0f * 4 / 5 + 4};
-    for (size_t i = 0; i < out.size(); ++i)
-        EXPECT_FLOAT_EQ(out[i], expected[i]) << "frame " << i;
-}
-
 TEST(Mixer, ARewindGoesNoFurtherBackThanTheHistory) {
     Mixer mixer(4, 10);
     mixer.Start(Ramp(12));
