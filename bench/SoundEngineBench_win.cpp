@@ -126,22 +126,31 @@ Series TypeAndHear(int count, std::chrono::milliseconds spacing,
     const auto samples = clock.Samples();
     Series series;
     const double window = std::min<double>(static_cast<double>(spacing.count()) - 10, 200.0);
-    for (size_t k = 0; k < presses.size(); ++k) {
-        const double at = clock.IndexAt(presses[k]);
+    std::vector<long> onsets;
+    for (const double pressed : presses) {
+        const double at = clock.IndexAt(pressed);
         // A mark can fall after a fast sound's onset: the search starts 10 ms before it.
         const long onset = wt::JumpOnset(samples, static_cast<long>(at - 0.010 * kRate),
                                          static_cast<long>(at + window * kRate / 1000), kThreshold);
-        if (onset < 0) {
+        onsets.push_back(onset);
+        if (onset < 0)
             ++series.Missed;
+        else
+            series.Delays.push_back((static_cast<double>(onset) - at) * 1000 / kRate);
+    }
+    for (size_t k = 0; k < onsets.size(); ++k) {
+        if (onsets[k] < 0)
             continue;
-        }
-        series.Delays.push_back((static_cast<double>(onset) - at) * 1000 / kRate);
         // Up to shortly before the sound's end (the platform's player drops its last few
-        // milliseconds) or before the next key, which may stop it.
-        long end = onset + static_cast<long>((soundMs - 10) * kRate / 1000);
-        if (k + 1 < presses.size())
-            end = std::min(end, static_cast<long>(clock.IndexAt(presses[k + 1]) - 0.005 * kRate));
-        if (wt::LongestSilence(samples, onset, end) >= kGap)
+        // milliseconds), or to the next sound's onset: a sound that stops when the next key
+        // comes, and the next one starting a moment later, leave a silence just before it.
+        long end = onsets[k] + static_cast<long>((soundMs - 10) * kRate / 1000);
+        if (k + 1 < onsets.size()) {
+            const long next = onsets[k + 1] >= 0 ? onsets[k + 1]
+                                                 : static_cast<long>(clock.IndexAt(presses[k + 1]));
+            end = std::min(end, next - static_cast<long>(0.001 * kRate));
+        }
+        if (wt::LongestSilence(samples, onsets[k], end) >= kGap)
             ++series.NotWhole;
     }
     return series;
@@ -256,7 +265,7 @@ void KeyToSound(benchmark::State& state) {
             if (pid.empty())
                 return state.SkipWithError("the program's Linux process was not found");
             engine = Measure(pid);
-            for (int i = 0; i < 3; ++i) {
+            for (int i = 0; i < 5; ++i) {
                 Append(after2s, TypeAndHear(1, 300ms, 2s));
                 Append(after8s, TypeAndHear(1, 300ms, 8s));
             }

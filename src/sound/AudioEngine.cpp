@@ -38,6 +38,11 @@ constexpr REFERENCE_TIME kBufferMs = 100;
 // A device that could not be opened is looked for again at most this often (Wine tells of no
 // device change: there the next key after the device came back asks for the attempt).
 constexpr LONGLONG kRetryAfterMs = 250;
+// A key's sound starts on a stream of its own while fewer than this many play: a stream
+// restarted under sounds that play on can be heard as a moment of silence in them (when the
+// platform's mixer takes its period while the stream stands). Beyond it, the stream whose
+// newest sound began longest ago takes the new one.
+constexpr size_t kMaxStreams = 4;
 
 LONGLONG NowMs() {
     LARGE_INTEGER now, frequency;
@@ -287,21 +292,24 @@ private:
     bool FRegistered;
 };
 
-// One WASAPI shared-mode stream on the default device, event-driven.
+// One WASAPI shared-mode stream on the output device, event-driven, and the sounds it plays.
 struct Stream {
     TComPtr<IAudioClient> Client;
     TComPtr<IAudioRenderClient> Render;
     DeviceFormat Format;
     UINT32 BufferFrames = 0;
     bool Started = false;
+    Mixer Voices{96, 0};
+    // When its newest sound began, and since when it has had nothing left to play (0: it has).
+    LONGLONG LastStart = 0;
+    LONGLONG SilentSince = 0;
 
     explicit operator bool() const { return Client != nullptr; }
 };
 
 class OutputThread {
 public:
-    explicit OutputThread(std::shared_ptr<AudioShared> shared)
-        : FShared(std::move(shared)), FMixer(96, 0) {
+    explicit OutputThread(std::shared_ptr<AudioShared> shared) : FShared(std::move(shared)) {
         FTaken.reserve(kMaxPendingPlays);
         FStarting.reserve(kMaxPendingPlays);
     }
@@ -309,28 +317,32 @@ public:
 
 private:
     HRESULT Prepare();
-    void ReleaseRunning();
-    void RetireRunning();
+    void ReleaseAll();
+    void Retire(size_t playing);
     static void CALLBACK ReleaseRetired(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK) noexcept;
     void TakeRequests();
     HRESULT PlayNow();
-    HRESULT Fill();
+    static HRESULT Restart(Stream& stream);
+    HRESULT Fill(Stream& stream);
     void Service();
     void Prime();
     void Fail();
 
     std::shared_ptr<AudioShared> FShared;
     TComPtr<IMMDeviceEnumerator> FEnumerator;
+    // Set by every stream when it wants data.
     UniqueKernelHandle FBufferEvent;
-    Stream FStream;
-    Mixer FMixer;
+    // Initialised, not started: the next key starts it.
+    Stream FReady;
+    // Started, oldest first.
+    std::vector<Stream> FPlaying;
     std::vector<float> FScratch;
     // The requests taken from the shared list, and the sounds they stand for.
     std::vector<PlayRequest> FTaken;
     std::vector<PlayRequest> FStarting;
 
-    LONGLONG FSilentSince = 0;
     LONGLONG FLastAttempt = -kRetryAfterMs;
+    HRESULT FLastPrepare = S_OK;
 
     // Streams that played out, released by a pool thread: releasing a started client waits for
     // the platform's timer (about 10 ms under Wine), which a key must not wait behind.
@@ -342,6 +354,8 @@ private:
 
 HRESULT OutputThread::Prepare() {
     FLastAttempt = NowMs();
+    FReady = Stream{};
+    FLastPrepare = E_FAIL;
     Stream stream;
     TComPtr<IMMDevice> device;
     std::wstring preferred;
@@ -399,14 +413,16 @@ HRESULT OutputThread::Prepare() {
                                    reinterpret_cast<void**>(stream.Render.GetAddressOf()));
     if (FAILED(hr))
         return hr;
-    FScratch.assign(static_cast<size_t>(stream.BufferFrames) * stream.Format.Channels, 0.0f);
-    FStream = std::move(stream);
+    FScratch.resize(std::max(FScratch.size(),
+                             static_cast<size_t>(stream.BufferFrames) * stream.Format.Channels));
     // 2 ms fades; a rewind never goes back further than one buffer.
-    FMixer = Mixer(FStream.Format.SampleRate / 500, FStream.BufferFrames);
+    stream.Voices = Mixer(stream.Format.SampleRate / 500, stream.BufferFrames);
+    FReady = std::move(stream);
+    FLastPrepare = S_OK;
     bool convert = false;
     {
         std::lock_guard lock(FShared->Lock);
-        FShared->Format = FStream.Format;
+        FShared->Format = FReady.Format;
         FShared->DeviceId = static_cast<const wchar_t*>(id.Get());
         convert = !ConvertedUpToDate(*FShared);
     }
@@ -416,22 +432,24 @@ HRESULT OutputThread::Prepare() {
     return S_OK;
 }
 
-void OutputThread::ReleaseRunning() {
-    if (FStream.Client && FStream.Started)
-        FStream.Client->Stop();
-    FStream = Stream{};
-    FMixer.Clear();
+void OutputThread::ReleaseAll() {
+    for (Stream& stream : FPlaying)
+        stream.Client->Stop();
+    FPlaying.clear();
+    FReady = Stream{};
 }
 
-void OutputThread::RetireRunning() {
-    if (!FReleaseWork)
-        return ReleaseRunning();
+void OutputThread::Retire(size_t playing) {
+    Stream stream = std::move(FPlaying[playing]);
+    FPlaying.erase(FPlaying.begin() + static_cast<std::ptrdiff_t>(playing));
+    if (!FReleaseWork) {
+        stream.Client->Stop();
+        return;
+    }
     {
         std::lock_guard lock(FRetiredLock);
-        FRetired.push_back(std::move(FStream));
+        FRetired.push_back(std::move(stream));
     }
-    FStream = Stream{};
-    FMixer.Clear();
     SubmitThreadpoolWork(FReleaseWork.Get());
 }
 
@@ -449,7 +467,7 @@ void CALLBACK OutputThread::ReleaseRetired(PTP_CALLBACK_INSTANCE, void* self, PT
 void OutputThread::Fail() {
     // The device went away, or became unusable: the next attempt takes the default device as it
     // is then; until one opens, the program uses the platform's player.
-    ReleaseRunning();
+    ReleaseAll();
     FShared->Unavailable = true;
 }
 
@@ -464,20 +482,22 @@ void OutputThread::TakeRequests() {
         retry = std::exchange(FShared->RetryAsked, false);
         converted = FShared->Converted;
     }
-    if (retry && !FStream && NowMs() - FLastAttempt >= kRetryAfterMs && FAILED(Prepare()))
+    const bool none = !FReady && FPlaying.empty();
+    if (retry && none && NowMs() - FLastAttempt >= kRetryAfterMs && FAILED(Prepare()))
         FShared->Unavailable = true;
     if (FTaken.empty())
         return;
-    if (!FStream && FAILED(Prepare()))
+    if (!FReady && FPlaying.empty() && FAILED(Prepare()))
         return Fail();
+    const DeviceFormat format = FReady ? FReady.Format : FPlaying.back().Format;
     FStarting.clear();
     for (PlayRequest& request : FTaken) {
         if (!request.Sound && converted && request.Index >= 0 &&
             request.Index < static_cast<int>(converted->Sounds.size()) &&
-            SameLayout(converted->Format, FStream.Format))
+            SameLayout(converted->Format, format))
             request.Sound = converted->Sounds[static_cast<size_t>(request.Index)];
         // Made for a device that has gone: its successor's sounds are on the way.
-        if (request.Sound && request.Sound->Channels == FStream.Format.Channels)
+        if (request.Sound && request.Sound->Channels == format.Channels)
             FStarting.push_back(std::move(request));
     }
     FTaken.clear();
@@ -488,11 +508,11 @@ void OutputThread::TakeRequests() {
     if (hr == AUDCLNT_E_DEVICE_INVALIDATED) {
         // The device went while the stream waited: once more on the default device as it is
         // now, if the sounds were made for its layout.
-        ReleaseRunning();
+        ReleaseAll();
         hr = Prepare();
         if (SUCCEEDED(hr)) {
             std::erase_if(FStarting, [this](const PlayRequest& request) {
-                return request.Sound->Channels != FStream.Format.Channels;
+                return request.Sound->Channels != FReady.Format.Channels;
             });
             hr = PlayNow();
         }
@@ -503,87 +523,114 @@ void OutputThread::TakeRequests() {
 }
 
 HRESULT OutputThread::PlayNow() {
-    if (FStream.Started) {
-        // What the device has queued would be heard before the new sound: it is thrown away,
-        // and the mix written anew from where the device stands, the new sound in it.
-        HRESULT hr = FStream.Client->Stop();
+    Stream* stream = nullptr;
+    if (FReady) {
+        FPlaying.push_back(std::move(FReady));
+        FReady = Stream{};
+        stream = &FPlaying.back();
+    } else {
+        stream = &*std::min_element(
+            FPlaying.begin(), FPlaying.end(),
+            [](const Stream& a, const Stream& b) { return a.LastStart < b.LastStart; });
+        const HRESULT hr = Restart(*stream);
         if (FAILED(hr))
             return hr;
-        UINT32 queued = 0;
-        hr = FStream.Client->GetCurrentPadding(&queued);
-        if (FAILED(hr))
-            return hr;
-        hr = FStream.Client->Reset();
-        if (FAILED(hr))
-            return hr;
-        FStream.Started = false;
-        FMixer.Rewind(queued);
-        // The restart may be heard as a moment of silence: what plays on comes back softly.
-        FMixer.Resume();
     }
     for (PlayRequest& request : FStarting)
-        FMixer.Start(std::move(request.Sound), request.Gains);
-    FSilentSince = 0;
-    HRESULT hr = Fill();
+        if (request.Sound->Channels == stream->Format.Channels)
+            stream->Voices.Start(std::move(request.Sound), request.Gains);
+    stream->LastStart = NowMs();
+    stream->SilentSince = 0;
+    HRESULT hr = Fill(*stream);
     if (FAILED(hr))
         return hr;
-    hr = FStream.Client->Start();
+    hr = stream->Client->Start();
     if (FAILED(hr))
         return hr;
-    FStream.Started = true;
+    stream->Started = true;
+    // The next key finds a stream waiting (about a millisecond under Wine, after this key's
+    // sound began); a failure here leaves it to a playing stream.
+    if (!FReady && FPlaying.size() < kMaxStreams)
+        Prepare();
     return S_OK;
 }
 
-HRESULT OutputThread::Fill() {
+HRESULT OutputThread::Restart(Stream& stream) {
+    // What the device has queued would be heard before the new sound: it is thrown away, and
+    // the mix written anew from where the device stands, the new sound in it.
+    HRESULT hr = stream.Client->Stop();
+    if (FAILED(hr))
+        return hr;
+    UINT32 queued = 0;
+    hr = stream.Client->GetCurrentPadding(&queued);
+    if (FAILED(hr))
+        return hr;
+    hr = stream.Client->Reset();
+    if (FAILED(hr))
+        return hr;
+    stream.Started = false;
+    stream.Voices.Rewind(queued);
+    // The restart may be heard as a moment of silence: what plays on comes back softly.
+    stream.Voices.Resume();
+    return S_OK;
+}
+
+HRESULT OutputThread::Fill(Stream& stream) {
     // While nothing plays nothing is written: the device runs dry, and the stream goes.
-    if (!FMixer.Playing())
+    if (!stream.Voices.Playing())
         return S_OK;
     UINT32 padding = 0;
-    HRESULT hr = FStream.Client->GetCurrentPadding(&padding);
+    HRESULT hr = stream.Client->GetCurrentPadding(&padding);
     if (FAILED(hr))
         return hr;
     // The buffer kept full while sound is left, every time: a queue kept shorter runs dry
     // where the platform's mixer takes more than a period at once (Wine's PulseAudio driver
     // does, and then puts a stretch of silence before what comes next). Nothing after the
     // sound's end: the stream plays out with it, and goes.
-    const uint64_t space = padding < FStream.BufferFrames ? FStream.BufferFrames - padding : 0;
-    const auto frames = static_cast<UINT32>(std::min(space, FMixer.FramesLeft()));
+    const uint64_t space = padding < stream.BufferFrames ? stream.BufferFrames - padding : 0;
+    const auto frames = static_cast<UINT32>(std::min(space, stream.Voices.FramesLeft()));
     if (frames == 0)
         return S_OK;
     BYTE* data = nullptr;
-    hr = FStream.Render->GetBuffer(frames, &data);
+    hr = stream.Render->GetBuffer(frames, &data);
     if (FAILED(hr))
         return hr;
-    std::span<float> mix(FScratch.data(), static_cast<size_t>(frames) * FStream.Format.Channels);
-    FMixer.Render(mix, FStream.Format.Channels);
-    WriteDeviceSamples(mix, FStream.Format.Kind, data);
-    return FStream.Render->ReleaseBuffer(frames, 0);
+    std::span<float> mix(FScratch.data(), static_cast<size_t>(frames) * stream.Format.Channels);
+    stream.Voices.Render(mix, stream.Format.Channels);
+    WriteDeviceSamples(mix, stream.Format.Kind, data);
+    return stream.Render->ReleaseBuffer(frames, 0);
 }
 
 void OutputThread::Service() {
-    const HRESULT hr = Fill();
-    if (FAILED(hr)) {
-        Fail();
-        if (SUCCEEDED(Prepare()))
+    for (size_t i = 0; i < FPlaying.size();) {
+        Stream& stream = FPlaying[i];
+        if (FAILED(Fill(stream))) {
+            // The device went, or failed: its streams go, and a fresh one on the default
+            // device as it is now waits for the next key.
+            ReleaseAll();
+            if (FAILED(Prepare()))
+                FShared->Unavailable = true;
             return;
+        }
+        if (stream.Voices.Playing())
+            stream.SilentSince = 0;
+        else if (stream.SilentSince == 0)
+            stream.SilentSince = NowMs();
+        // Played out: the stream goes (an idle program holds no started stream).
+        UINT32 padding = 0;
+        if (!stream.Voices.Playing() &&
+            ((SUCCEEDED(stream.Client->GetCurrentPadding(&padding)) && padding == 0) ||
+             NowMs() - stream.SilentSince >= kReleaseAfterMs))
+            Retire(i);
+        else
+            ++i;
     }
-    if (!FStream.Started)
-        return;
-    if (FMixer.Playing())
-        FSilentSince = 0;
-    else if (FSilentSince == 0)
-        FSilentSince = NowMs();
-    // Played out: this stream goes and a fresh one waits, initialised, not started. The next
-    // key starts that one faster than a running one stopped, reset and started again
-    // (milliseconds under Wine), and an idle program holds no started stream.
-    UINT32 padding = 0;
-    if (!FMixer.Playing() &&
-        ((SUCCEEDED(FStream.Client->GetCurrentPadding(&padding)) && padding == 0) ||
-         NowMs() - FSilentSince >= kReleaseAfterMs)) {
-        RetireRunning();
-        if (FAILED(Prepare()))
-            FShared->Unavailable = true;
-    }
+    // A fresh stream waits, initialised, not started: the next key starts it faster than a
+    // running one stopped, reset and started again (milliseconds under Wine).
+    if (!FReady && FPlaying.size() < kMaxStreams &&
+        (SUCCEEDED(FLastPrepare) || NowMs() - FLastAttempt >= kRetryAfterMs) && FAILED(Prepare()) &&
+        FPlaying.empty())
+        FShared->Unavailable = true;
 }
 
 void OutputThread::Prime() {
@@ -593,8 +640,8 @@ void OutputThread::Prime() {
     if (FAILED(Prepare()))
         return Fail();
     auto silence = std::make_shared<DeviceSound>();
-    silence->Channels = FStream.Format.Channels;
-    silence->Samples.assign(static_cast<size_t>(FStream.BufferFrames) * silence->Channels, 0.0f);
+    silence->Channels = FReady.Format.Channels;
+    silence->Samples.assign(static_cast<size_t>(FReady.BufferFrames) * silence->Channels, 0.0f);
     FStarting.assign(1, PlayRequest{-1, std::move(silence), {}});
     const HRESULT hr = PlayNow();
     FStarting.clear();
@@ -602,7 +649,7 @@ void OutputThread::Prime() {
         return Fail();
     WaitForSingleObject(FBufferEvent.Get(), 100);
     WaitForSingleObject(FBufferEvent.Get(), 100);
-    ReleaseRunning();
+    ReleaseAll();
     if (FAILED(Prepare()))
         Fail();
 }
@@ -623,25 +670,29 @@ void OutputThread::Run() {
     while (!FShared->Quit) {
         HANDLE handles[2] = {FShared->Wake.Get(), FBufferEvent.Get()};
         DWORD timeout = INFINITE;
-        if (FStream.Started && !FMixer.Playing()) {
-            const LONGLONG silent = NowMs() - FSilentSince;
-            timeout = silent >= kReleaseAfterMs ? 0 : static_cast<DWORD>(kReleaseAfterMs - silent);
-        }
-        const DWORD woke = WaitForMultipleObjects(FStream.Started ? 2 : 1, handles, FALSE, timeout);
+        for (const Stream& stream : FPlaying)
+            if (stream.SilentSince != 0) {
+                const LONGLONG silent = NowMs() - stream.SilentSince;
+                timeout = std::min(timeout, silent >= kReleaseAfterMs
+                                                ? 0
+                                                : static_cast<DWORD>(kReleaseAfterMs - silent));
+            }
+        const DWORD woke =
+            WaitForMultipleObjects(FPlaying.empty() ? 1 : 2, handles, FALSE, timeout);
         if (FShared->Quit)
             break;
         if (FShared->DeviceChanged.exchange(false)) {
             // The next sound goes to the default device as it is now.
-            ReleaseRunning();
+            ReleaseAll();
             if (FAILED(Prepare()))
                 FShared->Unavailable = true;
         }
         if (woke == WAIT_OBJECT_0)
             TakeRequests();
-        if (FStream.Started)
+        if (!FPlaying.empty())
             Service();
     }
-    ReleaseRunning();
+    ReleaseAll();
 }
 
 DWORD WINAPI OutputMain(void* parameter) noexcept {

@@ -1,15 +1,16 @@
 #pragma once
 // The program's own sound output: the key sounds of the current scheme, played through the
 // default output device in WASAPI shared mode by a thread of its own. A key sound starts in
-// the device's next period, mixed with those still playing.
+// the device's next period, on a stream of its own while the sounds before it play on theirs
+// (up to four streams; beyond that one of them is restarted with the new sound mixed in).
 //
 //   TAudioEngine engine;               // starts the output thread, which opens the device
 //   engine.SetSounds(scheme);          // whenever a scheme becomes current
 //   if (engine.Available()) engine.Play(sound, gains); else PlaySound(...);
 //
 // Sounds are converted for the device off the output thread: on the caller's thread, or on a
-// pool thread when a device of another format comes. The stream runs only while sounds come:
-// once it has played out (half a second at the latest) it is released, and a fresh one,
+// pool thread when a device of another format comes. A stream runs only while its sounds
+// play: once it has played out (half a second at the latest) it is released. A fresh one,
 // initialised but not started, waits for the next key.
 #include "Mixer.h"
 #include "UniqueHandle_win.h"
