@@ -38,10 +38,11 @@ constexpr REFERENCE_TIME kBufferMs = 100;
 // A device that could not be opened is looked for again at most this often (Wine tells of no
 // device change: there the next key after the device came back asks for the attempt).
 constexpr LONGLONG kRetryAfterMs = 250;
-// A key's sound starts on a stream of its own while fewer than this many play: a stream
-// restarted under sounds that play on can be heard as a moment of silence in them (when the
-// platform's mixer takes its period while the stream stands). Beyond it, the stream whose
-// newest sound began longest ago takes the new one.
+// A key's sound starts on a stream of its own, one of this many made ready while nothing plays:
+// a stream restarted under sounds that play on can be heard as a moment of silence in them
+// (when the platform's mixer takes its period while the stream stands). Once all play, the
+// stream whose newest sound began longest ago takes the new one. Streams are never made while
+// sounds play: under Wine that holds up the feeding of the streams that play, and they run dry.
 constexpr size_t kMaxStreams = 4;
 
 LONGLONG NowMs() {
@@ -294,11 +295,15 @@ private:
 
 // One WASAPI shared-mode stream on the output device, event-driven, and the sounds it plays.
 struct Stream {
+    // Set when the stream wants data; closed after the client is released.
+    UniqueKernelHandle Event;
     TComPtr<IAudioClient> Client;
     TComPtr<IAudioRenderClient> Render;
     DeviceFormat Format;
     UINT32 BufferFrames = 0;
     bool Started = false;
+    // Started before: a stream stopped and reset to take the next key while others play.
+    bool Used = false;
     Mixer Voices{96, 0};
     // When its newest sound began, and since when it has had nothing left to play (0: it has).
     LONGLONG LastStart = 0;
@@ -318,22 +323,22 @@ public:
 private:
     HRESULT Prepare();
     void ReleaseAll();
-    void Retire(size_t playing);
+    void Retire(Stream stream);
+    void PlayedOut(size_t playing);
     static void CALLBACK ReleaseRetired(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK) noexcept;
     void TakeRequests();
     HRESULT PlayNow();
     static HRESULT Restart(Stream& stream);
     HRESULT Fill(Stream& stream);
     void Service();
+    bool WantsStream() const;
     void Prime();
     void Fail();
 
     std::shared_ptr<AudioShared> FShared;
     TComPtr<IMMDeviceEnumerator> FEnumerator;
-    // Set by every stream when it wants data.
-    UniqueKernelHandle FBufferEvent;
-    // Initialised, not started: the next key starts it.
-    Stream FReady;
+    // Initialised, not started: the next keys start them.
+    std::vector<Stream> FReady;
     // Started, oldest first.
     std::vector<Stream> FPlaying;
     std::vector<float> FScratch;
@@ -354,7 +359,6 @@ private:
 
 HRESULT OutputThread::Prepare() {
     FLastAttempt = NowMs();
-    FReady = Stream{};
     FLastPrepare = E_FAIL;
     Stream stream;
     TComPtr<IMMDevice> device;
@@ -403,7 +407,10 @@ HRESULT OutputThread::Prepare() {
                                    std::max(2 * period, kBufferMs * kUnitsPerMs), 0, wave, nullptr);
     if (FAILED(hr))
         return hr;
-    hr = stream.Client->SetEventHandle(FBufferEvent.Get());
+    stream.Event.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!stream.Event)
+        return HRESULT_FROM_WIN32(GetLastError());
+    hr = stream.Client->SetEventHandle(stream.Event.Get());
     if (FAILED(hr))
         return hr;
     hr = stream.Client->GetBufferSize(&stream.BufferFrames);
@@ -417,12 +424,12 @@ HRESULT OutputThread::Prepare() {
                              static_cast<size_t>(stream.BufferFrames) * stream.Format.Channels));
     // 2 ms fades; a rewind never goes back further than one buffer.
     stream.Voices = Mixer(stream.Format.SampleRate / 500, stream.BufferFrames);
-    FReady = std::move(stream);
+    FReady.push_back(std::move(stream));
     FLastPrepare = S_OK;
     bool convert = false;
     {
         std::lock_guard lock(FShared->Lock);
-        FShared->Format = FReady.Format;
+        FShared->Format = FReady.back().Format;
         FShared->DeviceId = static_cast<const wchar_t*>(id.Get());
         convert = !ConvertedUpToDate(*FShared);
     }
@@ -436,12 +443,10 @@ void OutputThread::ReleaseAll() {
     for (Stream& stream : FPlaying)
         stream.Client->Stop();
     FPlaying.clear();
-    FReady = Stream{};
+    FReady.clear();
 }
 
-void OutputThread::Retire(size_t playing) {
-    Stream stream = std::move(FPlaying[playing]);
-    FPlaying.erase(FPlaying.begin() + static_cast<std::ptrdiff_t>(playing));
+void OutputThread::Retire(Stream stream) {
     if (!FReleaseWork) {
         stream.Client->Stop();
         return;
@@ -482,14 +487,14 @@ void OutputThread::TakeRequests() {
         retry = std::exchange(FShared->RetryAsked, false);
         converted = FShared->Converted;
     }
-    const bool none = !FReady && FPlaying.empty();
-    if (retry && none && NowMs() - FLastAttempt >= kRetryAfterMs && FAILED(Prepare()))
+    if (retry && FReady.empty() && FPlaying.empty() && NowMs() - FLastAttempt >= kRetryAfterMs &&
+        FAILED(Prepare()))
         FShared->Unavailable = true;
     if (FTaken.empty())
         return;
-    if (!FReady && FPlaying.empty() && FAILED(Prepare()))
+    if (FReady.empty() && FPlaying.empty() && FAILED(Prepare()))
         return Fail();
-    const DeviceFormat format = FReady ? FReady.Format : FPlaying.back().Format;
+    const DeviceFormat format = FReady.empty() ? FPlaying.back().Format : FReady.back().Format;
     FStarting.clear();
     for (PlayRequest& request : FTaken) {
         if (!request.Sound && converted && request.Index >= 0 &&
@@ -512,7 +517,7 @@ void OutputThread::TakeRequests() {
         hr = Prepare();
         if (SUCCEEDED(hr)) {
             std::erase_if(FStarting, [this](const PlayRequest& request) {
-                return request.Sound->Channels != FReady.Format.Channels;
+                return request.Sound->Channels != FReady.back().Format.Channels;
             });
             hr = PlayNow();
         }
@@ -524,9 +529,9 @@ void OutputThread::TakeRequests() {
 
 HRESULT OutputThread::PlayNow() {
     Stream* stream = nullptr;
-    if (FReady) {
-        FPlaying.push_back(std::move(FReady));
-        FReady = Stream{};
+    if (!FReady.empty()) {
+        FPlaying.push_back(std::move(FReady.back()));
+        FReady.pop_back();
         stream = &FPlaying.back();
     } else {
         stream = &*std::min_element(
@@ -548,10 +553,6 @@ HRESULT OutputThread::PlayNow() {
     if (FAILED(hr))
         return hr;
     stream->Started = true;
-    // The next key finds a stream waiting (about a millisecond under Wine, after this key's
-    // sound began); a failure here leaves it to a playing stream.
-    if (!FReady && FPlaying.size() < kMaxStreams)
-        Prepare();
     return S_OK;
 }
 
@@ -621,16 +622,50 @@ void OutputThread::Service() {
         if (!stream.Voices.Playing() &&
             ((SUCCEEDED(stream.Client->GetCurrentPadding(&padding)) && padding == 0) ||
              NowMs() - stream.SilentSince >= kReleaseAfterMs))
-            Retire(i);
+            PlayedOut(i);
         else
             ++i;
     }
-    // A fresh stream waits, initialised, not started: the next key starts it faster than a
-    // running one stopped, reset and started again (milliseconds under Wine).
-    if (!FReady && FPlaying.size() < kMaxStreams &&
-        (SUCCEEDED(FLastPrepare) || NowMs() - FLastAttempt >= kRetryAfterMs) && FAILED(Prepare()) &&
-        FPlaying.empty())
-        FShared->Unavailable = true;
+    // All quiet: the streams kept for the next keys that were started before go (a stopped
+    // stream still wakes the platform's timer), fresh ones take their place.
+    if (FPlaying.empty())
+        for (size_t i = FReady.size(); i-- > 0;)
+            if (FReady[i].Used) {
+                Retire(std::move(FReady[i]));
+                FReady.erase(FReady.begin() + static_cast<std::ptrdiff_t>(i));
+            }
+}
+
+void OutputThread::PlayedOut(size_t playing) {
+    Stream stream = std::move(FPlaying[playing]);
+    FPlaying.erase(FPlaying.begin() + static_cast<std::ptrdiff_t>(playing));
+    // While others play no stream can be made: this one, stopped and reset, takes a next key.
+    // One such at a time: a stopped stream still costs the platform's timer its wake-ups.
+    // A stream that ran dry gets, from Wine's driver, a stretch of silence before whatever is
+    // written to it next: a frame of silence written now takes it, and the reset throws both
+    // away.
+    BYTE* frame = nullptr;
+    const bool kept =
+        std::any_of(FReady.begin(), FReady.end(), [](const Stream& ready) { return ready.Used; });
+    if (!kept && !FPlaying.empty() && FReady.size() < kMaxStreams &&
+        SUCCEEDED(stream.Client->Stop()) && SUCCEEDED(stream.Render->GetBuffer(1, &frame)) &&
+        SUCCEEDED(stream.Render->ReleaseBuffer(1, AUDCLNT_BUFFERFLAGS_SILENT)) &&
+        SUCCEEDED(stream.Client->Reset())) {
+        stream.Started = false;
+        stream.Used = true;
+        stream.SilentSince = 0;
+        stream.Voices.Clear();
+        FReady.insert(FReady.begin(), std::move(stream));
+        return;
+    }
+    Retire(std::move(stream));
+}
+
+bool OutputThread::WantsStream() const {
+    // Fresh streams wait, initialised, not started: a key starts one faster than a running one
+    // stopped, reset and started again (milliseconds under Wine).
+    return FPlaying.empty() && FReady.size() < kMaxStreams &&
+           (SUCCEEDED(FLastPrepare) || NowMs() - FLastAttempt >= kRetryAfterMs);
 }
 
 void OutputThread::Prime() {
@@ -640,15 +675,16 @@ void OutputThread::Prime() {
     if (FAILED(Prepare()))
         return Fail();
     auto silence = std::make_shared<DeviceSound>();
-    silence->Channels = FReady.Format.Channels;
-    silence->Samples.assign(static_cast<size_t>(FReady.BufferFrames) * silence->Channels, 0.0f);
+    silence->Channels = FReady.back().Format.Channels;
+    silence->Samples.assign(static_cast<size_t>(FReady.back().BufferFrames) * silence->Channels,
+                            0.0f);
     FStarting.assign(1, PlayRequest{-1, std::move(silence), {}});
     const HRESULT hr = PlayNow();
     FStarting.clear();
     if (FAILED(hr))
         return Fail();
-    WaitForSingleObject(FBufferEvent.Get(), 100);
-    WaitForSingleObject(FBufferEvent.Get(), 100);
+    WaitForSingleObject(FPlaying.back().Event.Get(), 100);
+    WaitForSingleObject(FPlaying.back().Event.Get(), 100);
     ReleaseAll();
     if (FAILED(Prepare()))
         Fail();
@@ -656,9 +692,7 @@ void OutputThread::Prime() {
 
 void OutputThread::Run() {
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
-    FBufferEvent.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-    if (!FBufferEvent ||
-        FAILED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_INPROC_SERVER,
+    if (FAILED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_INPROC_SERVER,
                                 __uuidof(IMMDeviceEnumerator),
                                 reinterpret_cast<void**>(FEnumerator.GetAddressOf()))))
         return Fail();
@@ -668,7 +702,12 @@ void OutputThread::Run() {
     const WatchRegistration registration(FEnumerator.Get(), watch.Get());
     Prime();
     while (!FShared->Quit) {
-        HANDLE handles[2] = {FShared->Wake.Get(), FBufferEvent.Get()};
+        // The streams kept for the next keys wake nobody: only those that play are fed.
+        HANDLE handles[1 + kMaxStreams] = {FShared->Wake.Get()};
+        DWORD count = 1;
+        for (const Stream& stream : FPlaying)
+            if (count < std::size(handles))
+                handles[count++] = stream.Event.Get();
         DWORD timeout = INFINITE;
         for (const Stream& stream : FPlaying)
             if (stream.SilentSince != 0) {
@@ -677,8 +716,9 @@ void OutputThread::Run() {
                                                 ? 0
                                                 : static_cast<DWORD>(kReleaseAfterMs - silent));
             }
-        const DWORD woke =
-            WaitForMultipleObjects(FPlaying.empty() ? 1 : 2, handles, FALSE, timeout);
+        if (WantsStream())
+            timeout = 0;
+        const DWORD woke = WaitForMultipleObjects(count, handles, FALSE, timeout);
         if (FShared->Quit)
             break;
         if (FShared->DeviceChanged.exchange(false)) {
@@ -691,6 +731,9 @@ void OutputThread::Run() {
             TakeRequests();
         if (!FPlaying.empty())
             Service();
+        // One at a time, so that a key that comes meanwhile waits for one at most.
+        else if (woke == WAIT_TIMEOUT && WantsStream() && FAILED(Prepare()) && FReady.empty())
+            FShared->Unavailable = true;
     }
     ReleaseAll();
 }

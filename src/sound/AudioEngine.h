@@ -2,7 +2,7 @@
 // The program's own sound output: the key sounds of the current scheme, played through the
 // default output device in WASAPI shared mode by a thread of its own. A key sound starts in
 // the device's next period, on a stream of its own while the sounds before it play on theirs
-// (up to four streams; beyond that one of them is restarted with the new sound mixed in).
+// (four streams; with all four playing, one of them is restarted with the new sound mixed in).
 //
 //   TAudioEngine engine;               // starts the output thread, which opens the device
 //   engine.SetSounds(scheme);          // whenever a scheme becomes current
@@ -10,8 +10,9 @@
 //
 // Sounds are converted for the device off the output thread: on the caller's thread, or on a
 // pool thread when a device of another format comes. A stream runs only while its sounds
-// play: once it has played out (half a second at the latest) it is released. A fresh one,
-// initialised but not started, waits for the next key.
+// play: once it has played out (half a second at the latest) it is released, or, while others
+// play, stopped and kept for a next key. Fresh ones, initialised but not started, are made
+// while nothing plays and wait for the next keys.
 #include "Mixer.h"
 #include "UniqueHandle_win.h"
 
