@@ -41,13 +41,6 @@ uint64_t Mix(uint64_t x) {
 constexpr int kHalfTaps = 8;
 constexpr int kPhases = 256;
 
-double Sinc(double x) {
-    if (x == 0)
-        return 1;
-    const double px = std::numbers::pi * x;
-    return std::sin(px) / px;
-}
-
 } // namespace
 
 PanGains ConstantPowerPan(float pan) {
@@ -103,19 +96,39 @@ std::vector<float> ResampleForPitch(std::span<const float> frames, uint16_t chan
     const double cutoff = std::min(1.0, 1.0 / step);
 
     // The kernel at kPhases + 1 fractional positions, each normalised so that a constant
-    // passes unchanged; a Blackman window over the taps.
+    // passes unchanged; a Blackman window over the taps. The window is the same at every
+    // pitch; the sines step along the taps by an angle's sum, two sines and cosines a phase
+    // instead of one a tap (a press waits for this).
+    static const std::vector<std::array<double, 2 * kHalfTaps>> windows = [] {
+        std::vector<std::array<double, 2 * kHalfTaps>> table(kPhases + 1);
+        for (int phase = 0; phase <= kPhases; ++phase)
+            for (int k = 0; k < 2 * kHalfTaps; ++k) {
+                const double x =
+                    static_cast<double>(k - (kHalfTaps - 1)) - static_cast<double>(phase) / kPhases;
+                const double n = (x + kHalfTaps) / (2.0 * kHalfTaps); // 0..1 over the window
+                table[phase][k] = 0.42 - 0.5 * std::cos(2 * std::numbers::pi * n) +
+                                  0.08 * std::cos(4 * std::numbers::pi * n);
+            }
+        return table;
+    }();
+    const double angle = std::numbers::pi * cutoff;
+    const double stepSin = std::sin(angle), stepCos = std::cos(angle);
     std::vector<std::array<float, 2 * kHalfTaps>> kernel(kPhases + 1);
     for (int phase = 0; phase <= kPhases; ++phase) {
-        const double frac = static_cast<double>(phase) / kPhases;
+        const double first =
+            static_cast<double>(-(kHalfTaps - 1)) - static_cast<double>(phase) / kPhases;
+        double sine = std::sin(angle * first), cosine = std::cos(angle * first);
         double sum = 0;
         std::array<double, 2 * kHalfTaps> w{};
         for (int k = 0; k < 2 * kHalfTaps; ++k) {
-            const double x = static_cast<double>(k - (kHalfTaps - 1)) - frac;
-            const double n = (x + kHalfTaps) / (2.0 * kHalfTaps); // 0..1 over the window
-            const double window = 0.42 - 0.5 * std::cos(2 * std::numbers::pi * n) +
-                                  0.08 * std::cos(4 * std::numbers::pi * n);
-            w[k] = cutoff * Sinc(cutoff * x) * window;
+            const double x = first + k;
+            // cutoff * sinc(cutoff * x), with sin(pi * cutoff * x) = `sine`.
+            const double sinc = std::abs(x) < 1e-9 ? cutoff : sine / (std::numbers::pi * x);
+            w[k] = sinc * windows[phase][k];
             sum += w[k];
+            const double next = sine * stepCos + cosine * stepSin;
+            cosine = cosine * stepCos - sine * stepSin;
+            sine = next;
         }
         for (int k = 0; k < 2 * kHalfTaps; ++k)
             kernel[phase][k] = static_cast<float>(sum != 0 ? w[k] / sum : 0);
@@ -131,13 +144,27 @@ std::vector<float> ResampleForPitch(std::span<const float> frames, uint16_t chan
         const auto blend = static_cast<float>(phasePos - phase);
         for (int k = 0; k < 2 * kHalfTaps; ++k)
             weights[k] = kernel[phase][k] + (kernel[phase + 1][k] - kernel[phase][k]) * blend;
+        const int64_t first = base - (kHalfTaps - 1);
+        float* o = out.data() + n * channels;
+        if (channels == 2 && first >= 0 &&
+            first + 2 * kHalfTaps <= static_cast<int64_t>(inFrames)) {
+            // Inside the sound, stereo (the common case): no edge to mind.
+            const float* in = frames.data() + static_cast<size_t>(first) * 2;
+            float left = 0, right = 0;
+            for (int k = 0; k < 2 * kHalfTaps; ++k) {
+                left += weights[k] * in[2 * k];
+                right += weights[k] * in[2 * k + 1];
+            }
+            o[0] = left;
+            o[1] = right;
+            continue;
+        }
         for (int k = 0; k < 2 * kHalfTaps; ++k) {
-            const int64_t source = base + k - (kHalfTaps - 1);
+            const int64_t source = first + k;
             // Silence before the first frame and after the last.
             if (source < 0 || source >= static_cast<int64_t>(inFrames))
                 continue;
             const float* in = frames.data() + static_cast<size_t>(source) * channels;
-            float* o = out.data() + n * channels;
             for (uint16_t c = 0; c < channels; ++c)
                 o[c] += weights[k] * in[c];
         }
