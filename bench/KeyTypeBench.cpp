@@ -1,8 +1,10 @@
-// The pure part of a key press: key type, sound name, path. Everything the platform does
-// afterwards (existence test, PlaySound) is measured under Wine by key_path_bench.
+// The pure part of a key press: key type, sound name, path, and the pitch a press may be
+// played at. Everything the platform does afterwards (existence test, PlaySound) is measured
+// under Wine by key_path_bench.
 #include "KeyTypes.h"
 #include "PubClassUnit.h"
 #include "DataPaths.h"
+#include "VoiceShaping.h"
 
 #include <benchmark/benchmark.h>
 
@@ -55,6 +57,21 @@ void KeySoundPathReused(benchmark::State& state) {
     }
 }
 BENCHMARK(KeySoundPathReused);
+
+// Pitch variation: a 120 ms stereo sound at 44.1 kHz resampled 1.5 semitones up and down,
+// as a press with variation on asks for before its sound can start.
+void PitchOfAKeySound(benchmark::State& state) {
+    std::vector<float> sound(5292 * 2);
+    for (size_t i = 0; i < sound.size(); ++i)
+        sound[i] = static_cast<float>((i * 7919) % 2001) / 1000.0f - 1.0f;
+    double semitones = 1.5;
+    for (auto _ : state) {
+        std::vector<float> pitched = ResampleForPitch(sound, 2, semitones);
+        benchmark::DoNotOptimize(pitched.data());
+        semitones = -semitones;
+    }
+}
+BENCHMARK(PitchOfAKeySound)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
