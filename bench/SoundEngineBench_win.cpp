@@ -32,6 +32,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -150,8 +151,21 @@ Series TypeAndHear(int count, std::chrono::milliseconds spacing,
                                                  : static_cast<long>(clock.IndexAt(presses[k + 1]));
             end = std::min(end, next - static_cast<long>(0.001 * kRate));
         }
-        if (wt::LongestSilence(samples, onsets[k], end) >= kGap)
-            ++series.NotWhole;
+        const long gap = wt::LongestSilence(samples, onsets[k], end);
+        if (gap < kGap)
+            continue;
+        ++series.NotWhole;
+        // Where it fell, for whoever looks into it.
+        long run = 0, at = onsets[k];
+        for (long i = onsets[k]; i < end && run < gap; ++i) {
+            run = std::abs(static_cast<int>(samples[i])) <= 8 ? run + 1 : 0;
+            at = i + 1 - run;
+        }
+        std::fprintf(stderr,
+                     "not whole: key %zu of %zu, %lld ms apart: %.1f ms of silence %.1f ms in\n",
+                     k + 1, onsets.size(), static_cast<long long>(spacing.count()),
+                     static_cast<double>(gap) * 1000 / kRate,
+                     static_cast<double>(at - onsets[k]) * 1000 / kRate);
     }
     return series;
 }

@@ -130,6 +130,8 @@ TEST_F(SoundOptions, ChangesAreHeardSavedWithOkKeptAfterARestartAndUndoneByCance
     // The volume by its accelerator and the keyboard; each step plays the letter sound after
     // the sound of the key that moved it (Home sounds as Ctrl, Page Down as itself).
     PressCombo({VK_MENU, 'V'});
+    // V is a letter key: its own sound comes before the trace below starts.
+    wt::PumpMessages(300ms);
     {
         wt::PlaySoundTrace trace;
         PressKey(VK_HOME);
