@@ -301,7 +301,6 @@ struct Stream {
     TComPtr<IAudioRenderClient> Render;
     DeviceFormat Format;
     UINT32 BufferFrames = 0;
-    bool Started = false;
     // Started before: a stream stopped and reset to take the next key while others play.
     bool Used = false;
     Mixer Voices{96, 0};
@@ -549,11 +548,7 @@ HRESULT OutputThread::PlayNow() {
     HRESULT hr = Fill(*stream);
     if (FAILED(hr))
         return hr;
-    hr = stream->Client->Start();
-    if (FAILED(hr))
-        return hr;
-    stream->Started = true;
-    return S_OK;
+    return stream->Client->Start();
 }
 
 HRESULT OutputThread::Restart(Stream& stream) {
@@ -569,7 +564,6 @@ HRESULT OutputThread::Restart(Stream& stream) {
     hr = stream.Client->Reset();
     if (FAILED(hr))
         return hr;
-    stream.Started = false;
     stream.Voices.Rewind(queued);
     // The restart may be heard as a moment of silence: what plays on comes back softly.
     stream.Voices.Resume();
@@ -651,7 +645,6 @@ void OutputThread::PlayedOut(size_t playing) {
         SUCCEEDED(stream.Client->Stop()) && SUCCEEDED(stream.Render->GetBuffer(1, &frame)) &&
         SUCCEEDED(stream.Render->ReleaseBuffer(1, AUDCLNT_BUFFERFLAGS_SILENT)) &&
         SUCCEEDED(stream.Client->Reset())) {
-        stream.Started = false;
         stream.Used = true;
         stream.SilentSince = 0;
         stream.Voices.Clear();
