@@ -83,22 +83,22 @@ int16_t ToInt16Clipped(float sample) {
     return static_cast<int16_t>(scaled);
 }
 
-std::vector<float> ResampleForPitch(std::span<const float> frames, uint16_t channels,
-                                    double semitones) {
-    if (channels == 0)
-        return {};
-    const size_t inFrames = frames.size() / channels;
-    if (semitones == 0 || inFrames == 0)
-        return std::vector<float>(frames.begin(), frames.begin() + inFrames * channels);
-    const double step = std::pow(2.0, semitones / 12.0);
-    const auto outFrames = static_cast<size_t>(static_cast<double>(inFrames) / step);
-    // Rising, the rate drops below the content's: the cut-off drops with it.
-    const double cutoff = std::min(1.0, 1.0 / step);
+namespace {
 
-    // The kernel at kPhases + 1 fractional positions, each normalised so that a constant
-    // passes unchanged; a Blackman window over the taps. The window is the same at every
-    // pitch; the sines step along the taps by an angle's sum, two sines and cosines a phase
-    // instead of one a tap (a press waits for this).
+// The interpolation kernel for one cut-off, at kPhases + 1 fractional positions, each
+// normalised so that a constant passes unchanged; a Blackman window over the taps. For each
+// phase: the weights, and the step to the next phase's (a position between two phases blends
+// them). For stereo, both twice over (left, right): a frame inside the sound is then a run over
+// contiguous floats, four lanes wide.
+struct PitchKernel {
+    double Cutoff = -1;
+    std::vector<std::array<float, 2 * kHalfTaps>> Weights, Steps;
+    std::vector<std::array<float, 4 * kHalfTaps>> PairWeights, PairSteps;
+};
+
+void BuildKernel(PitchKernel& kernel, double cutoff) {
+    // The window is the same at every pitch; the sines step along the taps by an angle's sum,
+    // two sines and cosines a phase instead of one a tap.
     static const std::vector<std::array<double, 2 * kHalfTaps>> windows = [] {
         std::vector<std::array<double, 2 * kHalfTaps>> table(kPhases + 1);
         for (int phase = 0; phase <= kPhases; ++phase)
@@ -113,7 +113,7 @@ std::vector<float> ResampleForPitch(std::span<const float> frames, uint16_t chan
     }();
     const double angle = std::numbers::pi * cutoff;
     const double stepSin = std::sin(angle), stepCos = std::cos(angle);
-    std::vector<std::array<float, 2 * kHalfTaps>> kernel(kPhases + 1);
+    std::vector<std::array<float, 2 * kHalfTaps>> weights(kPhases + 1);
     for (int phase = 0; phase <= kPhases; ++phase) {
         const double first =
             static_cast<double>(-(kHalfTaps - 1)) - static_cast<double>(phase) / kPhases;
@@ -131,8 +131,64 @@ std::vector<float> ResampleForPitch(std::span<const float> frames, uint16_t chan
             sine = next;
         }
         for (int k = 0; k < 2 * kHalfTaps; ++k)
-            kernel[phase][k] = static_cast<float>(sum != 0 ? w[k] / sum : 0);
+            weights[phase][k] = static_cast<float>(sum != 0 ? w[k] / sum : 0);
     }
+    kernel.Cutoff = cutoff;
+    kernel.Weights.resize(kPhases);
+    kernel.Steps.resize(kPhases);
+    kernel.PairWeights.resize(kPhases);
+    kernel.PairSteps.resize(kPhases);
+    for (int phase = 0; phase < kPhases; ++phase)
+        for (int k = 0; k < 2 * kHalfTaps; ++k) {
+            const float weight = weights[phase][k];
+            const float step = weights[phase + 1][k] - weight;
+            kernel.Weights[phase][k] = weight;
+            kernel.Steps[phase][k] = step;
+            kernel.PairWeights[phase][2 * k] = kernel.PairWeights[phase][2 * k + 1] = weight;
+            kernel.PairSteps[phase][2 * k] = kernel.PairSteps[phase][2 * k + 1] = step;
+        }
+}
+
+// A press waits for its pitch: the kernels of the last two cut-offs are kept, per thread.
+// Every pitch below the recorded one has the full cut-off, so half of all presses find theirs.
+const PitchKernel& KernelFor(double cutoff) {
+    thread_local std::array<PitchKernel, 2> kept;
+    thread_local size_t older = 0;
+    for (const PitchKernel& kernel : kept)
+        if (kernel.Cutoff == cutoff)
+            return kernel;
+    PitchKernel& kernel = kept[older];
+    older = 1 - older;
+    BuildKernel(kernel, cutoff);
+    return kernel;
+}
+
+// Stereo frames of taps times their weights (`w`, blended toward the next phase's by `blend`
+// along `d`), in four sums: left, right, left, right. Four lanes wide, the loops vectorise.
+std::array<float, 4> Dot(const float* w, const float* d, float blend, const float* in) {
+    std::array<float, 4 * kHalfTaps> products;
+    for (int k = 0; k < 4 * kHalfTaps; ++k)
+        products[k] = (w[k] + d[k] * blend) * in[k];
+    std::array<float, 4> sums{0, 0, 0, 0};
+    for (int k = 0; k < 4 * kHalfTaps; k += 4)
+        for (int lane = 0; lane < 4; ++lane)
+            sums[lane] += products[k + lane];
+    return sums;
+}
+
+} // namespace
+
+std::vector<float> ResampleForPitch(std::span<const float> frames, uint16_t channels,
+                                    double semitones) {
+    if (channels == 0)
+        return {};
+    const size_t inFrames = frames.size() / channels;
+    if (semitones == 0 || inFrames == 0)
+        return std::vector<float>(frames.begin(), frames.begin() + inFrames * channels);
+    const double step = std::pow(2.0, semitones / 12.0);
+    const auto outFrames = static_cast<size_t>(static_cast<double>(inFrames) / step);
+    // Rising, the rate drops below the content's: the cut-off drops with it.
+    const PitchKernel& kernel = KernelFor(std::min(1.0, 1.0 / step));
 
     std::vector<float> out(outFrames * channels, 0.0f);
     std::array<float, 2 * kHalfTaps> weights{};
@@ -142,23 +198,19 @@ std::vector<float> ResampleForPitch(std::span<const float> frames, uint16_t chan
         const double phasePos = (position - static_cast<double>(base)) * kPhases;
         const auto phase = std::min(static_cast<int>(phasePos), kPhases - 1);
         const auto blend = static_cast<float>(phasePos - phase);
-        for (int k = 0; k < 2 * kHalfTaps; ++k)
-            weights[k] = kernel[phase][k] + (kernel[phase + 1][k] - kernel[phase][k]) * blend;
         const int64_t first = base - (kHalfTaps - 1);
         float* o = out.data() + n * channels;
+        // Inside the sound, stereo (the common case): no edge to mind.
         if (channels == 2 && first >= 0 &&
             first + 2 * kHalfTaps <= static_cast<int64_t>(inFrames)) {
-            // Inside the sound, stereo (the common case): no edge to mind.
-            const float* in = frames.data() + static_cast<size_t>(first) * 2;
-            float left = 0, right = 0;
-            for (int k = 0; k < 2 * kHalfTaps; ++k) {
-                left += weights[k] * in[2 * k];
-                right += weights[k] * in[2 * k + 1];
-            }
-            o[0] = left;
-            o[1] = right;
+            const auto sums = Dot(kernel.PairWeights[phase].data(), kernel.PairSteps[phase].data(),
+                                  blend, frames.data() + static_cast<size_t>(first) * 2);
+            o[0] = sums[0] + sums[2];
+            o[1] = sums[1] + sums[3];
             continue;
         }
+        for (int k = 0; k < 2 * kHalfTaps; ++k)
+            weights[k] = kernel.Weights[phase][k] + kernel.Steps[phase][k] * blend;
         for (int k = 0; k < 2 * kHalfTaps; ++k) {
             const int64_t source = first + k;
             // Silence before the first frame and after the last.
