@@ -390,9 +390,11 @@ void TMainForm::VolumeItemClick(TComponent* Sender) {
         return;
     TSoundOptions options = CurrentSoundOptions();
     options.Volume = kVolumeSteps[index];
-    SaveSoundOptions(SoundOptionsFilePath(GetProgramDir()), options);
     SetSoundOptions(options);
     CheckVolumeItem();
+    if (!SaveSoundOptions(SoundOptionsFilePath(GetProgramDir()), options))
+        ShowError("The volume is changed until Tappolo closes, but it could not be saved: "
+                  "another program holds soundopts.tsc.");
 }
 
 void TMainForm::CheckVolumeItem() {

@@ -3,6 +3,7 @@
 // and the keys silent while a full-screen window or a listed program is in front.
 #include "AppTestUtil.h"
 #include "DialogDriver.h"
+#include "UniqueHandle_win.h"
 
 #include <commctrl.h>
 
@@ -186,10 +187,30 @@ TEST_F(SoundOptions, ChangesAreHeardSavedWithOkKeptAfterARestartAndUndoneByCance
 
     // Two clicks from the tray: Volume, 150 %.
     ASSERT_TRUE(tappolo.ChooseItem(mpVolume, 4));
-    EXPECT_EQ(Saved(), OptionsBytes("\x03\x96\x00"s, true, false, true, {"game.exe"}));
+    const std::string at150 = OptionsBytes("\x03\x96\x00"s, true, false, true, {"game.exe"});
+    EXPECT_EQ(Saved(), at150);
     dialog = Open();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(Position(dialog, 0), 150);
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitGone(dialog, 5s));
+
+    // The file held by another program: 50 % is taken for now, and the user told it was not kept.
+    {
+        UniqueFile lock(CreateFileA(dir.SoundOptionsPath().c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock);
+        ASSERT_TRUE(tappolo.ChooseItem(mpVolume, 1));
+        MessageBoxInfo error = WaitMessageBox(tappolo.Id(), 5s);
+        ASSERT_NE(error.Window, nullptr);
+        EXPECT_NE(Narrow(error.Text).find("could not be saved"), std::string::npos)
+            << Narrow(error.Text);
+        PressButton(error.Window, IDOK);
+    }
+    EXPECT_EQ(Saved(), at150);
+    dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(Position(dialog, 0), 50);
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitGone(dialog, 5s));
 }
@@ -229,5 +250,7 @@ TEST_F(SoundOptions, AListedProgramOrAFullScreenWindowInFrontSilencesTheKeysUnti
         EXPECT_TRUE(SoundsOf('Q', dir).empty()) << "a captionless window over the whole screen";
         fullScreen.Close();
         EXPECT_EQ(SoundsOf('Q', dir), kLetter);
+        // (While it covers the screen, it covers the tray too: the tip is read once it went.)
+        EXPECT_EQ(HoverTrayIcons(), L"Click here for Tappolo Options");
     }
 }
