@@ -27,6 +27,10 @@ constexpr uint32_t Space[] = {57};
 constexpr uint32_t Esc[] = {1};
 constexpr uint32_t Other[] = {51, 52, 39, 40, 53, 12, 13, 26, 27, 43, 41, 55, 3639};
 
+// F13's number in packs, and its make code.
+constexpr uint32_t kPackF13 = 91;
+constexpr uint32_t kScanF13 = 0x64;
+
 constexpr std::array<std::span<const uint32_t>, KeyTypeCount> Codes = {
     PageUp,   CapsLock,  Number, NumLock, Function, Delete, Arrow, Enter,
     PageDown, BackSpace, Ctrl,   Tab,     Letter,   Space,  Esc,   Other};
@@ -52,6 +56,14 @@ std::optional<KeyPlace> KeyPlaceOfCode(uint32_t code) {
         return std::nullopt;
     }
     if (code < 0x100) {
+        // F13 to F15: packs number them 91 to 93; the keyboard sends 0x64 to 0x66. Those three
+        // numbers in a pack are other keys (of higher F numbers), which the user has not got.
+        if (code >= kPackF13 && code < kPackF13 + 3) {
+            return KeyPlace{static_cast<uint16_t>(kScanF13 + (code - kPackF13)), false};
+        }
+        if (code >= kScanF13 && code < kScanF13 + 3) {
+            return std::nullopt;
+        }
         return KeyPlace{static_cast<uint16_t>(scan), false};
     }
     const uint32_t prefix = code & ~uint32_t{0xFF};
@@ -66,6 +78,12 @@ std::array<uint32_t, 3> KeyPlaceCodes(KeyPlace key) {
         return {};
     }
     if (!key.Extended) {
+        if (key.Scan >= kScanF13 && key.Scan < kScanF13 + 3) {
+            return {kPackF13 + (key.Scan - kScanF13), 0, 0};
+        }
+        if (key.Scan >= kPackF13 && key.Scan < kPackF13 + 3) {
+            return {};
+        }
         return {key.Scan, 0, 0};
     }
     return {0x0E00u + key.Scan, 0xE000u + key.Scan, 0xEE00u + key.Scan};

@@ -19,8 +19,8 @@ const char* KeyTypeFileName(size_t index);
 
 // The physical key a pack's code names: a plain code below 256 is that make code; 0x0E00 and
 // 0xE000 plus a code, and the Windows aliases 0xEE00 plus a code (Home 60999 ... Delete 61011),
-// are the code with the E0 prefix. Scan code 0 is no key (injected keys without a scan code
-// carry it), and neither is any other number.
+// are the code with the E0 prefix; F13 to F15 are 91 to 93 (make codes 0x64 to 0x66). Scan code
+// 0 is no key (injected keys without a scan code carry it), and neither is any other number.
 std::optional<KeyPlace> KeyPlaceOfCode(uint32_t code);
 
 // The codes that name `key`, in the order they are read: the standard ones before the alias.

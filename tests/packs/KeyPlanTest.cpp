@@ -38,12 +38,15 @@ TEST(KeyCodes, PackCodesNameTheKeysPhysicalPlace) {
         {3612, {28, true}},    {3597, {13, true}},    {3675, {0x5B, true}},  // keypad Enter, =, Win
         {57416, {0x48, true}}, {57424, {0x50, true}},                        // Up, Down
         {61000, {0x48, true}}, {60999, {0x47, true}}, {61011, {0x53, true}}, // aliases
+        {91, {0x64, false}},   {93, {0x66, false}},                          // F13, F15
     };
     for (const auto& [code, place] : places)
         EXPECT_EQ(KeyPlaceOfCode(code), place) << code;
-    for (uint32_t code : {0u, 3584u, 256u, 9999u, 0xE100u, 70000u})
+    for (uint32_t code : {0u, 3584u, 256u, 9999u, 0xE100u, 70000u, 100u, 102u})
         EXPECT_FALSE(KeyPlaceOfCode(code)) << code;
     EXPECT_EQ(KeyPlaceCodes({0x47, true}), (std::array<uint32_t, 3>{3655, 57415, 60999}));
+    EXPECT_EQ(KeyPlaceCodes({0x65, false}), (std::array<uint32_t, 3>{92, 0, 0})) << "F14";
+    EXPECT_EQ(KeyPlaceCodes({0x5C, false}), (std::array<uint32_t, 3>{})) << "no key sends it";
 }
 
 TEST(KeyPlan, RangesGiveEveryFileInNumberOrder) {
