@@ -25,6 +25,17 @@ public:
         return {};
     }
 
+    // What a define gives a single key: its usable takes; silence where the pack leaves the
+    // key silent (a slice of no length; null in version 1, as the pack's home application
+    // plays it); nothing, so that the key takes the fallback or its type's sound, otherwise.
+    SourceTakes KeyTakesOf(const KeyDefine& define) const {
+        if ((define.kind == KeyDefine::Kind::Slice && define.lengthMs == 0) ||
+            (define.kind == KeyDefine::Kind::Null && FConfig.version != 2)) {
+            return {SilentSource()};
+        }
+        return TakesOf(define);
+    }
+
     // A file name's usable takes: every file of a version 2 range, else the name.
     SourceTakes FileTakes(const std::string& name) const {
         SourceTakes takes;
@@ -38,14 +49,16 @@ public:
         return takes;
     }
 
-    // The first of `codes` whose define in `defines` gives takes.
+    // The first of `codes` whose define in `defines` gives takes; for a single key (`key`),
+    // silence counts.
     template <typename Codes>
     std::pair<SourceTakes, uint32_t> FirstOf(const Codes& codes,
-                                             const std::map<uint32_t, KeyDefine>& defines) const {
+                                             const std::map<uint32_t, KeyDefine>& defines,
+                                             bool key = false) const {
         for (uint32_t code : codes) {
             auto define = defines.find(code);
             if (code != 0 && define != defines.end()) {
-                SourceTakes takes = TakesOf(define->second);
+                SourceTakes takes = key ? KeyTakesOf(define->second) : TakesOf(define->second);
                 if (!takes.empty()) {
                     return {std::move(takes), code};
                 }
@@ -125,11 +138,11 @@ PackKeysPlan PlanPackKeys(const PackConfig& config, const PackPlan& types,
         KeySoundsPlan key;
         key.key = place;
         const auto codes = KeyPlaceCodes(place);
-        std::tie(key.press, key.pressCode) = planner.FirstOf(codes, config.defines);
+        std::tie(key.press, key.pressCode) = planner.FirstOf(codes, config.defines, true);
         if (key.press.empty()) {
             key.press = fallbackPress;
         }
-        std::tie(key.release, key.releaseCode) = planner.FirstOf(codes, config.releases);
+        std::tie(key.release, key.releaseCode) = planner.FirstOf(codes, config.releases, true);
         if (key.release.empty()) {
             key.release = fallbackRelease;
         }

@@ -129,6 +129,15 @@ private:
 };
 
 WaveData MakeKeySound(PackSounds& sounds, const SoundSource& source, bool sprite) {
+    // A key the pack leaves silent: 10 ms of silence (a file of no sound would count as one
+    // the engine cannot read, and the key would play its type's sound).
+    if (IsSilent(source)) {
+        WaveData silence;
+        silence.sampleRate = 44100;
+        silence.channels = 1;
+        silence.samples.assign(441, 0);
+        return silence;
+    }
     const WaveData* sound = sounds.Get(source.file, sprite);
     return source.slice ? CutSlice(*sound, source.startMs, source.lengthMs) : CapKeySound(*sound);
 }
@@ -232,7 +241,7 @@ PackConfig ReadConfig(PackFiles& files) {
 // from the sprite; a version 2 "soundup" of a sprite pack is a file of its own.
 SourceUsable UsableIn(PackSounds& sounds) {
     return [&sounds](const SoundSource& source) {
-        if (!sounds.Get(source.file, source.slice)) {
+        if (IsSilent(source) || !sounds.Get(source.file, source.slice)) {
             return false;
         }
         return !source.slice || !MakeKeySound(sounds, source, true).samples.empty();

@@ -28,6 +28,14 @@ struct KeyTypePlan {
 };
 using PackPlan = std::array<KeyTypePlan, KeyTypeCount>;
 
+// The sound of a key that the pack leaves silent: a slice of no length, in no file.
+inline SoundSource SilentSource() {
+    return {"", true, 0, 0};
+}
+inline bool IsSilent(const SoundSource& source) {
+    return source.slice && source.lengthMs == 0;
+}
+
 // Whether a source gives a press sound: the file exists, decodes, and the slice is not empty.
 using SourceUsable = std::function<bool(const SoundSource&)>;
 

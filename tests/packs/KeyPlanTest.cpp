@@ -67,9 +67,13 @@ TEST(KeyPlan, Version1KeysKeepTheirOwnPressAndReleaseAndTypesTheFirstRelease) {
     std::vector<KeyPlace> keys;
     for (const KeySoundsPlan& key : plan.keys)
         keys.push_back(key.key);
-    // In key order; a null, an unusable file and a code of no key give nothing of their own.
-    EXPECT_EQ(keys, (std::vector<KeyPlace>{
-                        {28, false}, {30, false}, {31, false}, {0x47, true}, {0x49, true}}));
+    // In key order; an unusable file and a code of no key give nothing of their own, a null
+    // gives silence (the key is silent where the pack was made).
+    EXPECT_EQ(keys,
+              (std::vector<KeyPlace>{
+                  {28, false}, {30, false}, {31, false}, {57, false}, {0x47, true}, {0x49, true}}));
+    EXPECT_EQ(KeyOf(plan, {57, false})->press, SourceTakes{SilentSource()});
+    EXPECT_EQ(FilesOf(KeyOf(plan, {57, false})->release), Files{});
     EXPECT_EQ(FilesOf(KeyOf(plan, {28, false})->press), Files{});
     EXPECT_EQ(FilesOf(KeyOf(plan, {28, false})->release), Files{"enter-up.wav"});
     EXPECT_EQ(FilesOf(KeyOf(plan, {30, false})->release), Files{"a-up.wav"});
@@ -110,7 +114,7 @@ TEST(KeyPlan, Version2FallbacksReachEveryKeyWithoutItsOwnAndRangesAreTakes) {
     EXPECT_EQ(FilesOf(plan.typeRelease[KeyType::Space]), fallbackUp);
 }
 
-TEST(KeyPlan, SpriteReleasesAreSlicesAndEmptySlicesAreNone) {
+TEST(KeyPlan, SpriteReleasesAreSlicesAndEmptySlicesAreSilent) {
     const std::string config = R"({"sound": "s.ogg", "defines": {"30": [0, 50],
         "30-up": [50, 40], "57": [100, 0], "57-up": [200, 30], "9999-up": [90000, 5]}})";
     PackKeysPlan plan =
@@ -121,7 +125,7 @@ TEST(KeyPlan, SpriteReleasesAreSlicesAndEmptySlicesAreNone) {
     ASSERT_EQ(plan.keys.size(), 2u);
     EXPECT_EQ(plan.keys[0].press, SourceTakes{press});
     EXPECT_EQ(plan.keys[0].release, SourceTakes{letterUp});
-    EXPECT_EQ(plan.keys[1].press, SourceTakes{});
+    EXPECT_EQ(plan.keys[1].press, SourceTakes{SilentSource()});
     EXPECT_EQ(plan.keys[1].release, SourceTakes{spaceUp});
     // Space's empty press slice: the Letter Keys' sound, as today.
     EXPECT_EQ(plan.typePress[KeyType::Space], SourceTakes{press});

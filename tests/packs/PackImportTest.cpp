@@ -116,28 +116,32 @@ TEST_F(PackImport, FilePackBecomesASchemeOfSixteenWaveFiles) {
         scheme[i] = names[i];
     EXPECT_EQ(coretest::ReadBytes(Dir("program/schemes/My Pack.tss")), SchemeFile(scheme));
     auto files = Snapshot(Dir("program/schemes/My Pack"));
-    EXPECT_EQ(files.size(), 16u);
+    EXPECT_EQ(files.size(), 17u);
     // Short 16-bit sounds are copied sample for sample; 8-bit ones become 16-bit.
     EXPECT_EQ(files["letter.wav"], letter);
     EXPECT_EQ(files["esc.wav"], letter);
     EXPECT_EQ(files["space.wav"], letter);
     EXPECT_EQ(files["enter.wav"], Wave(11025, 1, 16, Samples16({0, -32768, 32512})));
+    // Space, null in the pack, is silent: 10 ms of silence of its own.
+    EXPECT_EQ(files["k57.wav"], Wave(44100, 1, 16, std::string(882, '\0')));
     // A and Enter press with sounds of their own: the type files that hold them. Nothing else
     // of the pack is usable (a-up.wav is missing).
     using namespace std::string_literals;
     std::string keySounds = "\x02\x01"s;
     for (int i = 0; i < 32; ++i)
         keySounds += "\x02\x00"s;
-    keySounds += "\x02\x02"
+    keySounds += "\x02\x03"
                  "\x02\x1C\x02\x01\x06\x09"
                  "enter.wav\x02\x00"
                  "\x02\x1E\x02\x01\x06\x0A"
-                 "letter.wav\x02\x00"s;
+                 "letter.wav\x02\x00"
+                 "\x02\x39\x02\x01\x06\x07"
+                 "k57.wav\x02\x00"s;
     EXPECT_EQ(coretest::ReadBytes(Dir("program/schemes/My Pack.tsk")), keySounds);
     // Nothing left behind, the pack untouched.
     auto schemes = Snapshot(Dir("program/schemes"));
     // Fight's three, My Pack's folder, files, file and key sounds, the imports' lock file.
-    EXPECT_EQ(schemes.size(), 3u + 1u + 16u + 1u + 1u + 1u);
+    EXPECT_EQ(schemes.size(), 3u + 1u + 17u + 1u + 1u + 1u);
     EXPECT_EQ(Snapshot(Dir("pack")), packBefore);
 
     // A second import of the same pack never touches the first.
