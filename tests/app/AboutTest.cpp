@@ -63,7 +63,8 @@ protected:
     HWND Open() {
         if (!tappolo.ChooseItem(mpAbout))
             return nullptr;
-        HWND dialog = WaitWindow(tappolo.Id(), "About...", 5s);
+        // A busy machine can take seconds to show it.
+        HWND dialog = WaitWindow(tappolo.Id(), "About...", 15s);
         box = ChildByText(dialog, "Auto-run at startup Windows");
         return dialog;
     }

@@ -265,7 +265,13 @@ bool AppProcess::ChooseItem(int index, int sub) {
     }
     PressKey(VK_RETURN);
     bool closed = WaitFor(milliseconds(3000), [] { return OpenMenuWindow() == nullptr; });
-    // The command runs when the program's message loop delivers it.
+    // The command runs when the program's message loop delivers it. A message sent to the
+    // program is answered once its loop comes round (a dialog's loop too); the second answer
+    // comes after the command, which a busy machine can delay by seconds.
+    for (int i = 0; i < 2; ++i) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(FTray, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &result);
+    }
     Sleep(milliseconds(300));
     return closed;
 }
