@@ -37,10 +37,9 @@ struct PackKeysPlan {
 // release alike, or silence (SilentSource) where that define leaves the key silent: a slice of
 // no length, or null in version 1; in a version 2 pack a key without one takes "sound" (in a
 // pack of files) and "soundup". A type's release sound comes from the first of its codes
-// (KeyTypeCodes) with a usable
-// "-up", else from "soundup" in version 2, else it is the Letter Keys' release sound. Every code
-// of the type tables, and every code of the pack that names a key, is planned. Version 2 ranges
-// give a take for each of their files that is usable. `types` is PlanPack's plan of the same
-// config and `usable` the test it was made with.
+// (KeyTypeCodes) with a usable "-up", else from "soundup" in version 2, else it is the Letter
+// Keys' release sound. Every code of the type tables, and every code of the pack that names a
+// key, is planned. Version 2 ranges give a take for each of their files that is usable. `types` is
+// PlanPack's plan of the same config and `usable` the test it was made with.
 PackKeysPlan PlanPackKeys(const PackConfig& config, const PackPlan& types,
                           const SourceUsable& usable);

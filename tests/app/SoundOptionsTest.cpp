@@ -93,6 +93,15 @@ protected:
             return nullptr;
         return WaitWindow(tappolo.Id(), "Sound Options", 5s);
     }
+    // The volume the dialog opens with; the dialog closed again by Esc.
+    int VolumeShown() {
+        HWND dialog = Open();
+        if (!dialog)
+            return -1;
+        const int volume = Position(dialog, 0);
+        PressKey(VK_ESCAPE);
+        return WaitGone(dialog, 5s) ? volume : -1;
+    }
     void Start() {
         ASSERT_TRUE(tappolo.Start(dir));
         ASSERT_NE(tappolo.WaitTray(10s), nullptr);
@@ -194,11 +203,7 @@ TEST_F(SoundOptions, ChangesAreHeardSavedWithOkKeptAfterARestartAndUndoneByCance
     ASSERT_TRUE(tappolo.ChooseItem(mpVolume, 4));
     const std::string at150 = OptionsBytes("\x03\x96\x00"s, true, false, true, {"game.exe"});
     EXPECT_EQ(Saved(), at150);
-    dialog = Open();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(Position(dialog, 0), 150);
-    PressKey(VK_ESCAPE);
-    ASSERT_TRUE(WaitGone(dialog, 5s));
+    EXPECT_EQ(VolumeShown(), 150);
 
     // The file held by another program: 50 % is taken for now, and the user told it was not kept.
     {
@@ -213,11 +218,7 @@ TEST_F(SoundOptions, ChangesAreHeardSavedWithOkKeptAfterARestartAndUndoneByCance
         PressButton(error.Window, IDOK);
     }
     EXPECT_EQ(Saved(), at150);
-    dialog = Open();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(Position(dialog, 0), 50);
-    PressKey(VK_ESCAPE);
-    ASSERT_TRUE(WaitGone(dialog, 5s));
+    EXPECT_EQ(VolumeShown(), 50);
 }
 
 TEST_F(SoundOptions, AListedProgramOrAFullScreenWindowInFrontSilencesTheKeysUntilItGoes) {
