@@ -1,9 +1,12 @@
 #include "Mixer.h"
 
+#include "VoiceShaping.h"
+
 #include <algorithm>
+#include <array>
 
 uint64_t VoiceEnd(const Voice& voice, uint32_t fadeFrames) {
-    const uint64_t frames = voice.Sound ? voice.Sound->Frames() : 0;
+    const uint64_t frames = voice.Sound ? PitchedFrames(voice.Sound->Frames(), voice.Semitones) : 0;
     const uint64_t soundEnd = voice.Start + frames;
     if (voice.FadeFrom == kNoFade)
         return soundEnd;
@@ -16,28 +19,43 @@ void MixVoices(std::span<const Voice> voices, uint64_t from, std::span<float> ou
         return;
     const uint64_t to = from + out.size() / channels;
     const float ramp = static_cast<float>(fadeFrames + 1);
+    // A pitched voice's frames are resampled into this a stretch at a time.
+    std::array<float, 4096> pitched;
+    const uint64_t stretch = pitched.size() / channels;
     for (const Voice& voice : voices) {
         const DeviceSound* sound = voice.Sound.get();
-        if (!sound || sound->Channels != channels)
+        if (!sound || sound->Channels != channels || (voice.Semitones != 0 && stretch == 0))
             continue;
-        const uint64_t begin = std::max(from, voice.Start);
-        const uint64_t end = std::min(to, VoiceEnd(voice, fadeFrames));
         const float mean = (voice.Gains.Left + voice.Gains.Right) / 2;
         const float left = channels == 1 ? mean : voice.Gains.Left;
         const float right = channels == 1 ? mean : voice.Gains.Right;
-        for (uint64_t t = begin; t < end; ++t) {
-            float gain = 1.0f;
-            if (t >= voice.FadeFrom)
-                gain = static_cast<float>(fadeFrames - (t - voice.FadeFrom)) / ramp;
-            if (t >= voice.FadeInFrom && t - voice.FadeInFrom < fadeFrames)
-                gain *= static_cast<float>(t - voice.FadeInFrom + 1) / ramp;
-            const float* frame = sound->Samples.data() + (t - voice.Start) * channels;
-            float* into = out.data() + (t - from) * channels;
-            into[0] += frame[0] * gain * left;
-            if (channels > 1)
-                into[1] += frame[1] * gain * right;
-            for (uint16_t c = 2; c < channels; ++c)
-                into[c] += frame[c] * gain * mean;
+        const uint64_t end = std::min(to, VoiceEnd(voice, fadeFrames));
+        for (uint64_t begin = std::max(from, voice.Start); begin < end;) {
+            // The voice's frames from `begin` on: its sound's own, or resampled.
+            const float* frames = pitched.data();
+            uint64_t stop = end;
+            if (voice.Semitones == 0) {
+                frames = sound->Samples.data() + (begin - voice.Start) * channels;
+            } else {
+                stop = std::min(end, begin + stretch);
+                ResamplePitchRange(sound->Samples, channels, voice.Semitones, begin - voice.Start,
+                                   std::span(pitched.data(), (stop - begin) * channels));
+            }
+            for (uint64_t t = begin; t < stop; ++t) {
+                float gain = 1.0f;
+                if (t >= voice.FadeFrom)
+                    gain = static_cast<float>(fadeFrames - (t - voice.FadeFrom)) / ramp;
+                if (t >= voice.FadeInFrom && t - voice.FadeInFrom < fadeFrames)
+                    gain *= static_cast<float>(t - voice.FadeInFrom + 1) / ramp;
+                const float* frame = frames + (t - begin) * channels;
+                float* into = out.data() + (t - from) * channels;
+                into[0] += frame[0] * gain * left;
+                if (channels > 1)
+                    into[1] += frame[1] * gain * right;
+                for (uint16_t c = 2; c < channels; ++c)
+                    into[c] += frame[c] * gain * mean;
+            }
+            begin = stop;
         }
     }
 }
@@ -53,15 +71,15 @@ void Mixer::Release() {
         voice.FadeFrom = std::min(voice.FadeFrom, FPosition);
 }
 
-void Mixer::Start(std::shared_ptr<const DeviceSound> sound, VoiceGains gains) {
+void Mixer::Start(std::shared_ptr<const DeviceSound> sound, VoiceGains gains, double semitones) {
     const uint64_t at = FPosition;
     // Frames taken back unheard: a voice that had not begun by now starts with the new one.
     for (Voice& voice : FVoices)
         if (voice.Start >= FPosition)
             voice.Start = at;
-    if (!sound || sound->Frames() == 0)
+    if (!sound || PitchedFrames(sound->Frames(), semitones) == 0)
         return;
-    FVoices.push_back(Voice{std::move(sound), at, kNoFade, kNoFade, gains});
+    FVoices.push_back(Voice{std::move(sound), at, kNoFade, kNoFade, gains, semitones});
     // The oldest give way while more than MaxVoices sound on past this frame.
     size_t sounding = 0;
     for (const Voice& voice : FVoices)

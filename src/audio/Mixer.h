@@ -7,7 +7,7 @@
 // device queue that is thrown away (a new key must not wait behind it) is rewound and written
 // anew, each voice at its place.
 //   Mixer mixer(96, 4800);      // 2 ms fades, 100 ms that can be taken back (48 kHz)
-//   mixer.Start(sound, gains);  // heard from the next frame rendered
+//   mixer.Start(sound, gains, semitones); // heard from the next frame rendered
 //   mixer.Render(out, 2);       // the next frames, stereo
 //   mixer.Rewind(queued);       // the last `queued` frames were never played
 #include "DeviceFormat.h"
@@ -37,15 +37,16 @@ struct Voice {
     uint64_t FadeFrom = kNoFade;   // the output frame its fade-out begins with
     uint64_t FadeInFrom = kNoFade; // the output restarted here: the voice rises from silence
     VoiceGains Gains;
+    double Semitones = 0; // played this much higher, resampled as it renders
 };
 
 // The output frame after the voice's last audible one.
 uint64_t VoiceEnd(const Voice& voice, uint32_t fadeFrames);
 
-// Adds the voices' output frames `from` to `from + out.size() / channels` into `out`, each
-// scaled by its gains, a fading voice scaled down linearly to silence over `fadeFrames`, a
-// resuming one up from silence over as many. A voice whose channel count is not the output's
-// adds nothing.
+// Adds the voices' output frames `from` to `from + out.size() / channels` into `out`, each at
+// its pitch, scaled by its gains, a fading voice scaled down linearly to silence over
+// `fadeFrames`, a resuming one up from silence over as many. A voice whose channel count is
+// not the output's adds nothing.
 void MixVoices(std::span<const Voice> voices, uint64_t from, std::span<float> out,
                uint16_t channels, uint32_t fadeFrames);
 
@@ -58,7 +59,9 @@ public:
     // The new sound starts with the next rendered frame, mixed with those playing. A voice
     // that had not begun by then (its frames were taken back unheard) starts with it; the
     // oldest voices fade out from there while more than MaxVoices would sound.
-    void Start(std::shared_ptr<const DeviceSound> sound, VoiceGains gains = {});
+    // `semitones` plays it higher (lower when negative).
+    void Start(std::shared_ptr<const DeviceSound> sound, VoiceGains gains = {},
+               double semitones = 0);
     // Every voice fades out from the next rendered frame.
     void Release();
     // Overwrites `out` with the next frames of the mix. Voices of another channel count than

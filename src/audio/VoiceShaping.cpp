@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <numbers>
 
 namespace {
@@ -88,11 +89,9 @@ namespace {
 // The interpolation kernel for one cut-off, at kPhases + 1 fractional positions, each
 // normalised so that a constant passes unchanged; a Blackman window over the taps. For each
 // phase: the weights, and the step to the next phase's (a position between two phases blends
-// them). For stereo, both twice over (left, right): a frame inside the sound is then a run over
-// contiguous floats, four lanes wide.
+// them), each twice over (for the left and right of a stereo frame): a stereo frame inside the
+// sound is then a run over contiguous floats, four lanes wide.
 struct PitchKernel {
-    double Cutoff = -1;
-    std::vector<std::array<float, 2 * kHalfTaps>> Weights, Steps;
     std::vector<std::array<float, 4 * kHalfTaps>> PairWeights, PairSteps;
 };
 
@@ -133,34 +132,33 @@ void BuildKernel(PitchKernel& kernel, double cutoff) {
         for (int k = 0; k < 2 * kHalfTaps; ++k)
             weights[phase][k] = static_cast<float>(sum != 0 ? w[k] / sum : 0);
     }
-    kernel.Cutoff = cutoff;
-    kernel.Weights.resize(kPhases);
-    kernel.Steps.resize(kPhases);
     kernel.PairWeights.resize(kPhases);
     kernel.PairSteps.resize(kPhases);
     for (int phase = 0; phase < kPhases; ++phase)
         for (int k = 0; k < 2 * kHalfTaps; ++k) {
             const float weight = weights[phase][k];
             const float step = weights[phase + 1][k] - weight;
-            kernel.Weights[phase][k] = weight;
-            kernel.Steps[phase][k] = step;
             kernel.PairWeights[phase][2 * k] = kernel.PairWeights[phase][2 * k + 1] = weight;
             kernel.PairSteps[phase][2 * k] = kernel.PairSteps[phase][2 * k + 1] = step;
         }
 }
 
-// A press waits for its pitch: the kernels of the last two cut-offs are kept, per thread.
-// Every pitch below the recorded one has the full cut-off, so half of all presses find theirs.
+// Cut-offs are taken down to the next of these steps, so that the few kernels the variation's
+// pitches need are made once and kept: a voice renders its pitch a stretch at a time, and
+// voices of several pitches take turns.
+constexpr int kCutoffSteps = 32;
+
+// The kernel for a cut-off taken down to a step, made on first use; per thread.
 const PitchKernel& KernelFor(double cutoff) {
-    thread_local std::array<PitchKernel, 2> kept;
-    thread_local size_t older = 0;
-    for (const PitchKernel& kernel : kept)
-        if (kernel.Cutoff == cutoff)
-            return kernel;
-    PitchKernel& kernel = kept[older];
-    older = 1 - older;
-    BuildKernel(kernel, cutoff);
-    return kernel;
+    thread_local std::array<std::unique_ptr<PitchKernel>, kCutoffSteps> kept;
+    const int step =
+        std::clamp(static_cast<int>(std::floor(cutoff * kCutoffSteps)), 1, kCutoffSteps);
+    std::unique_ptr<PitchKernel>& kernel = kept[static_cast<size_t>(step - 1)];
+    if (!kernel) {
+        kernel = std::make_unique<PitchKernel>();
+        BuildKernel(*kernel, static_cast<double>(step) / kCutoffSteps);
+    }
+    return *kernel;
 }
 
 // Stereo frames of taps times their weights (`w`, blended toward the next phase's by `blend`
@@ -178,41 +176,57 @@ std::array<float, 4> Dot(const float* w, const float* d, float blend, const floa
 
 } // namespace
 
-std::vector<float> ResampleForPitch(std::span<const float> frames, uint16_t channels,
-                                    double semitones) {
+uint64_t PitchedFrames(uint64_t frames, double semitones) {
+    if (semitones == 0)
+        return frames;
+    return static_cast<uint64_t>(static_cast<double>(frames) / std::pow(2.0, semitones / 12.0));
+}
+
+void ResamplePitchRange(std::span<const float> frames, uint16_t channels, double semitones,
+                        uint64_t first, std::span<float> out) {
     if (channels == 0)
-        return {};
+        return;
     const size_t inFrames = frames.size() / channels;
-    if (semitones == 0 || inFrames == 0)
-        return std::vector<float>(frames.begin(), frames.begin() + inFrames * channels);
+    const uint64_t outFrames = PitchedFrames(inFrames, semitones);
+    const size_t count = out.size() / channels;
+    // Past the end: silence.
+    const size_t inside =
+        first >= outFrames ? 0 : static_cast<size_t>(std::min<uint64_t>(count, outFrames - first));
+    std::fill(out.begin() + static_cast<std::ptrdiff_t>(inside * channels), out.end(), 0.0f);
+    if (inside == 0)
+        return;
+    if (semitones == 0) {
+        std::copy_n(frames.begin() + static_cast<std::ptrdiff_t>(first * channels),
+                    inside * channels, out.begin());
+        return;
+    }
     const double step = std::pow(2.0, semitones / 12.0);
-    const auto outFrames = static_cast<size_t>(static_cast<double>(inFrames) / step);
     // Rising, the rate drops below the content's: the cut-off drops with it.
     const PitchKernel& kernel = KernelFor(std::min(1.0, 1.0 / step));
 
-    std::vector<float> out(outFrames * channels, 0.0f);
     std::array<float, 2 * kHalfTaps> weights{};
-    for (size_t n = 0; n < outFrames; ++n) {
-        const double position = static_cast<double>(n) * step;
+    for (size_t i = 0; i < inside; ++i) {
+        const double position = static_cast<double>(first + i) * step;
         const auto base = static_cast<int64_t>(position);
         const double phasePos = (position - static_cast<double>(base)) * kPhases;
         const auto phase = std::min(static_cast<int>(phasePos), kPhases - 1);
         const auto blend = static_cast<float>(phasePos - phase);
-        const int64_t first = base - (kHalfTaps - 1);
-        float* o = out.data() + n * channels;
+        const int64_t start = base - (kHalfTaps - 1);
+        float* o = out.data() + i * channels;
         // Inside the sound, stereo (the common case): no edge to mind.
-        if (channels == 2 && first >= 0 &&
-            first + 2 * kHalfTaps <= static_cast<int64_t>(inFrames)) {
+        if (channels == 2 && start >= 0 &&
+            start + 2 * kHalfTaps <= static_cast<int64_t>(inFrames)) {
             const auto sums = Dot(kernel.PairWeights[phase].data(), kernel.PairSteps[phase].data(),
-                                  blend, frames.data() + static_cast<size_t>(first) * 2);
+                                  blend, frames.data() + static_cast<size_t>(start) * 2);
             o[0] = sums[0] + sums[2];
             o[1] = sums[1] + sums[3];
             continue;
         }
+        std::fill(o, o + channels, 0.0f);
         for (int k = 0; k < 2 * kHalfTaps; ++k)
-            weights[k] = kernel.Weights[phase][k] + kernel.Steps[phase][k] * blend;
+            weights[k] = kernel.PairWeights[phase][2 * k] + kernel.PairSteps[phase][2 * k] * blend;
         for (int k = 0; k < 2 * kHalfTaps; ++k) {
-            const int64_t source = first + k;
+            const int64_t source = start + k;
             // Silence before the first frame and after the last.
             if (source < 0 || source >= static_cast<int64_t>(inFrames))
                 continue;
@@ -221,6 +235,14 @@ std::vector<float> ResampleForPitch(std::span<const float> frames, uint16_t chan
                 o[c] += weights[k] * in[c];
         }
     }
+}
+
+std::vector<float> ResampleForPitch(std::span<const float> frames, uint16_t channels,
+                                    double semitones) {
+    if (channels == 0)
+        return {};
+    std::vector<float> out(PitchedFrames(frames.size() / channels, semitones) * channels);
+    ResamplePitchRange(frames, channels, semitones, 0, out);
     return out;
 }
 

@@ -39,6 +39,12 @@ int16_t ToInt16Clipped(float sample);
 // shorter when the pitch rises. 0 semitones gives the frames unchanged.
 std::vector<float> ResampleForPitch(std::span<const float> frames, uint16_t channels,
                                     double semitones);
+// How many frames a sound of `frames` frames has when played `semitones` higher.
+uint64_t PitchedFrames(uint64_t frames, double semitones);
+// Frames `first` onward of ResampleForPitch's output, as many as `out` holds (channels each),
+// each computed on its own: a voice renders its pitch as it plays. Silence past the end.
+void ResamplePitchRange(std::span<const float> frames, uint16_t channels, double semitones,
+                        uint64_t first, std::span<float> out);
 
 // The pitch of a press in semitones, in -range to +range. With `samePerKey` it depends on
 // (seed, key) alone, so that each key keeps its own pitch as long as the seed stays (give the

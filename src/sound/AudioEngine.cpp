@@ -3,7 +3,6 @@
 #include "ComPtr.h"
 #include "DeviceFormat.h"
 #include "Mixer.h"
-#include "VoiceShaping.h"
 #include "WaveFile.h"
 
 #include <windows.h>
@@ -35,6 +34,9 @@ constexpr REFERENCE_TIME kUnitsPerMs = 10000; // REFERENCE_TIME counts 100 ns
 constexpr LONGLONG kReleaseAfterMs = 500;
 // How much a stream keeps queued while a sound plays.
 constexpr REFERENCE_TIME kBufferMs = 100;
+// How much of a new sound is written before its stream starts: more than the platform's
+// mixer takes before the rest, written right after the start, is there.
+constexpr uint64_t kHeadMs = 20;
 // A device that could not be opened is looked for again at most this often (Wine tells of no
 // device change: there the next key after the device came back asks for the attempt).
 constexpr LONGLONG kRetryAfterMs = 250;
@@ -90,6 +92,7 @@ struct PlayRequest {
     int Index = -1;
     std::shared_ptr<const DeviceSound> Sound;
     VoiceGains Gains;
+    double Semitones = 0;
 };
 // Keys that come faster than the output thread takes them wait for it, up to this many; the
 // oldest beyond that are dropped (the mixer would fade them out at once anyway).
@@ -328,7 +331,7 @@ private:
     void TakeRequests();
     HRESULT PlayNow();
     static HRESULT Restart(Stream& stream);
-    HRESULT Fill(Stream& stream);
+    HRESULT Fill(Stream& stream, uint64_t most = UINT64_MAX);
     void Service();
     bool WantsStream() const;
     void Prime();
@@ -542,13 +545,18 @@ HRESULT OutputThread::PlayNow() {
     }
     for (PlayRequest& request : FStarting)
         if (request.Sound->Channels == stream->Format.Channels)
-            stream->Voices.Start(std::move(request.Sound), request.Gains);
+            stream->Voices.Start(std::move(request.Sound), request.Gains, request.Semitones);
     stream->LastStart = NowMs();
     stream->SilentSince = 0;
-    HRESULT hr = Fill(*stream);
-    if (FAILED(hr))
-        return hr;
-    return stream->Client->Start();
+    // The sound's head goes first, the device starts, and the rest follows at once: the key
+    // does not wait while a whole buffer is mixed (a voice at another pitch is resampled as it
+    // is written).
+    HRESULT hr = Fill(*stream, stream->Format.SampleRate / 1000 * kHeadMs);
+    if (SUCCEEDED(hr))
+        hr = stream->Client->Start();
+    if (SUCCEEDED(hr))
+        hr = Fill(*stream);
+    return hr;
 }
 
 HRESULT OutputThread::Restart(Stream& stream) {
@@ -570,7 +578,7 @@ HRESULT OutputThread::Restart(Stream& stream) {
     return S_OK;
 }
 
-HRESULT OutputThread::Fill(Stream& stream) {
+HRESULT OutputThread::Fill(Stream& stream, uint64_t most) {
     // While nothing plays nothing is written: the device runs dry, and the stream goes.
     if (!stream.Voices.Playing())
         return S_OK;
@@ -583,7 +591,7 @@ HRESULT OutputThread::Fill(Stream& stream) {
     // does, and then puts a stretch of silence before what comes next). Nothing after the
     // sound's end: the stream plays out with it, and goes.
     const uint64_t space = padding < stream.BufferFrames ? stream.BufferFrames - padding : 0;
-    const auto frames = static_cast<UINT32>(std::min(space, stream.Voices.FramesLeft()));
+    const auto frames = static_cast<UINT32>(std::min({space, stream.Voices.FramesLeft(), most}));
     if (frames == 0)
         return S_OK;
     BYTE* data = nullptr;
@@ -820,28 +828,7 @@ void Request(AudioShared& shared, PlayRequest request) {
 } // namespace
 
 void TAudioEngine::Play(int index, VoiceGains gains, double semitones) {
-    if (semitones == 0) {
-        Request(*FShared, PlayRequest{index, nullptr, gains});
-        return Poke();
-    }
-    std::shared_ptr<const DeviceSound> source;
-    {
-        std::lock_guard lock(FShared->Lock);
-        const ConvertedSounds* converted = FShared->Converted.get();
-        if (converted && index >= 0 && static_cast<size_t>(index) < converted->Sounds.size())
-            source = converted->Sounds[static_cast<size_t>(index)];
-    }
-    // Not converted yet (a device of another layout came): played at its own pitch.
-    if (!source) {
-        Request(*FShared, PlayRequest{index, nullptr, gains});
-        return Poke();
-    }
-    auto sound = std::make_shared<DeviceSound>();
-    sound->Channels = source->Channels;
-    sound->Samples = ResampleForPitch(source->Samples, source->Channels, semitones);
-    if (sound->Frames() == 0)
-        return;
-    Request(*FShared, PlayRequest{index, std::move(sound), gains});
+    Request(*FShared, PlayRequest{index, nullptr, gains, semitones});
     Poke();
 }
 

@@ -41,8 +41,8 @@ public:
     bool Available();
     // The sounds that Play's numbers stand for from now on.
     void SetSounds(std::shared_ptr<const SchemeWaves> sounds);
-    // Sound `index` of the last SetSounds, `semitones` higher (resampled on the caller's
-    // thread); keys that come together all sound.
+    // Sound `index` of the last SetSounds, `semitones` higher (resampled as it plays, on the
+    // output thread); keys that come together all sound.
     void Play(int index, VoiceGains gains = {}, double semitones = 0);
     // A sound that is not one of the scheme's (Test Sound); converted on the caller's thread.
     void Play(const WaveData& wave, VoiceGains gains = {});

@@ -9,6 +9,8 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <cmath>
+#include <set>
 
 using namespace std::chrono_literals;
 using namespace app;
@@ -389,6 +391,35 @@ TEST(SoundOutput, VolumeAndStereoByPlaceShapeWhatIsHeard) {
     const auto enter = peaks(VK_RETURN);
     EXPECT_GT(enter.second, 2 * enter.first) << "Enter is to the right";
     EXPECT_LT(enter.second, 6300);
+}
+
+TEST(SoundOutput, PitchVariesFromPressToPressWithinItsRange) {
+    AlphaProgram program;
+    TSoundOptions options;
+    options.Variation = true;
+    options.PitchRange = 30;
+    ASSERT_TRUE(SaveSoundOptions(program.dir.SoundOptionsPath(), options));
+    ASSERT_TRUE(program.tappolo.Start(program.dir));
+    ASSERT_TRUE(program.tappolo.WaitTray(10s));
+    wt::PumpMessages(1s);
+    // Q's tone, looked for in quarter semitones from 5 below to 5 above.
+    const double tone = ToneOf(12);
+    std::vector<double> candidates;
+    for (int quarter = -20; quarter <= 20; ++quarter)
+        candidates.push_back(tone * std::pow(2.0, quarter / 48.0));
+    std::set<long> pitches;
+    for (int press = 0; press < 8; ++press) {
+        wt::AudioRecording recording;
+        PressKey('Q');
+        const auto samples = recording.WaitForSound(3s, 150ms);
+        wt::PumpMessages(250ms);
+        ASSERT_GE(wt::OnsetIndex(samples, 1000), 0) << "press " << press << " is heard";
+        const long quarter =
+            std::lround(48 * std::log2(wt::DominantOf(samples, candidates) / tone));
+        EXPECT_LE(std::abs(quarter), 12) << "press " << press << " within 3 semitones";
+        pitches.insert(quarter);
+    }
+    EXPECT_GE(pitches.size(), 3u) << "presses vary in pitch";
 }
 
 namespace {

@@ -2,6 +2,8 @@
 // and the pitch variation.
 #include "VoiceShaping.h"
 
+#include "Mixer.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -140,6 +142,38 @@ TEST(Pitch, AKilohertzToneOneSemitoneUpMeasures1059HzAndStaysClean) {
     EXPECT_NEAR(fd, 890.899, 0.5);
     const std::vector<float> high = ResampleForPitch(Tone(8000, rate, rate, 1), 1, 1.0);
     EXPECT_LT(ResidualOfSine(high, 1, 8475.7048, rate, 100, 45200), 3e-3);
+}
+
+TEST(Pitch, AMixerVoicePlaysItsPitchWhateverStretchesTheDeviceTakes) {
+    // 100 ms of a 1 kHz tone one semitone up: 4800 / 2^(1/12) = 4530.6 frames.
+    const int rate = 48000;
+    auto sound = std::make_shared<DeviceSound>();
+    sound->Channels = 2;
+    sound->Samples = Tone(1000, rate, rate / 10, 2, true);
+    Mixer mixer(96, 4800);
+    mixer.Start(sound, {}, 1.0);
+    EXPECT_EQ(mixer.FramesLeft(), 4530u);
+    // Stretches small and large (past the mixer's own working stretch), and a queue of 50
+    // frames thrown away and rendered again.
+    std::vector<float> heard;
+    for (size_t i = 0; mixer.Playing(); ++i) {
+        std::vector<float> out(2 * (i % 3 == 2 ? 2500 : 37));
+        mixer.Render(out, 2);
+        heard.insert(heard.end(), out.begin(), out.end());
+        if (i == 4) {
+            mixer.Rewind(50);
+            heard.resize(heard.size() - 2 * 50);
+        }
+    }
+    ASSERT_GE(heard.size(), 2u * 4530u);
+    for (size_t n = 4530; n < heard.size() / 2; ++n)
+        ASSERT_EQ(heard[2 * n], 0.0f) << "silence after the end, frame " << n;
+    heard.resize(2 * 4530);
+    EXPECT_EQ(heard, ResampleForPitch(sound->Samples, 2, 1.0));
+    const double f = MeasuredFrequency(heard, 2, rate, 100, 4400);
+    EXPECT_GE(f, 1059.0);
+    EXPECT_LE(f, 1060.0);
+    EXPECT_LT(ResidualOfSine(heard, 2, 1059.4631, rate, 100, 4400), 1e-3);
 }
 
 TEST(Pitch, NoShiftGivesTheFramesUnchangedAndBadInputNothing) {
