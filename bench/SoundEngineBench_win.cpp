@@ -3,18 +3,19 @@
 // found in the recording of the private PulseAudio null sink.
 //   KeyToSound   median and p90 from key press to onset at 250 ms and at 70 ms between keys,
 //                each program; the first key after the program started (the engine's: the
-//                median of five starts), and the engine's first key after 2 s and after 8 s
-//                of silence; how many key sounds were not
+//                median of six starts), and the engine's first key after 2 s and after 8 s
+//                of silence (eight of each); how many key sounds were not
 //                heard whole (a stretch of digital silence inside the sound: *_not_whole);
-//                idle wakeups per second (voluntary and involuntary context switches of all
-//                the process's threads, read from /proc, over 10 s from 1 s after the last key);
-//                CPU time per 100 keys; the memory the decoded Fight scheme takes; and the
+//                idle wakeups per second (voluntary and involuntary context switches of
+//                the threads there throughout, read from /proc, over 10 s from 1 s after the last
+//                key); CPU time per 100 keys; the memory the decoded Fight scheme takes; and the
 //                idle wakeups of Tappolo itself on the platform's player (TAPPOLO_AUDIO=winmm).
 //                The *_ratio counters are engine / bare program (first keys: / engine median).
 //                The engine twice more: with a release sound for every key (releases_*), and
 //                with every sound option on besides (volume 150 %, stereo by place at full
 //                width, pitch varied by up to 2 semitones: options_*); ratio_releases_* and
-//                ratio_options_* against the engine without either.
+//                ratio_options_* against the engine without either. The three are measured in
+//                two rounds of 50 + 50 keys, the second in the opposite order.
 // The key sound is a struck tone of 120 ms that dies away: at 70 ms between keys each sound
 // still plays when the next key comes, so an onset is where the level jumps, not where
 // silence ends.
@@ -35,6 +36,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 using namespace std::chrono_literals;
@@ -186,8 +188,8 @@ double Quantile(std::vector<double> values, double q) {
 
 // The Linux side of a Wine process: its process id, found by a text of its command line.
 struct ProcStats {
-    double Switches = 0; // voluntary + involuntary, all threads
-    double CpuMs = 0;    // user + system
+    std::map<long, double> Switches; // voluntary + involuntary, by thread
+    double CpuMs = 0;                // user + system, all threads, ended ones too
 };
 
 std::string ShellOut(const std::string& command) {
@@ -213,37 +215,75 @@ std::string UnixPid(const std::string& folder, const std::string& exe) {
 }
 
 ProcStats Stats(const std::string& pid) {
-    std::istringstream values(ShellOut("awk \"/ctxt_switches/ {s+=\\$2} END {print s}\" /proc/" +
-                                       pid + "/task/*/status; awk \"{print \\$14+\\$15}\" /proc/" +
-                                       pid + "/stat; getconf CLK_TCK"));
-    double switches = 0, ticks = 0, perSecond = 100;
-    values >> switches >> ticks >> perSecond;
-    return {switches, ticks * 1000 / perSecond};
+    std::istringstream values(ShellOut(
+        "awk \"{print \\$14+\\$15}\" /proc/" + pid + "/stat; getconf CLK_TCK; for t in /proc/" +
+        pid + "/task/*; do echo ${t##*/} $(cat $t/status 2>/dev/null | awk \"/ctxt_switches/ " +
+        "{s+=\\$2} END {print s+0}\"); done"));
+    ProcStats stats;
+    double ticks = 0, perSecond = 100;
+    values >> ticks >> perSecond;
+    stats.CpuMs = ticks * 1000 / perSecond;
+    long thread = 0;
+    double switches = 0;
+    while (values >> thread >> switches)
+        stats.Switches[thread] = switches;
+    return stats;
+}
+
+// Context switches per second between two readings `seconds` apart, of the threads there at
+// both: a thread that ends takes its count with it, and would pull the sum down.
+double WakeupsPerSecond(const ProcStats& start, const ProcStats& end, double seconds) {
+    double sum = 0;
+    for (const auto& [thread, switches] : end.Switches)
+        if (const auto before = start.Switches.find(thread); before != start.Switches.end())
+            sum += switches - before->second;
+    return sum / seconds;
 }
 
 struct ProgramRun {
     Series First, At250, At70;
     double IdleWakeups = -1, CpuPer100 = -1;
+    // Over the runs merged into this one: CPU time of the 70 ms series, their keys, idle runs.
+    double CpuMs = 0, Keys = 0, IdleSum = 0;
+    int IdleRuns = 0;
 };
 
-// The measures both programs share, once the program is up and listening.
-ProgramRun Measure(const std::string& pid, int soundMs = kSoundMs) {
+// The measures both programs share, once the program is up and listening: `keys` at 250 ms
+// and as many at 70 ms between keys.
+ProgramRun Measure(const std::string& pid, int soundMs = kSoundMs, int keys = 100) {
     ProgramRun run;
     // The first key after the start, then two more: the first sounds of a process open its
     // audio path.
     run.First = TypeAndHear(1, 250ms, 0ms, soundMs);
     TypeAndHear(2, 250ms);
-    run.At250 = TypeAndHear(100, 250ms, 0ms, soundMs);
+    run.At250 = TypeAndHear(keys, 250ms, 0ms, soundMs);
     const ProcStats before = Stats(pid);
-    run.At70 = TypeAndHear(100, 70ms, 0ms, soundMs);
+    run.At70 = TypeAndHear(keys, 70ms, 0ms, soundMs);
     const ProcStats after = Stats(pid);
-    run.CpuPer100 = after.CpuMs - before.CpuMs;
+    run.CpuMs = after.CpuMs - before.CpuMs;
+    run.Keys = keys;
+    run.CpuPer100 = run.CpuMs * 100 / keys;
     wt::PumpMessages(1s);
     const ProcStats idleStart = Stats(pid);
     wt::PumpMessages(10s);
     const ProcStats idleEnd = Stats(pid);
-    run.IdleWakeups = (idleEnd.Switches - idleStart.Switches) / 10;
+    run.IdleWakeups = WakeupsPerSecond(idleStart, idleEnd, 10);
+    run.IdleSum = run.IdleWakeups;
+    run.IdleRuns = 1;
     return run;
+}
+
+// Adds a run of the same program to the runs before it.
+void Merge(ProgramRun& into, const ProgramRun& run) {
+    Append(into.First, run.First);
+    Append(into.At250, run.At250);
+    Append(into.At70, run.At70);
+    into.CpuMs += run.CpuMs;
+    into.Keys += run.Keys;
+    into.CpuPer100 = into.CpuMs * 100 / into.Keys;
+    into.IdleSum += run.IdleSum;
+    into.IdleRuns += run.IdleRuns;
+    into.IdleWakeups = into.IdleSum / into.IdleRuns;
 }
 
 // The last name of the program folder's path.
@@ -269,11 +309,12 @@ void KeyToSound(benchmark::State& state) {
     ProgramRun engine, releases, options, bare;
     Series after2s, after8s;
     double winmmIdleWakeups = -1;
-    // The first key after start is one sample a start: it is taken from five starts.
-    constexpr int kStarts = 5;
+    // The first key after start is one sample a start: it is taken from six starts (four
+    // here, and the two rounds of the plain engine below).
+    constexpr int kStarts = 4;
     Series engineFirsts;
     for (auto _ : state) {
-        for (int start = 1; start < kStarts; ++start) {
+        for (int start = 0; start < kStarts; ++start) {
             app::AppProcess tappolo;
             tappolo.Audio = "wasapi";
             if (!tappolo.Start(dir) || !tappolo.WaitTray(10s))
@@ -281,29 +322,20 @@ void KeyToSound(benchmark::State& state) {
             wt::PumpMessages(1s);
             Append(engineFirsts, TypeAndHear(1, 250ms));
         }
-        {
-            app::AppProcess tappolo;
-            tappolo.Audio = "wasapi";
-            if (!tappolo.Start(dir) || !tappolo.WaitTray(10s))
-                return state.SkipWithError("the program did not start");
-            wt::PumpMessages(1s);
-            const std::string pid = UnixPid(Folder(dir), "Tappolo.exe");
-            if (pid.empty())
-                return state.SkipWithError("the program's Linux process was not found");
-            engine = Measure(pid);
-            Append(engineFirsts, engine.First);
-            for (int i = 0; i < 5; ++i) {
-                Append(after2s, TypeAndHear(1, 300ms, 2s));
-                Append(after8s, TypeAndHear(1, 300ms, 8s));
-            }
-        }
-        // A release sound for every key (a short low tone); then every option on.
+        // The engine plain, with release sounds and with every option on, in two rounds, the
+        // second in the opposite order: a machine that gets busier or quieter meanwhile weighs
+        // on all three alike.
         wt::WriteFileBytes(dir.SchemesPath() + "Bench\\up.wav", wt::MakeToneWav(300, 40, 3000));
-        TSchemeKeySounds withReleases;
-        for (auto& type : withReleases.TypeRelease)
-            type = {"up.wav"};
-        withReleases.SaveToFile(dir.SchemesPath() + "Bench.tsk");
-        for (ProgramRun* run : {&releases, &options}) {
+        for (ProgramRun* run : {&engine, &releases, &options, &options, &releases, &engine}) {
+            TSchemeKeySounds withReleases;
+            if (run != &engine) {
+                // A release sound for every key (a short low tone).
+                for (auto& type : withReleases.TypeRelease)
+                    type = {"up.wav"};
+                withReleases.SaveToFile(dir.SchemesPath() + "Bench.tsk");
+            } else {
+                DeleteFileA((dir.SchemesPath() + "Bench.tsk").c_str());
+            }
             TSoundOptions on;
             if (run == &options) {
                 on.Volume = 150;
@@ -312,14 +344,29 @@ void KeyToSound(benchmark::State& state) {
                 on.Variation = true;
                 on.PitchRange = 20;
             }
-            SaveSoundOptions(dir.SoundOptionsPath(), on);
+            if (run == &engine)
+                DeleteFileA(dir.SoundOptionsPath().c_str());
+            else
+                SaveSoundOptions(dir.SoundOptionsPath(), on);
             app::AppProcess tappolo;
             tappolo.Audio = "wasapi";
             if (!tappolo.Start(dir) || !tappolo.WaitTray(10s))
-                return state.SkipWithError("the program did not start with the options on");
+                return state.SkipWithError("the program did not start");
             wt::PumpMessages(1s);
+            const std::string pid = UnixPid(Folder(dir), "Tappolo.exe");
+            if (pid.empty())
+                return state.SkipWithError("the program's Linux process was not found");
             // Two semitones up, the sound lasts 120 / 2^(2/12) = 107 ms.
-            *run = Measure(UnixPid(Folder(dir), "Tappolo.exe"), 105);
+            const ProgramRun measured = Measure(pid, run == &options ? 105 : kSoundMs, 50);
+            if (run == &engine) {
+                Append(engineFirsts, measured.First);
+                if (after2s.Delays.empty())
+                    for (int i = 0; i < 8; ++i) {
+                        Append(after2s, TypeAndHear(1, 300ms, 2s));
+                        Append(after8s, TypeAndHear(1, 300ms, 8s));
+                    }
+            }
+            Merge(*run, measured);
         }
         DeleteFileA(dir.SoundOptionsPath().c_str());
         DeleteFileA((dir.SchemesPath() + "Bench.tsk").c_str());
@@ -336,7 +383,7 @@ void KeyToSound(benchmark::State& state) {
             wt::PumpMessages(1s);
             const ProcStats idleStart = Stats(pid);
             wt::PumpMessages(10s);
-            winmmIdleWakeups = (Stats(pid).Switches - idleStart.Switches) / 10;
+            winmmIdleWakeups = WakeupsPerSecond(idleStart, Stats(pid), 10);
         }
         {
             const std::string exe = dir.Path() + "bare_playsound.exe";

@@ -34,9 +34,6 @@ constexpr REFERENCE_TIME kUnitsPerMs = 10000; // REFERENCE_TIME counts 100 ns
 constexpr LONGLONG kReleaseAfterMs = 500;
 // How much a stream keeps queued while a sound plays.
 constexpr REFERENCE_TIME kBufferMs = 100;
-// How much of a new sound is written before its stream starts: more than the platform's
-// mixer takes before the rest, written right after the start, is there.
-constexpr uint64_t kHeadMs = 20;
 // A device that could not be opened is looked for again at most this often (Wine tells of no
 // device change: there the next key after the device came back asks for the attempt).
 constexpr LONGLONG kRetryAfterMs = 250;
@@ -331,7 +328,7 @@ private:
     void TakeRequests();
     HRESULT PlayNow();
     static HRESULT Restart(Stream& stream);
-    HRESULT Fill(Stream& stream, uint64_t most = UINT64_MAX);
+    HRESULT Fill(Stream& stream);
     void Service();
     bool WantsStream() const;
     void Prime();
@@ -548,15 +545,10 @@ HRESULT OutputThread::PlayNow() {
             stream->Voices.Start(std::move(request.Sound), request.Gains, request.Semitones);
     stream->LastStart = NowMs();
     stream->SilentSince = 0;
-    // The sound's head goes first, the device starts, and the rest follows at once: the key
-    // does not wait while a whole buffer is mixed (a voice at another pitch is resampled as it
-    // is written).
-    HRESULT hr = Fill(*stream, stream->Format.SampleRate / 1000 * kHeadMs);
-    if (SUCCEEDED(hr))
-        hr = stream->Client->Start();
-    if (SUCCEEDED(hr))
-        hr = Fill(*stream);
-    return hr;
+    HRESULT hr = Fill(*stream);
+    if (FAILED(hr))
+        return hr;
+    return stream->Client->Start();
 }
 
 HRESULT OutputThread::Restart(Stream& stream) {
@@ -578,7 +570,7 @@ HRESULT OutputThread::Restart(Stream& stream) {
     return S_OK;
 }
 
-HRESULT OutputThread::Fill(Stream& stream, uint64_t most) {
+HRESULT OutputThread::Fill(Stream& stream) {
     // While nothing plays nothing is written: the device runs dry, and the stream goes.
     if (!stream.Voices.Playing())
         return S_OK;
@@ -591,7 +583,7 @@ HRESULT OutputThread::Fill(Stream& stream, uint64_t most) {
     // does, and then puts a stretch of silence before what comes next). Nothing after the
     // sound's end: the stream plays out with it, and goes.
     const uint64_t space = padding < stream.BufferFrames ? stream.BufferFrames - padding : 0;
-    const auto frames = static_cast<UINT32>(std::min({space, stream.Voices.FramesLeft(), most}));
+    const auto frames = static_cast<UINT32>(std::min(space, stream.Voices.FramesLeft()));
     if (frames == 0)
         return S_OK;
     BYTE* data = nullptr;
