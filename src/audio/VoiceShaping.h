@@ -34,9 +34,10 @@ void ApplyGainClipped(std::span<float> samples, float gain);
 int16_t ToInt16Clipped(float sample);
 
 // Interleaved frames of `channels` samples played `semitones` higher (lower when negative), by
-// resampling with a windowed-sinc interpolator (16 taps, the cut-off lowered with the rate when
-// the pitch rises so that nothing folds back): the output has frames / 2^(semitones/12) frames,
-// shorter when the pitch rises. 0 semitones gives the frames unchanged.
+// resampling with a windowed-sinc interpolator (16 taps; when the pitch rises the cut-off is
+// lowered with the rate, to the 1/32 of the band at or below it, so that nothing folds back):
+// the output has frames / 2^(semitones/12) frames, shorter when the pitch rises. 0 semitones
+// gives the frames unchanged.
 std::vector<float> ResampleForPitch(std::span<const float> frames, uint16_t channels,
                                     double semitones);
 // How many frames a sound of `frames` frames has when played `semitones` higher.
