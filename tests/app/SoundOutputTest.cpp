@@ -26,6 +26,14 @@ struct AlphaProgram {
         dir.AddScheme("Alpha.tss", DistinctSounds(), "Alpha");
         dir.WriteSettings("Alpha");
     }
+    // Started with these sound options, its tray up and a second given to settle.
+    bool StartWith(const TSoundOptions& options) {
+        if (!SaveSoundOptions(dir.SoundOptionsPath(), options) || !tappolo.Start(dir) ||
+            !tappolo.WaitTray(10s))
+            return false;
+        wt::PumpMessages(1s);
+        return true;
+    }
 };
 
 // The tone heard after one key press, among the scheme's and `others`, or 0 when nothing was
@@ -367,10 +375,7 @@ TEST(SoundOutput, VolumeAndStereoByPlaceShapeWhatIsHeard) {
     options.Volume = 50;
     options.StereoByPosition = true;
     options.StereoWidth = 100;
-    ASSERT_TRUE(SaveSoundOptions(program.dir.SoundOptionsPath(), options));
-    ASSERT_TRUE(program.tappolo.Start(program.dir));
-    ASSERT_TRUE(program.tappolo.WaitTray(10s));
-    wt::PumpMessages(1s);
+    ASSERT_TRUE(program.StartWith(options));
     // The loudest left and right samples after a key.
     const auto peaks = [](WORD vk) {
         wt::AudioRecording recording(true);
@@ -398,10 +403,7 @@ TEST(SoundOutput, PitchVariesFromPressToPressWithinItsRange) {
     TSoundOptions options;
     options.Variation = true;
     options.PitchRange = 30;
-    ASSERT_TRUE(SaveSoundOptions(program.dir.SoundOptionsPath(), options));
-    ASSERT_TRUE(program.tappolo.Start(program.dir));
-    ASSERT_TRUE(program.tappolo.WaitTray(10s));
-    wt::PumpMessages(1s);
+    ASSERT_TRUE(program.StartWith(options));
     // Q's tone, looked for in quarter semitones from 5 below to 5 above.
     const double tone = ToneOf(12);
     std::vector<double> candidates;
@@ -461,10 +463,7 @@ TEST(SoundOutput, TheChosenDeviceIsHeardWhileItIsThereAndTheDefaultOtherwise) {
     CoUninitialize();
     ASSERT_FALSE(options.DeviceId.empty()) << "the second device is not listed";
     AlphaProgram program;
-    ASSERT_TRUE(SaveSoundOptions(program.dir.SoundOptionsPath(), options));
-    ASSERT_TRUE(program.tappolo.Start(program.dir));
-    ASSERT_TRUE(program.tappolo.WaitTray(10s));
-    wt::PumpMessages(1s);
+    ASSERT_TRUE(program.StartWith(options));
     EXPECT_EQ(HeardWhere('Q'), std::make_pair(true, false)) << "the chosen device";
     ASSERT_TRUE(device.Go());
     wt::PumpMessages(500ms);
