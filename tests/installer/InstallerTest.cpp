@@ -165,15 +165,24 @@ std::vector<DWORD> ChildrenOf(DWORD parent) {
 }
 
 // The uninstaller hands over to a copy of itself in the temporary folder and returns at once:
-// the uninstall is done when that copy has ended.
+// the uninstall is done when that copy has ended. Process ids are reused: a process that an
+// earlier one of the same id started (a program a setup launched) is no child of this one,
+// and is told apart by having started before it.
 void Uninstall(const std::string& dir, const std::string& arguments) {
+    FILETIME before{};
+    GetSystemTimeAsFileTime(&before);
     DWORD first = 0;
     ASSERT_EQ(RunAndWait(dir + "Uninstall.exe", arguments, &first), 0u);
     for (DWORD child : ChildrenOf(first)) {
-        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, child);
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, child);
         if (!process)
             continue; // already gone
-        EXPECT_EQ(WaitForSingleObject(process, 60000), WAIT_OBJECT_0) << "uninstaller still runs";
+        FILETIME created{}, exited{}, kernel{}, user{};
+        if (GetProcessTimes(process, &created, &exited, &kernel, &user) &&
+            CompareFileTime(&created, &before) >= 0) {
+            EXPECT_EQ(WaitForSingleObject(process, 60000), WAIT_OBJECT_0)
+                << "uninstaller still runs";
+        }
         CloseHandle(process);
     }
 }
