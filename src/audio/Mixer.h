@@ -6,10 +6,10 @@
 // Voices sit on a timeline of output frames, so what was rendered can be rendered again: a
 // device queue that is thrown away (a new key must not wait behind it) is rewound and written
 // anew, each voice at its place.
-//   Mixer mixer(96, 4800);      // 2 ms fades, 100 ms that can be taken back (48 kHz)
-//   mixer.Start(sound, gains, semitones); // heard from the next frame rendered
-//   mixer.Render(out, 2);       // the next frames, stereo
-//   mixer.Rewind(queued);       // the last `queued` frames were never played
+//   Mixer mixer(96, 4800);                 // 2 ms fades, 100 ms that can be taken back (48 kHz)
+//   mixer.Start(sound, gains, semitones);  // heard from the next frame rendered
+//   mixer.Render(out, 2);                  // the next frames, stereo
+//   mixer.Rewind(queued);                  // the last `queued` frames were never played
 #include "DeviceFormat.h"
 
 #include <cstdint>
