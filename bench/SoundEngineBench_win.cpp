@@ -242,10 +242,12 @@ double WakeupsPerSecond(const ProcStats& start, const ProcStats& end, double sec
 
 struct ProgramRun {
     Series First, At250, At70;
-    double IdleWakeups = -1, CpuPer100 = -1;
-    // Over the runs merged into this one: CPU time of the 70 ms series, their keys, idle runs.
+    // Over the runs merged into this one: CPU time of the 70 ms series and their keys, and the
+    // idle wakeups per second of each run, summed.
     double CpuMs = 0, Keys = 0, IdleSum = 0;
     int IdleRuns = 0;
+    double CpuPer100() const { return Keys > 0 ? CpuMs * 100 / Keys : -1; }
+    double IdleWakeups() const { return IdleRuns > 0 ? IdleSum / IdleRuns : -1; }
 };
 
 // The measures both programs share, once the program is up and listening: `keys` at 250 ms
@@ -262,13 +264,11 @@ ProgramRun Measure(const std::string& pid, int soundMs = kSoundMs, int keys = 10
     const ProcStats after = Stats(pid);
     run.CpuMs = after.CpuMs - before.CpuMs;
     run.Keys = keys;
-    run.CpuPer100 = run.CpuMs * 100 / keys;
     wt::PumpMessages(1s);
     const ProcStats idleStart = Stats(pid);
     wt::PumpMessages(10s);
     const ProcStats idleEnd = Stats(pid);
-    run.IdleWakeups = WakeupsPerSecond(idleStart, idleEnd, 10);
-    run.IdleSum = run.IdleWakeups;
+    run.IdleSum = WakeupsPerSecond(idleStart, idleEnd, 10);
     run.IdleRuns = 1;
     return run;
 }
@@ -280,10 +280,8 @@ void Merge(ProgramRun& into, const ProgramRun& run) {
     Append(into.At70, run.At70);
     into.CpuMs += run.CpuMs;
     into.Keys += run.Keys;
-    into.CpuPer100 = into.CpuMs * 100 / into.Keys;
     into.IdleSum += run.IdleSum;
     into.IdleRuns += run.IdleRuns;
-    into.IdleWakeups = into.IdleSum / into.IdleRuns;
 }
 
 // The last name of the program folder's path.
@@ -432,27 +430,27 @@ void KeyToSound(benchmark::State& state) {
     c["ratio_first_to_median"] = median(engineFirsts) / median(engine.At250);
     c["ratio_after2s_to_median"] = median(after2s) / median(engine.At250);
     c["ratio_after8s_to_median"] = median(after8s) / median(engine.At250);
-    c["engine_idle_wakeups_per_s"] = engine.IdleWakeups;
-    c["bare_idle_wakeups_per_s"] = bare.IdleWakeups;
-    c["ratio_idle_wakeups"] = engine.IdleWakeups / bare.IdleWakeups;
+    c["engine_idle_wakeups_per_s"] = engine.IdleWakeups();
+    c["bare_idle_wakeups_per_s"] = bare.IdleWakeups();
+    c["ratio_idle_wakeups"] = engine.IdleWakeups() / bare.IdleWakeups();
     c["winmm_tappolo_idle_wakeups_per_s"] = winmmIdleWakeups;
-    c["engine_cpu_ms_per_100_keys"] = engine.CpuPer100;
-    c["bare_cpu_ms_per_100_keys"] = bare.CpuPer100;
-    c["ratio_cpu_per_100_keys"] = engine.CpuPer100 / bare.CpuPer100;
+    c["engine_cpu_ms_per_100_keys"] = engine.CpuPer100();
+    c["bare_cpu_ms_per_100_keys"] = bare.CpuPer100();
+    c["ratio_cpu_per_100_keys"] = engine.CpuPer100() / bare.CpuPer100();
     put("releases_250", releases.At250);
     put("releases_70", releases.At70);
-    c["releases_cpu_ms_per_100_keys"] = releases.CpuPer100;
+    c["releases_cpu_ms_per_100_keys"] = releases.CpuPer100();
     c["ratio_releases_250_median"] = median(releases.At250) / median(engine.At250);
     c["ratio_releases_70_median"] = median(releases.At70) / median(engine.At70);
-    c["ratio_releases_cpu_per_100_keys"] = releases.CpuPer100 / engine.CpuPer100;
+    c["ratio_releases_cpu_per_100_keys"] = releases.CpuPer100() / engine.CpuPer100();
     put("options_250", options.At250);
     put("options_70", options.At70);
     put("options_first", options.First);
-    c["options_idle_wakeups_per_s"] = options.IdleWakeups;
-    c["options_cpu_ms_per_100_keys"] = options.CpuPer100;
+    c["options_idle_wakeups_per_s"] = options.IdleWakeups();
+    c["options_cpu_ms_per_100_keys"] = options.CpuPer100();
     c["ratio_options_250_median"] = median(options.At250) / median(engine.At250);
     c["ratio_options_70_median"] = median(options.At70) / median(engine.At70);
-    c["ratio_options_cpu_per_100_keys"] = options.CpuPer100 / engine.CpuPer100;
+    c["ratio_options_cpu_per_100_keys"] = options.CpuPer100() / engine.CpuPer100();
     c["ratio_options_250_to_bare_median"] = median(options.At250) / median(bare.At250);
 
     // The decoded sounds of the Fight scheme: the files' samples and the device copies.
